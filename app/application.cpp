@@ -1,0 +1,46 @@
+#include "app/application.h"
+
+#include "app/chatform.h"
+#include "app/errordisplay.h"
+#include "app/errorwindow.h"
+#include "app/forms.h"
+#include "app/singleinstance.h"
+
+#include <QApplication>
+
+bool displayAvailable()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+           || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int runGame(const QStringList &launchParameters)
+{
+    SingleInstance instance;
+    if (instance.IsPrevInstance(QStringLiteral("kivro9"), true))
+        return 0; // the running copy has been brought forward
+
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+
+    ErrorWindow errors;
+    const ErrorSink previous = setErrorSink([&errors](const QString &message) { errors.report(message); });
+
+    int status = 0;
+    {
+        Forms forms;
+        Tchat *chat = forms.chat.get();
+        QObject::connect(&instance, &SingleInstance::activateRequested, chat, [chat] {
+            if (chat->isMinimized())
+                chat->showNormal();
+            chat->raise();
+            chat->activateWindow();
+        });
+        chat->setLaunchParameters(launchParameters);
+        chat->show();
+        status = QApplication::exec();
+    }
+    setErrorSink(previous);
+    return status;
+}

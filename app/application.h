@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+// Runs the windowed game: the single-instance check, the windows, the event
+// loop. Returns the program's exit status.
+int runGame(const QStringList &launchParameters);
+
+// True when the windowed program can find a display to show itself on.
+bool displayAvailable();

@@ -1,0 +1,39 @@
+#include "app/controls.h"
+
+#include <QMouseEvent>
+
+PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void PictureBox::setPicture(const QPixmap &picture, bool stretch)
+{
+    setScaledContents(stretch);
+    setPixmap(picture);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    emit mousePressed(event->button());
+    event->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit mouseReleased(event->button());
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    event->accept();
+}
+
+FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
+{
+    setFlat(false);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setStyleSheet(QStringLiteral(
+        "QPushButton { background: #d9cfb0; border: 1px solid #7a6f52; border-radius: 3px; padding: 0px; }"
+        "QPushButton:hover { background: #efe6c8; }"
+        "QPushButton:pressed { background: #bfb390; }"));
+}

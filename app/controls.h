@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+
+// The look-only controls of the windows: a picture that reports clicks and
+// carries a tag and a hint as data (rack tiles keep their source position
+// and letter there), and a small flat push button.
+
+class PictureBox : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+    QString hint() const { return m_hint; }
+    void setHint(const QString &hint) { m_hint = hint; }
+
+    // Replaces the picture; stretched pictures fill the control.
+    void setPicture(const QPixmap &picture, bool stretch = false);
+
+signals:
+    void mousePressed(Qt::MouseButton button);
+    void mouseReleased(Qt::MouseButton button);
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    int m_tag = 0;
+    QString m_hint;
+};
+
+class FlatButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    explicit FlatButton(const QString &caption, QWidget *parent = nullptr);
+};

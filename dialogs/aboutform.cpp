@@ -1,0 +1,44 @@
+#include "dialogs/aboutform.h"
+
+#include "app/artwork.h"
+#include "app/controls.h"
+#include "app/version.h"
+
+#include <QLabel>
+
+Tabout::Tabout(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("about"));
+    setWindowTitle(QStringLiteral("Pinlex - About"));
+    setFixedSize(304, 174);
+    auto *background = new QLabel(this);
+    background->setPixmap(artwork::formBackground(size()));
+    background->setGeometry(rect());
+
+    auto *title = new QLabel(QStringLiteral("Pinlex"), this);
+    title->setGeometry(16, 12, 272, 30);
+    QFont big = title->font();
+    big.setPixelSize(24);
+    big.setBold(true);
+    title->setFont(big);
+
+    auto *caption = new QLabel(QStringLiteral("Version"), this);
+    caption->setGeometry(16, 50, 48, 16);
+    version = new QLabel(QString::fromLatin1(kVersionText), this);
+    version->setObjectName(QStringLiteral("version"));
+    version->setGeometry(64, 50, 30, 16);
+    auto *build = new QLabel(QString::fromLatin1(kBuildSuffix), this);
+    build->setGeometry(94, 50, 30, 16);
+
+    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players."), this);
+    credit->setGeometry(16, 74, 272, 16);
+
+    auto *done = new FlatButton(QStringLiteral("Done"), this);
+    done->setGeometry(216, 136, 72, 24);
+    connect(done, &QPushButton::clicked, this, &Tabout::Button1Click);
+}
+
+void Tabout::Button1Click()
+{
+    close();
+}

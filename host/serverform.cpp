@@ -1,0 +1,6 @@
+#include "host/serverform.h"
+
+TServer::TServer(QObject *parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("Server"));
+}

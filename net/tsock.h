@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+class QTcpServer;
+class QTcpSocket;
+
+// An operation on a socket that cannot be done; the text says which.
+class ESockException : public std::runtime_error
+{
+public:
+    explicit ESockException(const QString &message) : std::runtime_error(message.toStdString()) {}
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+enum class SocketInfo { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
+
+// The program's TCP socket component: a listener, an accepted connection or
+// an outgoing connection, always non-blocking, with its notifications turned
+// into events on the event loop's thread. Events are plain callables, so an
+// accepted connection can take over the handlers of its listener.
+class TSock : public QObject
+{
+    Q_OBJECT
+
+public:
+    // One platform read per readable notification takes at most this much.
+    static constexpr qsizetype kReceiveArea = 32768;
+    // A peer that stops reading while this much waits to go out is closed:
+    // its unsent data would otherwise grow without bound.
+    static constexpr qint64 kMaxOutgoing = 1024 * 1024;
+
+    explicit TSock(QObject *parent = nullptr);
+    ~TSock() override;   // closes quietly: the owner's handlers no longer run
+
+    QString hostName() const { return m_hostName; }
+    void setHostName(const QString &name);
+    QString portName() const { return m_portName; }
+    void setPortName(const QString &name);
+
+    bool isListening() const { return m_server != nullptr; }
+    void setListen(bool on);
+    quint16 localPort() const;   // the port a listener is bound to
+
+    bool isConnected() const { return m_connected; }
+    bool isOpen() const { return m_socket != nullptr || m_server != nullptr; }
+
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+    // Unique for every socket object of the run: names the connection a
+    // queued message came from.
+    quint64 serial() const { return m_serial; }
+
+    void open();
+    void close();
+    void send(QByteArrayView data);
+    QByteArray receive(qsizetype count = -1);
+    // Takes a pending connection of a listener into a new socket owned by
+    // parent; nullptr when there is none to take.
+    TSock *accept(QObject *parent = nullptr);
+    qint64 bytesToWrite() const;
+
+    std::function<void(TSock *)> OnConnect;
+    std::function<void(TSock *)> OnDisconnect;
+    std::function<void(TSock *)> OnWrite;
+    std::function<void(TSock *)> OnAccept;
+    std::function<void(TSock *, qsizetype available)> OnRead;
+    std::function<void(TSock *, SocketInfo, const QString &)> OnInfo;
+
+    // The process-wide cache of looked-up host names.
+    static void clearHostCache();
+
+    // Resolution rules of open(): text starting with a digit is a number or a
+    // dotted address; anything else a service or host name.
+    static quint16 resolvePort(const QString &portName);
+    static QHostAddress resolveHost(const QString &hostName);
+
+private:
+    void adopt(QTcpSocket *socket);
+    void info(SocketInfo kind, const QString &text);
+    void onConnected();
+    void onReadable();
+    void onPeerClosed();
+    void onError(int error);
+    void stopListening();
+    template <typename F> void guarded(F &&body);
+
+    QString m_hostName;
+    QString m_portName;
+    QTcpServer *m_server = nullptr;
+    QTcpSocket *m_socket = nullptr;
+    QByteArray m_incoming;
+    bool m_connected = false;
+    int m_tag = 0;
+    quint64 m_serial = 0;
+};
