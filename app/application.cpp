@@ -14,6 +14,14 @@ bool displayAvailable()
            || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+void bringForward(QWidget *window)
+{
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
 int runGame(const QStringList &launchParameters)
 {
     SingleInstance instance;
@@ -31,12 +39,7 @@ int runGame(const QStringList &launchParameters)
     {
         Forms forms;
         Tchat *chat = forms.chat.get();
-        QObject::connect(&instance, &SingleInstance::activateRequested, chat, [chat] {
-            if (chat->isMinimized())
-                chat->showNormal();
-            chat->raise();
-            chat->activateWindow();
-        });
+        QObject::connect(&instance, &SingleInstance::activateRequested, chat, [chat] { bringForward(chat); });
         chat->setLaunchParameters(launchParameters);
         chat->show();
         status = QApplication::exec();

@@ -6,5 +6,10 @@
 // loop. Returns the program's exit status.
 int runGame(const QStringList &launchParameters);
 
+class QWidget;
+
+// Brings a window to the front, restoring it first when it is minimised.
+void bringForward(QWidget *window);
+
 // True when the windowed program can find a display to show itself on.
 bool displayAvailable();

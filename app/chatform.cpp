@@ -140,6 +140,7 @@ void Tchat::buildBoard()
     label_teamgame->setFont(arial(11, true));
 
     constexpr std::array<int, 5> kSeatY = {0, 49, 89, 129, 169};
+    constexpr std::array<int, 5> kWinnerY = {0, 32, 73, 113, 154};
     constexpr std::array<std::array<int, 4>, 5> kWordTops = {{{}, {0, 28, 41, 53}, {0, 68, 80, 93},
                                                               {0, 108, 120, 133}, {0, 147, 160, 173}}};
     for (int n = 1; n <= 4; ++n) {
@@ -160,7 +161,7 @@ void Tchat::buildBoard()
         image_eyes[n] = makePicture(b, QStringLiteral("image_eyes%1").arg(n), {12, y - 6, 25, 9}, artwork::eyes());
         image_eyes[n]->hide();
         image_winner[n] = makePicture(b, QStringLiteral("image_winner%1").arg(n),
-                                      {11, n == 1 ? 32 : y - 16, 94, 16}, artwork::winnerBanner());
+                                      {11, kWinnerY[n], 94, 16}, artwork::winnerBanner());
         image_winner[n]->hide();
 
         for (int k = 1; k <= 3; ++k) {

@@ -57,6 +57,8 @@ public:
     bool dispatchOne();
 
     qsizetype pending() const { return qsizetype(m_queue.size()); }
+    // True while the dispatch timer is armed; never while the queue is empty.
+    bool isScheduled() const { return m_timer.isActive(); }
     void clear() { m_queue.clear(); }
 
 private:

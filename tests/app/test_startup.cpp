@@ -1,0 +1,137 @@
+// Start-up of the real program: command line, display check, single instance.
+#include "app/application.h"
+#include "app/singleinstance.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+#include <signal.h>
+
+namespace {
+
+QProcessEnvironment environmentFor(const QString &runtimeDir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+// One launch parameter: the copy neither hosts nor joins, so it opens no port.
+void startGame(QProcess &process, const QString &runtimeDir)
+{
+    process.setProcessEnvironment(environmentFor(runtimeDir));
+    process.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("Tester")});
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void versionAndHelpNeedNoDisplay();
+    void noDisplayIsOneClearLine();
+    void secondCopyEndsAndTheFirstRunsOn();
+    void crashedCopyLeavesNothingThatBlocks();
+    void laterCopyBringsTheFirstForward();
+};
+
+void TestStartup::versionAndHelpNeedNoDisplay()
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("--version")});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("Pinlex 1.0.9"));
+
+    process.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("--help")});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray help = process.readAllStandardOutput();
+    QVERIFY(help.contains("--serve"));
+    QVERIFY(help.contains("name"));
+}
+
+void TestStartup::noDisplayIsOneClearLine()
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PINLEX_BINARY));
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 1);
+    const QByteArray said = process.readAllStandardError();
+    QCOMPARE(said.count('\n'), 1);
+    QVERIFY(said.contains("no display"));
+}
+
+void TestStartup::secondCopyEndsAndTheFirstRunsOn()
+{
+    QTemporaryDir runtime;
+    QProcess first;
+    startGame(first, runtime.path());
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("kivro9.socket"))), 10000);
+    // The marker stays visible to other programs while the game runs.
+    QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("Pinlex.lock"))));
+
+    QProcess second;
+    startGame(second, runtime.path());
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+}
+
+void TestStartup::crashedCopyLeavesNothingThatBlocks()
+{
+    QTemporaryDir runtime;
+    QProcess first;
+    startGame(first, runtime.path());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("kivro9.socket"))), 10000);
+    ::kill(pid_t(first.processId()), SIGKILL);
+    QVERIFY(first.waitForFinished(10000));
+
+    QProcess next;
+    startGame(next, runtime.path());
+    QVERIFY(next.waitForStarted());
+    // It stays: the dead copy's lock counts for nothing.
+    QVERIFY(!next.waitForFinished(1500));
+    QCOMPARE(next.state(), QProcess::Running);
+    next.terminate();
+    QVERIFY(next.waitForFinished(10000));
+}
+
+void TestStartup::laterCopyBringsTheFirstForward()
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    SingleInstance first;
+    QVERIFY(!first.IsPrevInstance(QStringLiteral("pinlex-test"), true));
+    QSignalSpy asked(&first, &SingleInstance::activateRequested);
+    SingleInstance second;
+    QVERIFY(second.IsPrevInstance(QStringLiteral("pinlex-test"), true));
+    QVERIFY(asked.wait(5000));
+
+    QWidget window;
+    window.showMinimized();
+    QVERIFY(window.isMinimized());
+    bringForward(&window);
+    QVERIFY(!window.isMinimized());
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"
