@@ -30,10 +30,7 @@ Dispatcher::Dispatcher(QObject *parent) : QObject(parent)
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        dispatchOne();
-        schedule();
-    });
+    connect(&m_timer, &QTimer::timeout, this, &Dispatcher::dispatchOne);
 }
 
 void Dispatcher::addCommand(QByteArray name, Handler handler)
@@ -60,13 +57,21 @@ bool Dispatcher::dispatchOne()
     // see the next message handled underneath it.
     if (m_busy || m_queue.empty())
         return false;
-    const QScopedValueRollback busy(m_busy, true);
-    const QueuedMessage message = std::move(m_queue.front());
+    QueuedMessage message = std::move(m_queue.front());
     m_queue.pop_front();
+    {
+        const QScopedValueRollback busy(m_busy, true);
+        handle(message);
+    }
+    schedule();
+    return true;
+}
 
+void Dispatcher::handle(const QueuedMessage &message)
+{
     const qsizetype plus = message.line.indexOf('+');
     if (plus <= 0)
-        return true; // empty line, no '+', or empty command name
+        return; // empty line, no '+', or empty command name
     const QByteArrayView name = QByteArrayView(message.line).first(plus);
     for (const auto &[command, handler] : m_commands) {
         if (command != name)
@@ -77,8 +82,7 @@ bool Dispatcher::dispatchOne()
             // What the handler did before the error stays done.
             showError(QString::fromUtf8(error.what()));
         }
-        return true;
+        return;
     }
     qCDebug(lcProtocol).noquote() << "ignored unknown command" << QString::fromLatin1(name);
-    return true;
 }

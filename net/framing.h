@@ -63,6 +63,7 @@ public:
 
 private:
     void schedule();
+    void handle(const QueuedMessage &message);
 
     std::deque<QueuedMessage> m_queue;
     std::vector<std::pair<QByteArray, Handler>> m_commands;

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
@@ -221,6 +222,17 @@ void TestMainWindow::closeWithoutMovingLeavesThePlacement()
     QCOMPARE(fresh.placement, QRect());
     QVERIFY(fresh.FormClose());
     QCOMPARE(fresh.placement, fresh.windowBounds());
+
+    // A window wider than the work area is stored 15 pixels narrower, once,
+    // not fitted to the work area.
+    Tchat wide;
+    wide.show();
+    const QRect work = wide.screen()->availableGeometry();
+    wide.setWindowBounds(QRect(3, 3, work.width() + 100, 576));
+    QTRY_COMPARE(wide.windowBounds().width(), work.width() + 100);
+    QVERIFY(wide.FormClose());
+    QCOMPARE(wide.placement.width(), work.width() + 85);
+    QCOMPARE(wide.placement.height(), wide.windowBounds().height());
 }
 
 QTEST_MAIN(TestMainWindow)
