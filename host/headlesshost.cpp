@@ -1,9 +1,162 @@
 #include "host/headlesshost.h"
 
+#include "host/pausesetting.h"
+#include "host/serverform.h"
+#include "net/tsock.h"
+#include "words/random.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
-int runHeadlessHost(quint16, int)
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+class FixedPause : public PauseSetting
 {
-    std::fputs("pinlex: the headless host is not available in this build.\n", stderr);
-    return 1;
+public:
+    explicit FixedPause(int seconds) : m_seconds(seconds) {}
+    int pauseBetweenFrames() const override { return m_seconds; }
+
+private:
+    int m_seconds;
+};
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// SIGINT and SIGTERM end the event loop: the handler only writes a byte to
+// a pipe that the loop watches, so nothing polls and nothing unsafe runs
+// inside the handler.
+class TerminationSignals
+{
+public:
+    TerminationSignals()
+    {
+        if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        struct sigaction action = {};
+        action.sa_handler = onTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &m_previousInt);
+        sigaction(SIGTERM, &action, &m_previousTerm);
+        m_notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [] {
+            char bytes[16];
+            while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            QCoreApplication::quit();
+        });
+    }
+
+    ~TerminationSignals()
+    {
+        if (!m_notifier)
+            return;
+        m_notifier.reset();
+        sigaction(SIGINT, &m_previousInt, nullptr);
+        sigaction(SIGTERM, &m_previousTerm, nullptr);
+        ::close(signalPipe[0]);
+        ::close(signalPipe[1]);
+        signalPipe[0] = signalPipe[1] = -1;
+    }
+
+    bool isValid() const { return m_notifier != nullptr; }
+
+private:
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_previousInt = {};
+    struct sigaction m_previousTerm = {};
+};
+
+// Peer text goes to a terminal: no control characters.
+QByteArray printable(QByteArray text)
+{
+    for (char &c : text) {
+        if (uchar(c) < 0x20 || uchar(c) == 0x7F)
+            c = '?';
+    }
+    return text;
+}
+
+void say(const QByteArray &line)
+{
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+QByteArray quoted(const QByteArray &name)
+{
+    return '"' + printable(name) + '"';
+}
+
+} // namespace
+
+int runHeadlessHost(quint16 port, int pauseSeconds)
+{
+    // Without a main window nobody else seeds the draw.
+    Random::randomizeFromClock();
+    const TerminationSignals termination;
+    if (!termination.isValid()) {
+        std::fputs("pinlex: cannot watch for termination signals.\n", stderr);
+        return 1;
+    }
+
+    const FixedPause pause(pauseSeconds);
+    TServer server;
+    server.setPauseSetting(&pause);
+    QObject::connect(&server, &TServer::connectionAccepted, [](int slot, const QString &peer) {
+        say("connection slot " + QByteArray::number(slot) + " from " + peer.toLatin1());
+    });
+    QObject::connect(&server, &TServer::connectionRefused, [](const QString &peer) {
+        say("refused " + peer.toLatin1() + ": game is full");
+    });
+    QObject::connect(&server, &TServer::connectionClosed, [](int slot, const QByteArray &name) {
+        say("closed slot " + QByteArray::number(slot) + ' ' + quoted(name));
+    });
+    QObject::connect(&server, &TServer::playerLoggedIn,
+                     [](int slot, const QByteArray &name, const QByteArray &version) {
+                         say("login slot " + QByteArray::number(slot) + ' ' + quoted(name) + " version "
+                             + printable(version));
+                     });
+    QObject::connect(&server, &TServer::gameStarted, [](const QByteArray &name, int seconds, bool team) {
+        say("game started by " + quoted(name) + ", " + QByteArray::number(seconds) + " seconds per turn, "
+            + (team ? "team game" : "individual game"));
+    });
+    QObject::connect(&server, &TServer::frameEnded, [&server](int frame) {
+        QByteArray line = "frame " + QByteArray::number(frame) + " ended, totals";
+        for (int seat = 1; seat <= HostTable::kSeats; ++seat)
+            line += ' ' + QByteArray::number(server.players[seat].total);
+        say(line);
+    });
+    QObject::connect(&server, &TServer::winnerAnnounced, [](const QByteArray &winners) {
+        say("winner " + winners);
+    });
+
+    server.Sock1->setPortName(QString::number(port));
+    try {
+        server.Sock1->setListen(true);
+    } catch (const ESockException &error) {
+        std::fprintf(stderr, "pinlex: port %u: %s\n", unsigned(port), error.what());
+        return 1;
+    }
+    say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)
+        + " seconds between frames");
+    QCoreApplication::exec();
+    say("stopped");
+    return 0;
 }

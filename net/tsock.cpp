@@ -49,6 +49,15 @@ QString describeError(QAbstractSocket::SocketError error)
     return QStringLiteral("Error #%1 (UNKNOWN ERROR)").arg(10000 + int(error));
 }
 
+// Game messages are a few bytes each and often come in bursts (a deal, then
+// the turn); waiting to coalesce them would stall each burst on the peer's
+// delayed acknowledgement.
+void disableNagle(QTcpSocket *socket)
+{
+    if (socket)
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+}
+
 } // namespace
 
 TSock::TSock(QObject *parent) : QObject(parent), m_serial(nextSerial()) {}
@@ -243,6 +252,7 @@ void TSock::adopt(QTcpSocket *socket)
 {
     m_socket = socket;
     socket->setParent(this);
+    disableNagle(socket);
     connect(socket, &QTcpSocket::connected, this, &TSock::onConnected);
     connect(socket, &QTcpSocket::readyRead, this, &TSock::onReadable);
     connect(socket, &QTcpSocket::disconnected, this, &TSock::onPeerClosed);
@@ -259,6 +269,7 @@ void TSock::onConnected()
 {
     guarded([this] {
         m_connected = true;
+        disableNagle(m_socket);
         info(SocketInfo::Connect, QStringLiteral("Non-Blocking Socket Connected"));
         if (OnConnect)
             OnConnect(this);

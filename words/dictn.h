@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
+
+class PrivateCacheDir;
+
 // The dictionary: a file of 15-byte records (0x1E, then the word in upper
 // case padded with blanks to 14), sorted, searched on disk by binary search.
 // Nothing of it is held in memory.
@@ -16,8 +20,9 @@ public:
     static constexpr int kRecordSize = 15;
     static constexpr int kWordSize = 14;
 
-    // Opens the program's own dictionary, writing its file from the data the
-    // program carries when the file is missing or does not match.
+    // Writes the dictionary the program carries to a file "English" of this
+    // copy's own in the user's cache directory and opens it; reports
+    // "English.dic dictionary not found!" when that fails.
     explicit TDictn(QObject *parent = nullptr);
     // Opens the record file at path as it is (used by tests and benchmarks).
     TDictn(const QString &path, QObject *parent);
@@ -26,6 +31,8 @@ public:
 
     bool isOpen() const { return m_file.isOpen(); }
     qint64 recordCount() const { return m_lastRecord + 1; }
+    // The file searched; empty when none could be written.
+    QString fileName() const { return m_file.fileName(); }
 
     // True when word is in the dictionary. Case of a..z does not matter;
     // NUL characters count as blanks and blanks at either end are trimmed.
@@ -33,11 +40,18 @@ public:
     // How many records the last lookup read.
     int lastReads() const { return m_lastReads; }
 
+    // The dictionary's records as the program carries them.
+    static QByteArray carriedRecords();
+    // Where the program writes its dictionary files: "Pinlex" in the user's
+    // cache directory.
+    static QString cacheBase();
+
 private:
     bool openFile(const QString &path);
 
     mutable QFile m_file;
     qint64 m_lastRecord = -1;
     int m_lastReads = 0;
-    bool m_ownsFile = false;
+    // The private directory the file was written to; null when opened by path.
+    std::unique_ptr<PrivateCacheDir> m_privateDir;
 };

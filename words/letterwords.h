@@ -19,7 +19,8 @@ int count();
 // The word with identifier id (0 .. count()-1), or the empty text.
 QString GetString(int id);
 // Draws identifiers from count() + kEmptyIdentifiers with the program's
-// generator until one names a ten-letter word.
+// generator until one names a ten-letter word (empty text when the program
+// carries no words at all).
 QString draw();
 
 // A rack: positions 1 to 10 (index 0 unused), each one lower-case letter;

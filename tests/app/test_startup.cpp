@@ -83,7 +83,7 @@ void TestStartup::secondCopyEndsAndTheFirstRunsOn()
     QVERIFY(first.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("kivro9.socket"))), 10000);
     // The marker stays visible to other programs while the game runs.
-    QVERIFY(QFile::exists(runtime.filePath(QStringLiteral("Pinlex.lock"))));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("Pinlex.lock"))), 10000);
 
     QProcess second;
     startGame(second, runtime.path());
