@@ -30,11 +30,16 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     auto *build = new QLabel(QString::fromLatin1(kBuildSuffix), this);
     build->setGeometry(94, 50, 30, 16);
 
-    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players."), this);
-    credit->setGeometry(16, 74, 272, 16);
+    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players.\n"
+                                             "Dictionary: the ENABLE word list (public domain, by Alan\n"
+                                             "Beale and M. Cooper) and SCOWL by Kevin Atkinson; racks\n"
+                                             "filtered with LDNOOBW (Shutterstock, CC BY 4.0)."),
+                              this);
+    credit->setGeometry(16, 70, 280, 60);
+    credit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *done = new FlatButton(QStringLiteral("Done"), this);
-    done->setGeometry(216, 136, 72, 24);
+    done->setGeometry(216, 140, 72, 24);
     connect(done, &QPushButton::clicked, this, &Tabout::Button1Click);
 }
 

@@ -1,12 +1,80 @@
 #pragma once
 
+#include "tally/tallyfile.h"
+#include "tally/tallytable.h"
+
 #include <QDialog>
 
-// The player's statistics and head-to-head records.
+#include <array>
+#include <functional>
+
+class FlatButton;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+
+// The player's statistics and head-to-head records. Created hidden at
+// start-up, when it loads the tally file; shown from the main window; saves
+// the file after every recorded game, after every change made here and when
+// it is destroyed at program end.
 class Ttallylist : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit Ttallylist(QWidget *parent = nullptr);
+    explicit Ttallylist(QWidget *parent = nullptr, const QString &fileName = TallyFile::defaultPath());
+    ~Ttallylist() override;
+
+    // Asks a Yes/No question; true for Yes. Tests answer without a box.
+    using QuestionAsker = std::function<bool(const QString &question)>;
+    void setQuestionAsker(QuestionAsker asker) { m_ask = std::move(asker); }
+
+    // Fills "Players In Current Game" with the other seated players' names,
+    // checking those already tallied.
+    void loadchecklist(const QStringList &names);
+
+    // The end of a game for a seated player, as one step, then a save:
+    // ownScore is the text of the player's score label; winner is
+    // TallyTable::kAddToMine when the player won alone, the other winner's
+    // name when exactly one other seat won, empty when several seats won;
+    // present are the other seated players' names.
+    void gameEnded(const QString &ownScore, const QString &winner, const QStringList &present);
+
+    // The single steps. addgame counts against the players in `checklist`
+    // and throws EConvertError at a cell that is not a number.
+    void addtomineincrease(int column);
+    void addgame(const QString &winner);
+    void figureave(int score);
+
+    bool save();
+    const TallyTable &table() const { return m_table; }
+
+    // Controls, indexed by their number; index 0 is unused.
+    QLabel *Label8 = nullptr;
+    std::array<QLabel *, 7> mylabel_{};
+    QLabel *label_hisnametop = nullptr;
+    QLabel *label_hisname = nullptr;
+    std::array<QLabel *, 9> label_{};
+    QListWidget *listbox_tally = nullptr;
+    QListWidget *checklist = nullptr;
+    FlatButton *button_reset = nullptr;
+    FlatButton *button_done = nullptr;
+
+    void checklistClickCheck(QListWidgetItem *item);
+    void listbox_tallyClickCheck(QListWidgetItem *item);
+    void listbox_tallyClick();
+    void button_resetClick();
+    void button_doneClick();
+
+private:
+    void FormCreate();
+    void buildControls();
+    void appendTallied(const QString &name);
+    // Checked exactly when tallied.
+    void syncChecklist();
+    void showOwnFigures();
+
+    TallyFile m_file;
+    TallyTable m_table;
+    QuestionAsker m_ask;
 };

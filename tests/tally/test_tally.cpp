@@ -1,0 +1,462 @@
+#include "app/errordisplay.h"
+#include "net/fields.h"
+#include "tally/lzrw1.h"
+#include "tally/tallyfile.h"
+#include "tally/tallylistform.h"
+#include "tally/tallytable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kMine = TallyTable::kAddToMine;
+
+QStringList rowOf(const TallyTable &table, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < TallyTable::kColumns; ++column)
+        cells.append(table.cell(column, row));
+    return cells;
+}
+
+QStringList cells(const char *spaced)
+{
+    return QString::fromLatin1(spaced).split(QLatin1Char(' '));
+}
+
+QByteArray lines(const QStringList &items)
+{
+    QByteArray text;
+    for (const QString &item : items)
+        text += item.toUtf8() + "\r\n";
+    return text;
+}
+
+QByteArray decompressedFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return Tlzrw1().decompressData(file.readAll(), path);
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+// Records what reaches the general error display while it lives.
+class ErrorRecorder
+{
+public:
+    ErrorRecorder()
+        : m_previous(setErrorSink([this](const QString &message) { messages.append(message); }))
+    {
+    }
+    ~ErrorRecorder() { setErrorSink(m_previous); }
+    QStringList messages;
+
+private:
+    ErrorSink m_previous;
+};
+
+} // namespace
+
+class TestTally : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void bobExampleWritesItsLines();
+    void addgameCountsEachOutcome_data();
+    void addgameCountsEachOutcome();
+    void tieCountsStrikesPerfectGameAndPoints();
+    void averageIsTruncatedAndWaitsForAGame_data();
+    void averageIsTruncatedAndWaitsForAGame();
+    void cellsThatAreNotNumbers();
+    void checklistAddsOnlyNewOpponents();
+    void removingTheSecondOfThreeKeepsListAndRows_data();
+    void removingTheSecondOfThreeKeepsListAndRows();
+    void resetLeavesOneRow_data();
+    void resetLeavesOneRow();
+    void loadingStartsANewSession();
+    void damagedFileStartsEmpty_data();
+    void damagedFileStartsEmpty();
+    void textLayoutReadsWhatItWrites_data();
+    void textLayoutReadsWhatItWrites();
+    void saveReplacesTheWholeFile();
+    void defaultPathIsBesideTheProgram();
+    void commandLinePrintsTheTally();
+
+private:
+    QString tallyPath() const { return m_dir->filePath(TallyFile::kFileName); }
+    // A dialog on the test's file that answers every question with `answer`.
+    std::unique_ptr<Ttallylist> openDialog(bool answer = true)
+    {
+        auto dialog = std::make_unique<Ttallylist>(nullptr, tallyPath());
+        dialog->setQuestionAsker([answer](const QString &) { return answer; });
+        return dialog;
+    }
+    // Tallies the names by clicking them in "Players In Current Game".
+    static void tally(Ttallylist &dialog, const QStringList &names)
+    {
+        dialog.loadchecklist(names);
+        for (int i = 0; i < dialog.checklist->count(); ++i)
+            dialog.checklist->item(i)->setCheckState(Qt::Checked);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestTally::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestTally::bobExampleWritesItsLines()
+{
+    {
+        auto dialog = openDialog();
+        tally(*dialog, {QStringLiteral("Bob")});
+        dialog->gameEnded(QStringLiteral("120"), QStringLiteral("Bob"), {QStringLiteral("Bob")});
+        // Saved after the game, before the program ends.
+        QCOMPARE(decompressedFile(tallyPath()),
+                 lines(cells("9 2 0 Bob 1 1 0 1 0 0 0 0 120 1 120 1 0 0 0 0")));
+        QCOMPARE(dialog->mylabel_[1]->text(), QStringLiteral("1"));
+        QCOMPARE(dialog->mylabel_[5]->text(), QStringLiteral("120"));
+    }
+    QCOMPARE(decompressedFile(tallyPath()), lines(cells("9 2 0 Bob 1 1 0 1 0 0 0 0 120 1 120 1 0 0 0 0")));
+}
+
+void TestTally::addgameCountsEachOutcome_data()
+{
+    QTest::addColumn<QString>("winner");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("own");
+    QTest::addColumn<QStringList>("bob");
+    const QStringList bobAndAnn = {QStringLiteral("Ann"), QStringLiteral("Bob")};
+    QTest::newRow("player won alone") << kMine << bobAndAnn << cells("0 1 1 0 0 0 0 0 0")
+                                      << cells("Bob 1 0 1 0 1 0 1 0");
+    QTest::newRow("Bob won") << QStringLiteral("Bob") << bobAndAnn << cells("0 1 0 0 0 0 0 0 0")
+                             << cells("Bob 1 1 0 0 1 1 0 0");
+    QTest::newRow("an untallied opponent won") << QStringLiteral("Ann") << bobAndAnn << cells("0 1 0 0 0 0 0 0 0")
+                                               << cells("Bob 1 0 0 1 1 0 0 1");
+    QTest::newRow("Bob not at the table") << kMine << QStringList{QStringLiteral("Ann")}
+                                          << cells("0 1 1 0 0 0 0 0 0") << cells("Bob 0 0 0 0 0 0 0 0");
+}
+
+void TestTally::addgameCountsEachOutcome()
+{
+    QFETCH(QString, winner);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, own);
+    QFETCH(QStringList, bob);
+    TallyTable table;
+    QVERIFY(table.addOpponent(QStringLiteral("Bob")));
+    table.addgame(winner, present);
+    QCOMPARE(rowOf(table, 0), own);
+    QCOMPARE(rowOf(table, 1), bob);
+    QCOMPARE(table.rowCount(), 2);
+}
+
+void TestTally::tieCountsStrikesPerfectGameAndPoints()
+{
+    {
+        auto dialog = openDialog();
+        tally(*dialog, {QStringLiteral("Bob")});
+        dialog->addtomineincrease(TallyTable::kStrikes);
+        dialog->addtomineincrease(TallyTable::kStrikes);
+        dialog->gameEnded(QStringLiteral("300"), QString(), {QStringLiteral("Bob")});
+        QCOMPARE(rowOf(dialog->table(), 0), cells("0 0 0 1 2 0 300 0 0"));
+        QCOMPARE(rowOf(dialog->table(), 1), cells("Bob 0 0 0 0 0 0 0 0"));
+        QCOMPARE(dialog->mylabel_[3]->text(), QStringLiteral("1"));
+        QCOMPARE(dialog->mylabel_[4]->text(), QStringLiteral("2"));
+    }
+    auto reopened = openDialog();
+    QCOMPARE(rowOf(reopened->table(), 0), cells("0 0 0 1 2 0 300 0 0"));
+}
+
+void TestTally::averageIsTruncatedAndWaitsForAGame_data()
+{
+    QTest::addColumn<QString>("games");
+    QTest::addColumn<QString>("points");
+    QTest::addColumn<int>("score");
+    QTest::addColumn<QString>("average");
+    QTest::addColumn<QString>("sum");
+    QTest::newRow("truncated") << QStringLiteral("3") << QStringLiteral("280") << 120 << QStringLiteral("133")
+                               << QStringLiteral("400");
+    QTest::newRow("no game counted yet") << QStringLiteral("0") << QStringLiteral("0") << 90 << QStringLiteral("7")
+                                         << QStringLiteral("90");
+    QTest::newRow("empty cells count as 0") << QString() << QString() << 90 << QStringLiteral("7")
+                                            << QStringLiteral("90");
+    QTest::newRow("a damaged sum is left alone") << QStringLiteral("3") << QStringLiteral("x") << 90
+                                                 << QStringLiteral("7") << QStringLiteral("x");
+}
+
+void TestTally::averageIsTruncatedAndWaitsForAGame()
+{
+    QFETCH(QString, games);
+    QFETCH(QString, points);
+    QFETCH(int, score);
+    QFETCH(QString, average);
+    QFETCH(QString, sum);
+    TallyTable table;
+    table.setCell(TallyTable::kGames, 0, games);
+    table.setCell(TallyTable::kPoints, 0, points);
+    table.setCell(TallyTable::kAverage, 0, QStringLiteral("7"));
+    table.figureave(score);
+    QCOMPARE(table.cell(TallyTable::kAverage, 0), average);
+    QCOMPARE(table.cell(TallyTable::kPoints, 0), sum);
+}
+
+void TestTally::cellsThatAreNotNumbers()
+{
+    TallyTable table;
+    table.setCell(TallyTable::kStrikes, 0, QStringLiteral("many"));
+    QCOMPARE(table.addtomineincrease(TallyTable::kStrikes), QStringLiteral("1"));
+
+    QVERIFY(table.addOpponent(QStringLiteral("Bob")));
+    table.setCell(TallyTable::kTogether, 1, QStringLiteral("x"));
+    try {
+        table.addit(TallyTable::kTogether, 1);
+        QFAIL("a cell that is not a number was increased");
+    } catch (const EConvertError &error) {
+        QCOMPARE(error.message(), QStringLiteral("'x' is not a valid integer value"));
+    }
+
+    // At the end of a game the error reaches the display; nothing crashes
+    // and what was counted is saved.
+    QVERIFY(TallyFile(tallyPath()).save(table));
+    ErrorRecorder errors;
+    auto dialog = openDialog();
+    dialog->gameEnded(QStringLiteral("100"), kMine, {QStringLiteral("Bob")});
+    QCOMPARE(errors.messages, QStringList{QStringLiteral("'x' is not a valid integer value")});
+    QCOMPARE(TallyFile(tallyPath()).load().cell(TallyTable::kGames, 0), QStringLiteral("1"));
+}
+
+void TestTally::checklistAddsOnlyNewOpponents()
+{
+    auto dialog = openDialog();
+    tally(*dialog, {QStringLiteral("Ann"), QStringLiteral("Bob")});
+    dialog->loadchecklist({QStringLiteral("Bob"), QStringLiteral("Cid")});
+    QCOMPARE(dialog->checklist->item(0)->checkState(), Qt::Checked);
+    QCOMPARE(dialog->checklist->item(1)->checkState(), Qt::Unchecked);
+
+    // Unchecking a tallied player here does not stop the tally.
+    dialog->checklist->item(0)->setCheckState(Qt::Unchecked);
+    dialog->checklist->item(0)->setCheckState(Qt::Checked);
+    QCOMPARE(dialog->table().opponents(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    QCOMPARE(dialog->listbox_tally->count(), 2);
+    QCOMPARE(dialog->listbox_tally->item(1)->checkState(), Qt::Checked);
+}
+
+void TestTally::removingTheSecondOfThreeKeepsListAndRows_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("remaining");
+    QTest::newRow("Yes") << true << QStringList{QStringLiteral("Ann"), QStringLiteral("Cid")};
+    QTest::newRow("No") << false << QStringList{QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")};
+}
+
+void TestTally::removingTheSecondOfThreeKeepsListAndRows()
+{
+    QFETCH(bool, answer);
+    QFETCH(QStringList, remaining);
+    auto dialog = openDialog(answer);
+    QString asked;
+    dialog->setQuestionAsker([&asked, answer](const QString &question) {
+        asked = question;
+        return answer;
+    });
+    const QStringList three = {QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")};
+    tally(*dialog, three);
+    dialog->gameEnded(QStringLiteral("50"), QStringLiteral("Cid"), three);
+
+    dialog->listbox_tally->item(1)->setCheckState(Qt::Unchecked);
+    QCOMPARE(asked, QStringLiteral("This will delete Bob's Tally, Are you want to delete it?"));
+    QCOMPARE(dialog->table().opponents(), remaining);
+    QCOMPARE(dialog->listbox_tally->count(), remaining.size());
+    for (int i = 0; i < remaining.size(); ++i) {
+        QCOMPARE(dialog->listbox_tally->item(i)->text(), remaining[i]);
+        QCOMPARE(dialog->listbox_tally->item(i)->checkState(), Qt::Checked);
+    }
+
+    // Selecting the last entry shows Cid's row, wherever it now is.
+    dialog->listbox_tally->setCurrentRow(remaining.size() - 1);
+    QCOMPARE(dialog->label_hisnametop->text(), QStringLiteral("Cid's Tally"));
+    QCOMPARE(dialog->label_hisname->text(), QStringLiteral("Cid Wins:"));
+    QCOMPARE(dialog->label_[TallyTable::kTheirWins]->text(), QStringLiteral("1"));
+    QCOMPARE(dialog->label_[TallyTable::kTheirWins + TallyTable::kSession]->text(), QStringLiteral("1"));
+    QCOMPARE(TallyFile(tallyPath()).load().opponents(), remaining);
+}
+
+void TestTally::resetLeavesOneRow_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+}
+
+void TestTally::resetLeavesOneRow()
+{
+    QFETCH(bool, answer);
+    auto dialog = openDialog(answer);
+    tally(*dialog, {QStringLiteral("Bob")});
+    dialog->gameEnded(QStringLiteral("150"), kMine, {QStringLiteral("Bob")});
+    dialog->listbox_tally->setCurrentRow(0);
+    const QByteArray before = decompressedFile(tallyPath());
+
+    dialog->button_resetClick();
+    if (!answer) {
+        QCOMPARE(decompressedFile(tallyPath()), before);
+        QCOMPARE(dialog->listbox_tally->count(), 1);
+        return;
+    }
+    QCOMPARE(dialog->listbox_tally->count(), 0);
+    QCOMPARE(dialog->table().rowCount(), 1);
+    for (int k = 1; k <= 6; ++k)
+        QCOMPARE(dialog->mylabel_[k]->text(), QStringLiteral("0"));
+    for (int k = 1; k <= 8; ++k)
+        QCOMPARE(dialog->label_[k]->text(), QStringLiteral("0"));
+    QCOMPARE(decompressedFile(tallyPath()), lines(QStringList{QStringLiteral("9"), QStringLiteral("1")}
+                                                  + QStringList(TallyTable::kColumns, QString())));
+}
+
+void TestTally::loadingStartsANewSession()
+{
+    TallyTable saved;
+    saved.setCell(TallyTable::kGames, 0, QString());
+    saved.setCell(TallyTable::kStrikes, 0, QStringLiteral("12"));
+    saved.addOpponent(QStringLiteral("Bob"));
+    saved.addOpponent(QStringLiteral("Ann"));
+    saved.addgame(QStringLiteral("Bob"), {QStringLiteral("Bob"), QStringLiteral("Ann")});
+    QVERIFY(TallyFile(tallyPath()).save(saved));
+
+    auto dialog = openDialog();
+    QCOMPARE(rowOf(dialog->table(), 1), cells("Bob 1 1 0 0 0 0 0 0"));
+    QCOMPARE(rowOf(dialog->table(), 2), cells("Ann 1 0 0 1 0 0 0 0"));
+    QCOMPARE(dialog->mylabel_[TallyTable::kStrikes]->text(), QStringLiteral("12"));
+    QCOMPARE(dialog->mylabel_[TallyTable::kGames]->text(), QStringLiteral("1"));
+    QCOMPARE(dialog->listbox_tally->count(), 2);
+    QCOMPARE(dialog->listbox_tally->item(1)->text(), QStringLiteral("Ann"));
+}
+
+void TestTally::damagedFileStartsEmpty_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QString damaged = QStringLiteral("%1 : the tally table is damaged");
+    Tlzrw1 component;
+    QTest::newRow("not compressed") << QByteArray("9\r\n1\r\n") << QStringLiteral("%1 : Lzrw1 decompression : this file has no valid header !");
+    QTest::newRow("cut short") << component.compressData(lines(cells("9 1 0 1 2 3 4 5 6 7 8"))).chopped(3)
+                               << QStringLiteral("Lzrw1 : Error reading from input file : %1");
+    QTest::newRow("not a table") << component.compressData("hello") << damaged;
+    QTest::newRow("rows missing") << component.compressData(lines(cells("9 3 0 1 2 3 4 5 6 7 8"))) << damaged;
+    QTest::newRow("wrong column count") << component.compressData(lines(cells("5 1 0 1 2 3 4"))) << damaged;
+    QTest::newRow("negative row count") << component.compressData(lines(cells("9 -1"))) << damaged;
+    QTest::newRow("claims an enormous size") << QByteArray::fromHex("575a5a4c ffffffff 0100 80") << damaged;
+}
+
+void TestTally::damagedFileStartsEmpty()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    writeFile(tallyPath(), file);
+    ErrorRecorder errors;
+    auto dialog = openDialog();
+    QCOMPARE(errors.messages, QStringList{message.arg(tallyPath())});
+    QCOMPARE(dialog->table().rowCount(), 1);
+    QCOMPARE(dialog->listbox_tally->count(), 0);
+    QCOMPARE(dialog->mylabel_[1]->text(), QStringLiteral("0"));
+
+    // The damaged file is kept aside before the empty tally replaces it.
+    QFile copy(tallyPath() + QStringLiteral(".damaged"));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), file);
+    dialog.reset();
+    QCOMPARE(TallyFile(tallyPath()).load().rowCount(), 1);
+}
+
+void TestTally::textLayoutReadsWhatItWrites_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("opponent");
+    QTest::newRow("CR LF") << lines(cells("9 2 0 Bob 1 2 0 3 0 4 0 5 0 6 0 7 0 8 0 9")) << cells("Bob 2 3 4 5 6 7 8 9");
+    QTest::newRow("LF only") << QByteArray("9\n2\n0\nBob\n1\n2\n0\n3\n0\n4\n0\n5\n0\n6\n0\n7\n0\n8\n0\n9\n")
+                             << cells("Bob 2 3 4 5 6 7 8 9");
+    QTest::newRow("single-byte name") << QByteArray("9\r\n2\r\n0\r\nJos\xe9\r\n") + lines(QStringList(16, QString()))
+                                      << QStringList{QStringLiteral("Jos\u00e9")} + QStringList(8, QString());
+}
+
+void TestTally::textLayoutReadsWhatItWrites()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, opponent);
+    const TallyTable table = TallyTable::fromText(text);
+    QCOMPARE(table.rowCount(), 2);
+    QCOMPARE(rowOf(table, 1), opponent);
+    QCOMPARE(rowOf(TallyTable::fromText(table.toText()), 1), opponent);
+}
+
+void TestTally::saveReplacesTheWholeFile()
+{
+    TallyTable table;
+    table.addOpponent(QStringLiteral("Zoë"));
+    table.addOpponent(QStringLiteral("Line\r\nBreak"));
+    TallyFile file(tallyPath());
+    QVERIFY(file.save(table));
+    table.removeOpponent(1);
+    QVERIFY(file.save(table));
+    const TallyTable loaded = file.load();
+    // A line break in a name must not shift the cells after it.
+    QCOMPARE(loaded.opponents(), QStringList{QStringLiteral("Line  Break")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{TallyFile::kFileName});
+
+    writeFile(m_dir->filePath(QStringLiteral("blocker")), "x");
+    QVERIFY(!TallyFile(m_dir->filePath(QStringLiteral("blocker/tally.tld"))).save(table));
+}
+
+void TestTally::defaultPathIsBesideTheProgram()
+{
+    qunsetenv("PINLEX_TALLY_FILE");
+    QCOMPARE(TallyFile::defaultPath(), QDir(QCoreApplication::applicationDirPath()).filePath(TallyFile::kFileName));
+    qputenv("PINLEX_TALLY_FILE", tallyPath().toUtf8());
+    QCOMPARE(TallyFile::defaultPath(), tallyPath());
+    qunsetenv("PINLEX_TALLY_FILE");
+}
+
+void TestTally::commandLinePrintsTheTally()
+{
+    TallyTable table;
+    table.addOpponent(QStringLiteral("Bob"));
+    table.addgame(QStringLiteral("Bob"), {QStringLiteral("Bob")});
+    table.addtomineincrease(TallyTable::kStrikes);
+    QVERIFY(TallyFile(tallyPath()).save(table));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PINLEX_TALLY_FILE"), tallyPath());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("--tally")});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 0);
+    const QString output = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(output.contains(QRegularExpression(QStringLiteral("Strikes: +1\n"))), qPrintable(output));
+    QVERIFY2(output.contains(QRegularExpression(QStringLiteral("\nBob +1 +1 +0 +0 +\\| +1 +1 +0 +0\n"))),
+             qPrintable(output));
+}
+
+QTEST_MAIN(TestTally)
+#include "test_tally.moc"
