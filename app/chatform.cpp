@@ -7,21 +7,32 @@
 #include "app/singleinstance.h"
 #include "app/tcolor.h"
 #include "board/tileimages.h"
+#include "chat/chatedit.h"
+#include "chat/chatlog.h"
+#include "chat/chatmessages.h"
+#include "chat/chatview.h"
+#include "chat/phrasesform.h"
+#include "chat/smilies.h"
 #include "client/spylistform.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/helpform.h"
 #include "net/framing.h"
 #include "net/tsock.h"
+#include "settings/colortext.h"
+#include "settings/inifile.h"
+#include "settings/settings.h"
+#include "tally/tallylistform.h"
 #include "words/random.h"
 
 #include <QCloseEvent>
+#include <QColorDialog>
+#include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTextBrowser>
 
 namespace {
 
@@ -84,6 +95,18 @@ QAction *addSeparator(QMenu *menu, const QString &name)
     return separator;
 }
 
+// A choice among radio items: the submenu's tag takes the chosen item's tag.
+void choose(QAction *submenu, std::initializer_list<QAction *> items, QAction *chosen)
+{
+    submenu->setData(chosen->data());
+    for (QAction *item : items)
+        item->setChecked(false);
+    chosen->setChecked(true);
+}
+
+const char *const kBuiltInPhrases[] = {"Way To Go!", "Good One!", "Nice Try!", "Excellent!", "Brilliant!",
+                                       "Wow, WTG!", "Thanks!", "Way To Go Teamie!", "Good Game Everyone!"};
+
 } // namespace
 
 Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
@@ -120,6 +143,13 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     Sock11->setPortName(QStringLiteral("9001"));
     receivedlist = new Dispatcher(this);
     turntime.setInterval(1000);
+    phraseLockTimer.setSingleShot(true);
+    phraseLockTimer.setInterval(2000);
+    connect(&phraseLockTimer, &QTimer::timeout, this, &Tchat::phraseLockRelease);
+    inifile = IniFile::locate(QStringLiteral("orviklobby.ini"));
+    m_chatlog = std::make_unique<ChatLog>(mainchat);
+    connectChat();
+    connectOptions();
 
     setGeometry(3, 3, 573, 530 + menuBar()->sizeHint().height());
     FormCreate();
@@ -219,6 +249,7 @@ void Tchat::buildChat()
         b_phrase[n] = new FlatButton(QString::number(n), b);
         b_phrase[n]->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         b_phrase[n]->setGeometry(7, 332 + 19 * (n - 1), 25, 19);
+        b_phrase[n]->setToolTip(QLatin1String(kBuiltInPhrases[n - 1]));
     }
     b_phrase[10] = new FlatButton(QStringLiteral("\u266A"), b);
     b_phrase[10]->setObjectName(QStringLiteral("b_phrase10"));
@@ -231,13 +262,12 @@ void Tchat::buildChat()
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
     panel_chat = frame;
-    mainchat = new QTextBrowser(frame);
+    mainchat = new ChatView(frame);
     mainchat->setObjectName(QStringLiteral("mainchat"));
     mainchat->setGeometry(2, 2, 522, 160);
     mainchat->setFrameShape(QFrame::NoFrame);
-    mainchat->setOpenLinks(false);
 
-    mychat = new QLineEdit(QStringLiteral("<Enter Chat Here>"), b);
+    mychat = new ChatEdit(b);
     mychat->setObjectName(QStringLiteral("mychat"));
     mychat->setGeometry(35, 499, 430, 22);
     button_smilies = new FlatButton(QStringLiteral(":)"), b);
@@ -311,6 +341,7 @@ void Tchat::buildMenus()
     ViewTally1 = addItem(view, QStringLiteral("ViewTally1"), QStringLiteral("View Tally"));
     SpyList1 = addItem(view, QStringLiteral("SpyList1"), QStringLiteral("Spy List"));
     connect(SpyList1, &QAction::triggered, this, &Tchat::SpyList1Click);
+    connect(ViewTally1, &QAction::triggered, this, &Tchat::ViewTally1Click);
     PrhaseList1 = addItem(view, QStringLiteral("PrhaseList1"), QStringLiteral("Phrase List"));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
@@ -458,8 +489,349 @@ bool Tchat::FormClose()
     return true;
 }
 
+void Tchat::connectChat()
+{
+    mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mainchat, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        popup_mainchat->popup(mainchat->viewport()->mapToGlobal(at));
+    });
+    connect(mainchat, &ChatView::jump, this, &Tchat::mainchatJump);
+    connect(SelectAll1, &QAction::triggered, this, &Tchat::SelectAll1Click);
+    connect(Copy1, &QAction::triggered, this, &Tchat::Copy1Click);
+    connect(ClearMainChat1, &QAction::triggered, this, &Tchat::ClearMainChat1Click);
+    connect(ClearMainChat2, &QAction::triggered, this, &Tchat::ClearMainChat1Click);
+    connect(ScrollChatOff1, &QAction::triggered, this, &Tchat::ScrollChatOff1Click);
+    connect(ScrollChatOff2, &QAction::triggered, this, &Tchat::ScrollChatOff1Click);
+
+    mychat->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mychat, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { popup_mychat->popup(mychat->mapToGlobal(at)); });
+    connect(mychat, &ChatEdit::enterPressed, this, &Tchat::sendit);
+    connect(Paste1, &QAction::triggered, this, &Tchat::Paste1Click);
+
+    for (int n = 1; n <= 9; ++n)
+        connect(b_phrase[n], &QPushButton::clicked, this, [this, n] { b_phrase1Click(n); });
+    connect(PrhaseList1, &QAction::triggered, this, &Tchat::PrhaseList1Click);
+    connect(button_smilies, &QPushButton::clicked, this, &Tchat::button_smiliesClick);
+    for (QAction *item : popup_smilies->actions()) {
+        const int code = item->data().toInt();
+        item->setIcon(QPixmap::fromImage(smilies::picture(code - smilies::kFirstCode)));
+        connect(item, &QAction::triggered, this, [this, code] { N271Click(code); });
+    }
+
+    const auto received = [this](const QByteArray &payload, quint64) { chatrecieved(payload); };
+    receivedlist->addCommand("CMD_chat", received);
+    receivedlist->addCommand("CMD_action", received);
+}
+
+void Tchat::connectOptions()
+{
+    connect(PlaySounds1, &QAction::triggered, this, &Tchat::PlaySounds1Click);
+    connect(PlayChatterSounds1, &QAction::triggered, this, &Tchat::PlayChatterSounds1Click);
+    for (QAction *item : {Classic1, New1})
+        connect(item, &QAction::triggered, this, [this, item] { New1Click(item); });
+    connect(TypeWords1, &QAction::triggered, this, &Tchat::TypeWords1Click);
+    connect(usespace, &QAction::triggered, this, &Tchat::usespaceClick);
+    connect(clearwords1, &QAction::triggered, this, &Tchat::clearwords1Click);
+    for (QAction *item : {Slow1, Normal1, Fast1})
+        connect(item, &QAction::triggered, this, [this, item] { Fast1Click(item); });
+    connect(showbadword, &QAction::triggered, this, &Tchat::showbadwordClick);
+    connect(TextColor1, &QAction::triggered, this, &Tchat::TextColor1Click);
+    for (QAction *item : {N8, N10, N12, N14})
+        connect(item, &QAction::triggered, this, [this, item] { N14Click(item); });
+
+    ColorDialog = new QColorDialog(this);
+    ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+    ColorDialog->setOption(QColorDialog::DontUseNativeDialog);
+    // Only a confirmed choice changes the colour and is saved.
+    connect(ColorDialog, &QColorDialog::colorSelected, this, [this](const QColor &colour) {
+        chatColour = valueFromColor(colour);
+        applyChatColour();
+        saveReportingErrors();
+    });
+}
+
+void Tchat::loadinifile()
+{
+    const Settings settings = Settings::load(IniFile(inifile), sectionName);
+    placement = settings.bounds;
+    setWindowBounds(settings.bounds);
+
+    mainchat->styles().setPointSize(settings.textSize);
+    mainchat->format();
+    for (QAction *size : {N8, N10, N12, N14}) {
+        if (size->text() == QString::number(settings.textSize))
+            size->setChecked(true);
+    }
+    chatColour = settings.textColor;
+    applyChatColour();
+    if (settings.timePerTurn)
+        timePerTurn = qBound(kMinTimePerTurn, *settings.timePerTurn, kMaxTimePerTurn);
+    choose(timebetween, {Slow1, Normal1, Fast1},
+           settings.timeBetween == 5 ? Slow1 : settings.timeBetween == 15 ? Fast1 : Normal1);
+    for (int n = 1; n <= Settings::kPhraseCount; ++n) {
+        if (!settings.phrases[n - 1].isEmpty())
+            b_phrase[n]->setToolTip(settings.phrases[n - 1]);
+    }
+    TypeWords1->setChecked(settings.typeWords);
+    usespace->setChecked(settings.useSpace);
+    showbadword->setChecked(settings.showBadWord);
+    clearwords1->setChecked(settings.clearWords);
+    choose(TurnSound1, {Classic1, New1}, settings.turnSound == 1 ? New1 : Classic1);
+    PlaySounds1->setChecked(settings.playSounds);
+    PlayChatterSounds1->setChecked(settings.chatterSounds);
+}
+
 void Tchat::saveinifile()
 {
+    Settings settings;
+    settings.bounds = windowBounds();
+    settings.textSize = mainchat->styles()[0].pointSize;
+    settings.textColor = chatColour;
+    settings.timePerTurn = timePerTurn;
+    settings.turnSound = TurnSound1->data().toInt();
+    settings.timeBetween = timebetween->data().toInt();
+    settings.typeWords = TypeWords1->isChecked();
+    settings.useSpace = usespace->isChecked();
+    settings.showBadWord = showbadword->isChecked();
+    settings.clearWords = clearwords1->isChecked();
+    settings.playSounds = PlaySounds1->isChecked();
+    settings.chatterSounds = PlayChatterSounds1->isChecked();
+    IniFile file(inifile);
+    settings.save(file, sectionName);
+}
+
+void Tchat::saveReportingErrors()
+{
+    try {
+        saveinifile();
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    }
+}
+
+void Tchat::applyChatColour()
+{
+    QPalette palette = mychat->palette();
+    palette.setColor(QPalette::Text, colortext::toColor(chatColour));
+    mychat->setPalette(palette);
+}
+
+// The check items toggle themselves; their handlers only save.
+void Tchat::PlaySounds1Click()
+{
+    saveReportingErrors();
+}
+
+void Tchat::PlayChatterSounds1Click()
+{
+    saveReportingErrors();
+}
+
+void Tchat::New1Click(QAction *item)
+{
+    choose(TurnSound1, {Classic1, New1}, item);
+    saveReportingErrors();
+}
+
+void Tchat::TypeWords1Click()
+{
+    saveReportingErrors();
+}
+
+void Tchat::usespaceClick()
+{
+    saveReportingErrors();
+}
+
+void Tchat::clearwords1Click()
+{
+    saveReportingErrors();
+}
+
+void Tchat::Fast1Click(QAction *item)
+{
+    choose(timebetween, {Slow1, Normal1, Fast1}, item);
+    saveReportingErrors();
+}
+
+void Tchat::showbadwordClick()
+{
+    saveReportingErrors();
+}
+
+void Tchat::TextColor1Click()
+{
+    ColorDialog->setCurrentColor(colortext::toColor(chatColour));
+    ColorDialog->open();
+}
+
+void Tchat::N14Click(QAction *item)
+{
+    mainchat->styles().setPointSize(item->data().toInt());
+    mainchat->format();
+    for (QAction *size : {N8, N10, N12, N14})
+        size->setChecked(false);
+    item->setChecked(true);
+    saveReportingErrors();
+}
+
+void Tchat::addlinetochat(const QString &line, quint32 colour)
+{
+    try {
+        m_chatlog->addLine(line, colour, !ScrollChatOff2->isChecked());
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    }
+    linkcount = m_chatlog->linkcount();
+}
+
+void Tchat::chatrecieved(const QByteArray &payload)
+{
+    const chatmessages::Received received = chatmessages::split(payload);
+    addlinetochat(received.line, received.colour);
+}
+
+bool Tchat::sendToHost(const QByteArray &message)
+{
+    try {
+        sock->send(message);
+        return true;
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+void Tchat::sendit()
+{
+    if (!loggedin)
+        return; // the text waits in the edit until the host has seated us
+    const QByteArray message = chatmessages::forChatLine(myseat, mychat->text(), chatColour, actionColour);
+    if (!message.isEmpty() && !sendToHost(message))
+        return;
+    mychat->clear();
+}
+
+void Tchat::b_phrase1Click(int n)
+{
+    if (!phraseLockReady || n < 1 || n > Settings::kPhraseCount)
+        return;
+    if (!sendToHost(chatmessages::forPhrase(myseat, b_phrase[n]->toolTip(), actionColour)))
+        return;
+    phraseLockReady = false;
+    phraseLockTimer.start();
+}
+
+void Tchat::phraseLockRelease()
+{
+    phraseLockTimer.stop();
+    phraseLockReady = true;
+}
+
+void Tchat::PrhaseList1Click()
+{
+    if (!m_forms || !m_forms->phrases)
+        return;
+    Tphrases *editor = m_forms->phrases.get();
+    for (int n = 1; n <= 10; ++n)
+        editor->phrase[n]->setText(b_phrase[n]->toolTip());
+    connect(editor, &Tphrases::phrasesDone, this, &Tchat::applyPhrases, Qt::UniqueConnection);
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+}
+
+void Tchat::applyPhrases(const QStringList &phrases)
+{
+    std::array<QString, Settings::kPhraseCount> stored;
+    for (int n = 1; n <= Settings::kPhraseCount && n <= phrases.size(); ++n) {
+        stored[n - 1] = phrases[n - 1];
+        b_phrase[n]->setToolTip(stored[n - 1]);
+    }
+    try {
+        IniFile file(inifile);
+        Settings::savePhrases(file, sectionName, stored);
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    }
+}
+
+void Tchat::button_smiliesClick()
+{
+    popup_smilies->popup(button_smilies->mapToGlobal(QPoint(button_smilies->width(), button_smilies->height())));
+}
+
+void Tchat::N271Click(int code)
+{
+    mychat->insertSmiley(code);
+    mychat->setFocus();
+}
+
+void Tchat::mainchatJump(int link)
+{
+    const QUrl address = ChatLog::webAddress(m_chatlog->link(link).value_or(QString()));
+    if (!address.isValid()) {
+        showError(QStringLiteral("Cannot open Webpage"));
+        return;
+    }
+    QDesktopServices::openUrl(address);
+}
+
+void Tchat::SelectAll1Click()
+{
+    mainchat->selectAll();
+}
+
+void Tchat::Copy1Click()
+{
+    mainchat->copySelection();
+}
+
+void Tchat::Paste1Click()
+{
+    mychat->pasteAtEnd();
+}
+
+void Tchat::ClearMainChat1Click()
+{
+    m_chatlog->clear();
+    linkcount = m_chatlog->linkcount();
+    mychat->setFocus();
+}
+
+void Tchat::ScrollChatOff1Click(bool checked)
+{
+    ScrollChatOff1->setChecked(checked);
+    ScrollChatOff2->setChecked(checked);
+}
+
+int Tchat::pauseBetweenFrames() const
+{
+    return timebetween->data().toInt();
+}
+
+QStringList Tchat::loadchecklist()
+{
+    QStringList names;
+    for (int seat = 1; seat <= highestseat; ++seat) {
+        const QString name = label_playername[seat]->text();
+        if (seat != myseat && name != QLatin1String("<Waiting>"))
+            names << name;
+    }
+    if (m_forms && m_forms->tallylist)
+        m_forms->tallylist->loadchecklist(names);
+    return names;
+}
+
+void Tchat::ViewTally1Click()
+{
+    if (!m_forms || !m_forms->tallylist)
+        return;
+    loadchecklist();
+    m_forms->tallylist->show();
+    m_forms->tallylist->raise();
+    m_forms->tallylist->activateWindow();
 }
 
 void Tchat::ResetLocation1Click()

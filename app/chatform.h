@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/pausesetting.h"
+
 #include <QMainWindow>
 #include <QRect>
 #include <QStringList>
@@ -8,14 +10,16 @@
 #include <array>
 #include <memory>
 
+class ChatEdit;
+class ChatLog;
+class ChatView;
 class Dispatcher;
 class FlatButton;
 class PictureBox;
 class QAction;
+class QColorDialog;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QTextBrowser;
 class RunMarker;
 class TSock;
 struct Forms;
@@ -23,7 +27,7 @@ struct Forms;
 // The main window: scorecard on top, the letter board in the middle, the
 // chat below. Controls carry the names players and the other windows know
 // them by; families of like controls are arrays indexed from 1.
-class Tchat : public QMainWindow
+class Tchat : public QMainWindow, public PauseSetting
 {
     Q_OBJECT
 
@@ -58,6 +62,21 @@ public:
     int linkcount = -1;
     int swappick = 0;
 
+    // The client's connection: whether the host has given this client its
+    // slot, and which.
+    bool loggedin = false;
+    int myseat = 0;
+
+    // The settings file, and the settings that live outside the menus.
+    QString inifile;
+    quint32 chatColour = 0;     // ColorDialog's colour, sent with chat lines
+    quint32 actionColour = 0;   // sent with actions and phrases; stays black
+    // Time per turn in seconds that the game start dialog offers (UpDown2).
+    int timePerTurn = 60;
+    static constexpr int kMinTimePerTurn = 45;
+    static constexpr int kMaxTimePerTurn = 120;
+    QColorDialog *ColorDialog = nullptr;
+
     // Board panel and everything on it.
     QWidget *panel_board = nullptr;
     PictureBox *Image4 = nullptr;
@@ -85,8 +104,8 @@ public:
     PictureBox *Image3 = nullptr;
     std::array<FlatButton *, 11> b_phrase{};
     QWidget *panel_chat = nullptr;
-    QTextBrowser *mainchat = nullptr;
-    QLineEdit *mychat = nullptr;
+    ChatView *mainchat = nullptr;
+    ChatEdit *mychat = nullptr;
     FlatButton *button_smilies = nullptr;
     PictureBox *Image2 = nullptr;
 
@@ -115,6 +134,8 @@ public:
     TSock *Sock11 = nullptr;
     Dispatcher *receivedlist = nullptr;
     QTimer turntime;
+    // Releases the phrase lock two seconds after a phrase was sent.
+    QTimer phraseLockTimer;
 
     // Handlers of the window's life.
     void FormCreate();
@@ -132,8 +153,46 @@ public:
     void processparams();
     // Back to the state before a game: rack, word row, words, scores, winners.
     void clearall();
+    // The hosting player's "Time Between Rounds", read by the host at every
+    // posting of scores.
+    int pauseBetweenFrames() const override;
+
+    // The tally: View Tally, and the other seated players it may follow.
+    void ViewTally1Click();
+    QStringList loadchecklist();
+
+    // Reads the settings file into the window, its menus and the chat.
+    void loadinifile();
     // Writes every setting; throws when the file refuses a write.
     void saveinifile();
+
+    // Options menu.
+    void PlaySounds1Click();
+    void PlayChatterSounds1Click();
+    void New1Click(QAction *item);
+    void TypeWords1Click();
+    void usespaceClick();
+    void clearwords1Click();
+    void Fast1Click(QAction *item);
+    void showbadwordClick();
+    void TextColor1Click();
+    void N14Click(QAction *item);
+
+    // The chat.
+    void addlinetochat(const QString &line, quint32 colour);
+    void chatrecieved(const QByteArray &payload);
+    void sendit();
+    void b_phrase1Click(int n);
+    void phraseLockRelease();
+    void PrhaseList1Click();
+    void button_smiliesClick();
+    void N271Click(int code);
+    void mainchatJump(int link);
+    void SelectAll1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void ClearMainChat1Click();
+    void ScrollChatOff1Click(bool checked);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -144,8 +203,17 @@ private:
     void buildChat();
     void buildMenus();
     void buildPopups();
+    void connectChat();
+    void connectOptions();
+    // The Options handlers' save: a refused write goes to the error display.
+    void saveReportingErrors();
+    // False, with the error shown, when the socket refused the message.
+    bool sendToHost(const QByteArray &message);
+    void applyChatColour();
+    void applyPhrases(const QStringList &phrases);
 
     Forms *m_forms = nullptr;
     QStringList m_parameters;
     std::unique_ptr<RunMarker> m_marker;
+    std::unique_ptr<ChatLog> m_chatlog;
 };

@@ -22,6 +22,7 @@ Forms::Forms()
     server = std::make_unique<TServer>();
     spylist = std::make_unique<Tspylist>();
     chat->setForms(this);
+    server->setPauseSetting(chat.get());
 }
 
 // The host goes before the windows whose clients it serves.

@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -36,6 +37,8 @@ private slots:
     void clientAreaNeverShrinksBelowTheBoard();
     void resetLocationRestoresTheDefaults();
     void closeWithoutMovingLeavesThePlacement();
+    void hostReadsThePauseFromTheMenu();
+    void viewTallyOffersTheOtherSeatedPlayers();
 
 private:
     QTemporaryDir m_runtime;
@@ -210,6 +213,7 @@ void TestMainWindow::resetLocationRestoresTheDefaults()
 void TestMainWindow::closeWithoutMovingLeavesThePlacement()
 {
     Tchat chat;
+    chat.inifile = m_runtime.filePath(QStringLiteral("close.ini"));
     chat.show();
     chat.placement = chat.windowBounds();
     const QRect before = chat.placement;
@@ -218,6 +222,7 @@ void TestMainWindow::closeWithoutMovingLeavesThePlacement()
 
     // Never loaded: the placement is all zero, so a close stores the bounds.
     Tchat fresh;
+    fresh.inifile = chat.inifile;
     fresh.show();
     QCOMPARE(fresh.placement, QRect());
     QVERIFY(fresh.FormClose());
@@ -226,6 +231,7 @@ void TestMainWindow::closeWithoutMovingLeavesThePlacement()
     // A window wider than the work area is stored 15 pixels narrower, once,
     // not fitted to the work area.
     Tchat wide;
+    wide.inifile = chat.inifile;
     wide.show();
     const QRect work = wide.screen()->availableGeometry();
     wide.setWindowBounds(QRect(3, 3, work.width() + 100, 576));
@@ -233,6 +239,33 @@ void TestMainWindow::closeWithoutMovingLeavesThePlacement()
     QVERIFY(wide.FormClose());
     QCOMPARE(wide.placement.width(), work.width() + 85);
     QCOMPARE(wide.placement.height(), wide.windowBounds().height());
+}
+
+void TestMainWindow::hostReadsThePauseFromTheMenu()
+{
+    Forms forms;
+    forms.chat->inifile = m_runtime.filePath(QStringLiteral("pause.ini"));
+    QCOMPARE(forms.server->pauseSeconds(), 10);
+    forms.chat->Fast1Click(forms.chat->Slow1);
+    QCOMPARE(forms.server->pauseSeconds(), 5);
+    forms.chat->Fast1Click(forms.chat->Fast1);
+    QCOMPARE(forms.server->pauseSeconds(), 15);
+}
+
+void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
+{
+    Forms forms;
+    Tchat &chat = *forms.chat;
+    chat.myseat = 2;
+    chat.label_playername[1]->setText(QStringLiteral("Ann"));
+    chat.label_playername[2]->setText(QStringLiteral("Me"));
+    chat.label_playername[4]->setText(QStringLiteral("Dan"));
+    chat.ViewTally1Click();
+    QVERIFY(forms.tallylist->isVisible());
+    QStringList offered;
+    for (int row = 0; row < forms.tallylist->checklist->count(); ++row)
+        offered << forms.tallylist->checklist->item(row)->text();
+    QCOMPARE(offered, (QStringList{"Ann", "Dan"}));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <optional>
+
+class ChatView;
+
+// The chat as the main window keeps it: display lines go into the view in
+// their slot's style and colour, and the text of every link is kept under
+// the number the view reports when it is clicked.
+class ChatLog
+{
+public:
+    explicit ChatLog(ChatView *view);
+
+    // Adds one display line "number+text" in the colour (a colour value),
+    // then shows it and, with scroll, brings the end into view. Throws as
+    // ChatLine::parse does, adding nothing.
+    void addLine(const QString &line, quint32 colour, bool scroll);
+    // Empties the view; link numbers start again.
+    void clear();
+
+    // Number of the last link stored, -1 when none.
+    int linkcount() const { return int(m_links.size()) - 1; }
+    // The stored text of a link, trailing blank included; nothing for a
+    // number that was never given out.
+    std::optional<QString> link(int number) const;
+
+    // The web address a link's text opens, trailing blanks removed: only
+    // http and https pages, so that a word from a peer can never open a
+    // local file or another kind of address. Invalid when there is none.
+    static QUrl webAddress(const QString &linkText);
+
+private:
+    ChatView *m_view;
+    QStringList m_links;
+};

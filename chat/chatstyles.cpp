@@ -1,0 +1,44 @@
+#include "chat/chatstyles.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+QTextCharFormat TextStyle::charFormat() const
+{
+    QTextCharFormat format;
+    format.setFontFamilies({fontName});
+    format.setFontPointSize(pointSize);
+    format.setForeground(colour);
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(italic);
+    format.setFontUnderline(underline);
+    return format;
+}
+
+ChatStyles::ChatStyles()
+{
+    const QColor blue(0, 0, 255), navy(0, 0, 128), maroon(128, 0, 0), green(0, 128, 0), silver(192, 192, 192);
+    m_styles[0].colour = blue;
+    m_styles[1].colour = blue;
+    m_styles[1].bold = true;
+    m_styles[2].colour = navy;
+    m_styles[2].bold = true;
+    m_styles[3].colour = maroon;
+    m_styles[3].italic = true;
+    for (int link : {4, 5}) {
+        m_styles[link].colour = green;
+        m_styles[link].underline = true;
+        m_styles[link].link = true;
+    }
+    m_styles[6].colour = silver;
+    m_styles[7].colour = silver;
+    const QColor windowText = QGuiApplication::palette().color(QPalette::Text);
+    for (int slot = 8; slot < kCount; ++slot)
+        m_styles[slot].colour = windowText;
+}
+
+void ChatStyles::setPointSize(int points)
+{
+    for (TextStyle &style : m_styles)
+        style.pointSize = qBound(kMinPointSize, points, kMaxPointSize);
+}

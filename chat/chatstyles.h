@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QTextCharFormat>
+
+#include <array>
+
+// One text style of the chat view: font, size, colour, attributes, and
+// whether text in it is a link.
+struct TextStyle
+{
+    QString fontName = QStringLiteral("Arial");
+    int pointSize = 10;
+    QColor colour = Qt::black;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool link = false;
+
+    QTextCharFormat charFormat() const;
+    bool operator==(const TextStyle &) const = default;
+};
+
+// The chat view's style set (RVStyle1). Every item of the view is drawn in
+// one of these; a change to a style shows on every item drawn in it.
+class ChatStyles
+{
+public:
+    static constexpr int kCount = 15;
+    static constexpr int kSystem = 0;   // system lines
+    static constexpr int kLink = 4;     // links in chat lines
+    static constexpr int kMinPointSize = 1;
+    static constexpr int kMaxPointSize = 96;
+
+    ChatStyles();   // the design state
+
+    TextStyle &operator[](int index) { return m_styles.at(index); }
+    const TextStyle &operator[](int index) const { return m_styles.at(index); }
+
+    // Every style at once; sizes outside what a font can show are clamped.
+    void setPointSize(int points);
+
+    bool operator==(const ChatStyles &) const = default;
+
+private:
+    std::array<TextStyle, kCount> m_styles;
+};

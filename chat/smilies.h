@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QImage>
+
+// The smiley pictures of the chat (imagelist_smilies), painted rather than
+// loaded. A chat text shows picture n for the code ":)#" followed by the two
+// digits of n + kFirstCode.
+namespace smilies {
+
+inline constexpr int kCount = 18;
+inline constexpr int kFirstCode = 10;
+inline constexpr int kWidth = 17;
+inline constexpr int kHeight = 16;
+
+// Picture 0 for an index out of range.
+QImage picture(int index);
+
+} // namespace smilies

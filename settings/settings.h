@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class IniFile;
+
+// The player's options and the window's placement as the settings file keeps
+// them in the program's section. Reading applies the file's defaults and its
+// exact-text rules; the main window moves the values to and from its menus.
+struct Settings
+{
+    static constexpr int kPhraseCount = 9;
+
+    QRect bounds{3, 3, 581, 576};   // left, top, width, height
+    int textSize = 8;
+    quint32 textColor = 0;          // colour value, black
+    std::optional<int> timePerTurn; // only when stored as a number
+    int turnSound = 0;              // 0 Classic, 1 New
+    int timeBetween = 10;           // 5, 10 or 15 seconds
+    bool typeWords = false;
+    bool useSpace = false;
+    bool showBadWord = true;
+    bool clearWords = false;
+    bool playSounds = true;
+    bool chatterSounds = true;
+    // Stored phrases of the phrase buttons; empty where none is stored.
+    std::array<QString, kPhraseCount> phrases;
+
+    static Settings load(const IniFile &file, const QString &section);
+
+    // Writes every key but the phrases, in the file's order. Throws at the
+    // first key the file refuses, except that a refused colour is skipped.
+    void save(IniFile &file, const QString &section) const;
+
+    // The phrase editor's nine phrases, empty ones included.
+    static void savePhrases(IniFile &file, const QString &section,
+                            const std::array<QString, kPhraseCount> &phrases);
+};
