@@ -26,16 +26,20 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     caption->setGeometry(16, 50, 48, 16);
     version = new QLabel(QString::fromLatin1(kVersionText), this);
     version->setObjectName(QStringLiteral("version"));
-    version->setGeometry(64, 50, 30, 16);
+    version->move(64, 50);
+    version->adjustSize();
+    // The build number follows the version directly: the player reads 1.0.9.16.
     auto *build = new QLabel(QString::fromLatin1(kBuildSuffix), this);
-    build->setGeometry(94, 50, 30, 16);
+    build->move(version->geometry().right() + 1, 50);
+    build->adjustSize();
 
-    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players.\n"
-                                             "Dictionary: the ENABLE word list (public domain, by Alan\n"
-                                             "Beale and M. Cooper) and SCOWL by Kevin Atkinson; racks\n"
+    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players. "
+                                             "Dictionary: the ENABLE word list (public domain, by Alan "
+                                             "Beale and M. Cooper) and SCOWL by Kevin Atkinson; racks "
                                              "filtered with LDNOOBW (Shutterstock, CC BY 4.0)."),
                               this);
-    credit->setGeometry(16, 70, 280, 60);
+    credit->setWordWrap(true);
+    credit->setGeometry(16, 70, 272, 64);
     credit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *done = new FlatButton(QStringLiteral("Done"), this);
