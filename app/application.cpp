@@ -40,6 +40,8 @@ int runGame(const QStringList &launchParameters)
         Forms forms;
         Tchat *chat = forms.chat.get();
         QObject::connect(&instance, &SingleInstance::activateRequested, chat, [chat] { bringForward(chat); });
+        // Open dialogs would otherwise keep the program running.
+        QObject::connect(chat, &Tchat::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         chat->setLaunchParameters(launchParameters);
         chat->show();
         status = QApplication::exec();

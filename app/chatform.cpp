@@ -461,10 +461,12 @@ void Tchat::setWindowBounds(const QRect &bounds)
 
 void Tchat::closeEvent(QCloseEvent *event)
 {
-    if (FormClose())
-        event->accept();
-    else
+    if (!FormClose()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
 }
 
 bool Tchat::FormClose()

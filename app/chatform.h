@@ -194,6 +194,10 @@ public:
     void ClearMainChat1Click();
     void ScrollChatOff1Click(bool checked);
 
+signals:
+    // The window has closed: the program ends with it, whatever else is open.
+    void closed();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
