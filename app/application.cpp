@@ -1,7 +1,7 @@
 #include "app/application.h"
 
 #include "app/chatform.h"
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "app/errorwindow.h"
 #include "app/forms.h"
 #include "app/singleinstance.h"

@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "app/version.h"
+#include "base/version.h"
 #include "host/headlesshost.h"
 #include "tally/tallycommands.h"
 

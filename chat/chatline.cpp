@@ -2,7 +2,7 @@
 
 #include "chat/chatstyles.h"
 #include "chat/smilies.h"
-#include "net/fields.h"
+#include "base/numbers.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #include "chat/phrasesform.h"
 
-#include "app/artwork.h"
-#include "app/controls.h"
+#include "ui/artwork.h"
+#include "ui/controls.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "dialogs/aboutform.h"
 
-#include "app/artwork.h"
-#include "app/controls.h"
-#include "app/version.h"
+#include "ui/artwork.h"
+#include "ui/controls.h"
+#include "base/version.h"
 
 #include <QLabel>
 

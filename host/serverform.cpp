@@ -1,6 +1,6 @@
 #include "host/serverform.h"
 
-#include "app/version.h"
+#include "base/version.h"
 #include "host/pausesetting.h"
 #include "host/wordsource.h"
 #include "net/fields.h"

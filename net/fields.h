@@ -1,25 +1,9 @@
 #pragma once
 
+#include "base/numbers.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
-
-#include <stdexcept>
-
-// A field that should hold a number but does not. Handlers let it escape:
-// the dispatcher shows it on the general error display and goes on.
-class EConvertError : public std::runtime_error
-{
-public:
-    explicit EConvertError(const QString &message);
-    QString message() const { return QString::fromUtf8(what()); }
-};
-
-// Decimal text to a 32-bit integer: optional '-' and digits, nothing else.
-// Throws EConvertError "'text' is not a valid integer value".
-int strToInt(QByteArrayView text);
-// The same without throwing.
-bool tryStrToInt(QByteArrayView text, int *value);
 
 // The field-parsing loop both sides use: take the text before the next '+'
 // as a field and delete everything through that '+'. List payloads get an

@@ -1,6 +1,6 @@
 #include "net/framing.h"
 
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "net/wire.h"
 
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 #include "net/tsock.h"
 
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 
 #include <QHash>
 #include <QHostInfo>

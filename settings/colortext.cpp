@@ -1,7 +1,7 @@
 #include "settings/colortext.h"
 
-#include "app/tcolor.h"
-#include "net/fields.h"
+#include "base/tcolor.h"
+#include "base/numbers.h"
 
 #include <QGuiApplication>
 #include <QPalette>

@@ -1,6 +1,6 @@
 #include "settings/inifile.h"
 
-#include "net/fields.h"
+#include "base/numbers.h"
 
 #include <QCoreApplication>
 #include <QDir>

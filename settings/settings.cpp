@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "net/fields.h"
+#include "base/numbers.h"
 #include "settings/colortext.h"
 #include "settings/inifile.h"
 

@@ -1,9 +1,9 @@
 #include "tally/tallylistform.h"
 
-#include "app/artwork.h"
-#include "app/controls.h"
-#include "app/errordisplay.h"
-#include "net/fields.h"
+#include "ui/artwork.h"
+#include "ui/controls.h"
+#include "base/errordisplay.h"
+#include "base/numbers.h"
 
 #include <QFrame>
 #include <QLabel>

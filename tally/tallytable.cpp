@@ -1,6 +1,6 @@
 #include "tally/tallytable.h"
 
-#include "net/fields.h"
+#include "base/numbers.h"
 
 #include <QList>
 #include <QStringDecoder>

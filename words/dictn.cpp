@@ -1,6 +1,6 @@
 #include "words/dictn.h"
 
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "words/privatecachedir.h"
 
 #include <QResource>

@@ -1,6 +1,6 @@
 // The main window's layout, menus and life.
 #include "app/chatform.h"
-#include "app/controls.h"
+#include "ui/controls.h"
 #include "app/forms.h"
 #include "board/tileimages.h"
 #include "chat/phrasesform.h"

@@ -2,8 +2,8 @@
 // edit, the phrase buttons and their lock, the phrase editor, the smilies,
 // received lines and links.
 #include "app/chatform.h"
-#include "app/controls.h"
-#include "app/errordisplay.h"
+#include "ui/controls.h"
+#include "base/errordisplay.h"
 #include "app/forms.h"
 #include "chat/chatedit.h"
 #include "chat/chatview.h"

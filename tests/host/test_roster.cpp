@@ -1,7 +1,7 @@
 // Slots and roster over real loopback connections: who gets which slot,
 // what a newcomer hears, relays, removal, watching, and messages that speak
 // for somebody else.
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "testhost.h"
 
 #include <QtTest>

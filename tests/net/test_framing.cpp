@@ -1,5 +1,5 @@
 // Framing, queueing and dispatch of messages, and the field-parsing loop.
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "net/fields.h"
 #include "net/framing.h"
 #include "net/wire.h"

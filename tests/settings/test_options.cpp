@@ -1,8 +1,8 @@
 // The main window's side of the settings: what a load sets, and the Options
 // menu's handlers, each of which saves at once.
 #include "app/chatform.h"
-#include "app/controls.h"
-#include "app/errordisplay.h"
+#include "ui/controls.h"
+#include "base/errordisplay.h"
 #include "chat/chatedit.h"
 #include "chat/chatview.h"
 #include "testfiles.h"

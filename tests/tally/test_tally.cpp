@@ -1,4 +1,4 @@
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "net/fields.h"
 #include "tally/lzrw1.h"
 #include "tally/tallyfile.h"

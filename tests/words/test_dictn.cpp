@@ -1,5 +1,5 @@
 // The dictionary: the carried data, the lookup, and the file it is searched in.
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 #include "words/dictn.h"
 #include "words/letterwords.h"
 #include "words/privatecachedir.h"

@@ -1,4 +1,4 @@
-#include "app/errordisplay.h"
+#include "base/errordisplay.h"
 
 #include <QDebug>
 
