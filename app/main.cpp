@@ -68,12 +68,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption pause(QStringLiteral("pause"),
                                    QStringLiteral("Seconds between frames of a headless host: 5, 10 or 15."),
                                    QStringLiteral("seconds"), QStringLiteral("10"));
+    const QCommandLineOption chatLimit(
+        QStringLiteral("chat-limit"),
+        QStringLiteral("Chat lines, actions and chatter sounds a headless host relays per player per second, "
+                       "after a burst of 20 (default 10; 0: no limit)."),
+        QStringLiteral("N"), QStringLiteral("10"));
     const QCommandLineOption tally(QStringLiteral("tally"), QStringLiteral("Print the player's tally and exit."));
     const QCommandLineOption compress(QStringLiteral("compress"),
                                       QStringLiteral("Compress file IN into OUT in the tally file's format."));
     const QCommandLineOption decompress(QStringLiteral("decompress"),
                                         QStringLiteral("Decompress file IN, made by --compress, into OUT."));
-    parser.addOptions({serve, port, pause, tally, compress, decompress});
+    parser.addOptions({serve, port, pause, chatLimit, tally, compress, decompress});
     parser.process(*app);
 
     const QStringList arguments = parser.positionalArguments();
@@ -99,7 +104,13 @@ int main(int argc, char *argv[])
             std::fputs("pinlex: --pause takes 5, 10 or 15.\n", stderr);
             return 2;
         }
-        return runHeadlessHost(quint16(portNumber), pauseText.toInt());
+        bool limitOk = false;
+        const int limit = parser.value(chatLimit).toInt(&limitOk);
+        if (!limitOk || limit < 0) {
+            std::fputs("pinlex: --chat-limit takes a number of lines per second, 0 for no limit.\n", stderr);
+            return 2;
+        }
+        return runHeadlessHost(quint16(portNumber), pauseText.toInt(), limit);
     }
     return runGame(arguments);
 }

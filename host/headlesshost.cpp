@@ -106,7 +106,7 @@ QByteArray quoted(const QByteArray &name)
 
 } // namespace
 
-int runHeadlessHost(quint16 port, int pauseSeconds)
+int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
 {
     // Without a main window nobody else seeds the draw.
     Random::randomizeFromClock();
@@ -119,6 +119,7 @@ int runHeadlessHost(quint16 port, int pauseSeconds)
     const FixedPause pause(pauseSeconds);
     TServer server;
     server.setPauseSetting(&pause);
+    server.setChatLimit(chatLimit);
     QObject::connect(&server, &TServer::connectionAccepted, [](int slot, const QString &peer) {
         say("connection slot " + QByteArray::number(slot) + " from " + peer.toLatin1());
     });

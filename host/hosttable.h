@@ -1,13 +1,13 @@
 #pragma once
 
-#include "net/framing.h"
+#include "host/relayallowance.h"
 #include "words/letterwords.h"
 
 #include <QByteArray>
 
 #include <array>
 
-class TSock;
+class Connection;
 
 // The host's whole view of seats and spectators, and of the game in play.
 // Fixed-size, living as long as the host: nothing is allocated per game.
@@ -30,7 +30,8 @@ struct TPlayerSlot
 {
     QByteArray name;
     bool connected = false;
-    TSock *sock = nullptr;
+    bool loggedin = false;    // its login arrived; a slot held without one is closed
+    Connection *conn = nullptr;
     int total = 0;            // as last posted
     bool watching = false;
     std::array<Rack, 4> tiles{};    // the seat's copies of racks 1 to 3
@@ -39,7 +40,7 @@ struct TPlayerSlot
     int letterset = 0;        // the rack being played, 0 when finished
     std::array<QByteArray, 4> words;   // accepted words 1 to 3 of this frame
     QByteArray letterword;    // the word behind the rack last played from
-    FrameBuffer received;     // bytes of the connection's unfinished message
+    RelayAllowance chat;      // how many chat lines it may still have relayed
 };
 
 struct HostTable

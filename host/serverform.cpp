@@ -3,6 +3,7 @@
 #include "base/version.h"
 #include "host/pausesetting.h"
 #include "host/wordsource.h"
+#include "net/connection.h"
 #include "net/fields.h"
 #include "net/framing.h"
 #include "net/tsock.h"
@@ -48,10 +49,9 @@ TServer::TServer(std::unique_ptr<WordSource> words, QObject *parent)
 
 TServer::~TServer()
 {
-    // The sockets report their close to handlers of this object: let them
-    // go quietly while it still exists.
+    // The connections go quietly while this object still exists.
     for (TPlayerSlot &player : players)
-        delete std::exchange(player.sock, nullptr);
+        delete std::exchange(player.conn, nullptr);
     delete std::exchange(Sock1, nullptr);
 }
 
@@ -64,12 +64,8 @@ void TServer::FormCreate()
     Sock1->setPortName(QStringLiteral("7772"));
     Sock1->OnAccept = [this](TSock *listener) { Sock1Accept(listener); };
 
-    tempsock = new TSock(this);
-    tempsock->setObjectName(QStringLiteral("tempsock"));
-    tempsock->OnDisconnect = [this](TSock *sock) { tempsockDisconnect(sock); };
-    tempsock->OnInfo = [this](TSock *sock, SocketInfo kind, const QString &text) { tempsockInfo(sock, kind, text); };
-
     receivedlist = new Dispatcher(this);
+    receivedlist->setEndHandler([this](quint64 connection) { connectionEnded(connection); });
     const auto command = [this](const char *name, void (TServer::*handler)(const QByteArray &, quint64)) {
         receivedlist->addCommand(name, [this, handler](const QByteArray &payload, quint64 connection) {
             (this->*handler)(payload, connection);
@@ -83,6 +79,9 @@ void TServer::FormCreate()
     command("CMD_justwatch", &TServer::justwatch);
     command("CMD_sendword", &TServer::sendword);
     command("CMD_playasound", &TServer::playasound);
+
+    m_clock.start();
+    m_now = [this] { return m_clock.elapsed(); };
 
     timer1.setObjectName(QStringLiteral("timer1"));
     timer1.setInterval(1000);
@@ -136,55 +135,39 @@ void TServer::Sock1Accept(TSock *listener)
 
     slotcount = std::max(slotcount, slot);
     TPlayerSlot &player = players[slot];
-    player.sock = sock;
+    auto *conn = new Connection(sock, receivedlist, this);
+    player.conn = conn;
     player.connected = true;
-    player.received = FrameBuffer();
+    player.loggedin = false;
+    player.chat.reset(m_chatLimit, m_now());
     sock->setTag(slot);
-    sock->OnRead = [this](TSock *s, qsizetype available) { Sock1Read(s, available); };
-    sock->OnDisconnect = tempsock->OnDisconnect;
-    sock->OnInfo = tempsock->OnInfo;
     emit connectionAccepted(slot, sock->hostName());
     sendTo(slot, wire::message("CMD_sendlogininfo", number(slot)));
-}
-
-void TServer::Sock1Read(TSock *sock, qsizetype)
-{
-    const QByteArray bytes = sock->receive();
-    const int slot = sock->tag();
-    if (!isSlot(slot) || players[slot].sock != sock)
-        return;
-    const quint64 connection = sock->serial();
-    const bool framed = players[slot].received.append(bytes, [this, connection](QByteArray line) {
-        receivedlist->enqueue(std::move(line), connection);
+    // A slot held by somebody who never logs in is given back.
+    QTimer::singleShot(m_loginTimeoutMs, conn, [this, slot, conn] {
+        if (players[slot].conn == conn && !players[slot].loggedin)
+            conn->close();
     });
-    if (!framed)
-        sock->close(); // not our protocol
 }
 
-void TServer::tempsockDisconnect(TSock *sock)
+void TServer::connectionEnded(quint64 connection)
 {
-    const int slot = sock->tag();
-    if (isSlot(slot) && players[slot].sock == sock && players[slot].connected)
-        sock->close();
-}
-
-void TServer::tempsockInfo(TSock *sock, SocketInfo, const QString &text)
-{
-    if (text != QLatin1String("Socket Closed"))
-        return;
-    const int slot = sock->tag();
-    // A socket that no longer holds its slot must not free it for the
+    // A connection that no longer holds its slot must not free it for the
     // newcomer who has it now.
-    if (!isSlot(slot) || players[slot].sock != sock)
+    int slot = 0;
+    for (int s = 1; s <= kHighestSlot && !slot; ++s) {
+        if (players[s].conn && players[s].conn->id() == connection)
+            slot = s;
+    }
+    if (!slot)
         return;
     TPlayerSlot &player = players[slot];
     const QByteArray name = std::exchange(player.name, QByteArray());
     const bool wasConnected = player.connected;
     player.connected = false;
+    player.loggedin = false;
     player.watching = false;
-    player.sock = nullptr;
-    player.received = FrameBuffer();
-    sock->deleteLater();
+    std::exchange(player.conn, nullptr)->deleteLater();
     // Scores, racks and frame records of a seat stay for whoever takes it.
     if (wasConnected)
         sendToAll(wire::message("CMD_playerdisconnected", number(slot) + '+' + name));
@@ -193,8 +176,8 @@ void TServer::tempsockInfo(TSock *sock, SocketInfo, const QString &text)
 
 void TServer::disconnectsock(int slot)
 {
-    if (isSlot(slot) && players[slot].connected && players[slot].sock)
-        players[slot].sock->close();
+    if (isSlot(slot) && players[slot].connected && players[slot].conn)
+        players[slot].conn->close();
 }
 
 int TServer::slotOfConnection(quint64 connection) const
@@ -202,7 +185,7 @@ int TServer::slotOfConnection(quint64 connection) const
     if (connection == 0)
         return 0;
     for (int s = 1; s <= kHighestSlot; ++s) {
-        if (players[s].connected && players[s].sock && players[s].sock->serial() == connection)
+        if (players[s].connected && players[s].conn && players[s].conn->id() == connection)
             return s;
     }
     return 0;
@@ -219,10 +202,10 @@ int TServer::ownSlot(FieldReader &fields, quint64 connection) const
 void TServer::sendTo(int slot, const QByteArray &message)
 {
     TPlayerSlot &player = players[slot];
-    if (!player.connected || !player.sock)
+    if (!player.connected || !player.conn)
         return;
     try {
-        player.sock->send(message);
+        player.conn->send(message);
     } catch (const ESockException &) {
         // Its close is on the way and frees the slot; the others still get theirs.
     }
@@ -242,8 +225,9 @@ void TServer::receivedlogininfo(const QByteArray &payload, quint64 connection)
         return;
     const QByteArray version = fields.take();
     TPlayerSlot &player = players[slot];
-    player.name = fields.rest();
+    player.name = fields.rest().left(kMaxName);
     player.connected = true;
+    player.loggedin = true;
     emit playerLoggedIn(slot, player.name, version);
 
     sendToAll(wire::message("CMD_newplayerinfo", number(slot) + '+' + player.name));
@@ -289,25 +273,58 @@ void TServer::justwatch(const QByteArray &payload, quint64 connection)
     sendToAll(wire::message("CMD_justwatching", number(seat) + '+' + number(request)));
 }
 
+namespace {
+
+// "text|colour" with the text cut to the host's limit; a colour text is a
+// few characters at most.
+QByteArray boundedChat(const QByteArray &rest)
+{
+    constexpr int kMaxColour = 32;
+    const qsizetype bar = rest.lastIndexOf('|');
+    if (bar < 0)
+        return rest.left(TServer::kMaxChatText);
+    return rest.left(std::min<qsizetype>(bar, TServer::kMaxChatText)) + rest.mid(bar, kMaxColour + 1);
+}
+
+} // namespace
+
+bool TServer::mayRelay(int slot)
+{
+    switch (players[slot].chat.take(m_now())) {
+    case RelayAllowance::Verdict::Relay:
+        return true;
+    case RelayAllowance::Verdict::DropAndTell:
+        sendTo(slot, wire::message("CMD_chat", "0+You are sending faster than the table can read: "
+                                               "some of your lines were not passed on.|clBlue"));
+        return false;
+    case RelayAllowance::Verdict::Drop:
+        return false;
+    }
+    return false;
+}
+
 void TServer::chat(const QByteArray &payload, quint64 connection)
 {
     FieldReader fields(payload);
-    if (const int slot = ownSlot(fields, connection))
-        sendToAll(wire::message("CMD_chat", number(slot) + '+' + players[slot].name + " chats: " + fields.rest()));
+    if (const int slot = ownSlot(fields, connection); slot && mayRelay(slot))
+        sendToAll(wire::message("CMD_chat", number(slot) + '+' + players[slot].name + " chats: "
+                                                + boundedChat(fields.rest())));
 }
 
 void TServer::action(const QByteArray &payload, quint64 connection)
 {
     FieldReader fields(payload);
-    if (const int slot = ownSlot(fields, connection))
-        sendToAll(wire::message("CMD_action", number(slot) + '+' + players[slot].name + ' ' + fields.rest()));
+    if (const int slot = ownSlot(fields, connection); slot && mayRelay(slot))
+        sendToAll(wire::message("CMD_action", number(slot) + '+' + players[slot].name + ' '
+                                                  + boundedChat(fields.rest())));
 }
 
 void TServer::playasound(const QByteArray &payload, quint64 connection)
 {
+    constexpr int kMaxSoundName = 16;   // "wave20+" and room to spare
     FieldReader fields(payload);
-    if (const int slot = ownSlot(fields, connection))
-        sendToAll(wire::message("CMD_playasound", number(slot) + '+' + fields.rest()));
+    if (const int slot = ownSlot(fields, connection); slot && mayRelay(slot))
+        sendToAll(wire::message("CMD_playasound", number(slot) + '+' + fields.rest().left(kMaxSoundName)));
 }
 
 // ---- The game's course ----

@@ -5,12 +5,15 @@
 #include "host/wordjudge.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
+class Connection;
 class Dispatcher;
 class FieldReader;
 class PauseSetting;
@@ -29,6 +32,10 @@ enum class SocketInfo;
 // its sender's own is ignored: nobody can chat, play, watch, kick or start
 // games in another player's name. Kicking, starting a game and switching
 // another seat to watching are for the hosting player (slot 1) alone.
+//
+// Against hostile peers: names and chat lines are cut to a size that no
+// client's framing refuses, each connection's chat is rate-limited, and a
+// connection that never logs in gives its slot back.
 class TServer : public QObject, public HostTable
 {
     Q_OBJECT
@@ -36,6 +43,11 @@ class TServer : public QObject, public HostTable
 public:
     enum class TimerMode { Pause = 1, Frame = 2 };
     static constexpr int kDefaultPause = 10;
+    // Longer names and chat texts are cut, so that no relayed message comes
+    // near what a client accepts.
+    static constexpr int kMaxName = 24;
+    static constexpr int kMaxChatText = 1000;
+    static constexpr int kLoginTimeoutMs = 30000;
 
     // Uses the program's own dictionary and letter words.
     explicit TServer(QObject *parent = nullptr);
@@ -50,11 +62,17 @@ public:
     // but only calls of timer1Timer() advance the clock (for tests).
     void useManualClock();
 
+    // Chat lines, actions and chatter sounds each connection may have
+    // relayed per second after a burst of 20; 0 relays everything.
+    void setChatLimit(int perSecond) { m_chatLimit = perSecond; }
+    // How long a connection may hold a slot without logging in.
+    void setLoginTimeout(int milliseconds) { m_loginTimeoutMs = milliseconds; }
+    // The clock the chat allowance runs on, in milliseconds (for tests).
+    void setClock(std::function<qint64()> now) { m_now = std::move(now); }
+
     // The listener, port "7772"; the hosting player's window (or the
     // headless host) switches it on with setListen(true).
     TSock *Sock1 = nullptr;
-    // Never opened: carries the handlers each accepted connection takes over.
-    TSock *tempsock = nullptr;
     // The receive queue of all connections and its dispatch.
     Dispatcher *receivedlist = nullptr;
     // The game clock, one tick a second while a game runs.
@@ -66,9 +84,8 @@ public:
 
     void FormCreate();
     void Sock1Accept(TSock *listener);
-    void Sock1Read(TSock *sock, qsizetype available);
-    void tempsockDisconnect(TSock *sock);
-    void tempsockInfo(TSock *sock, SocketInfo kind, const QString &text);
+    // A connection's end, after every message it sent: frees its slot.
+    void connectionEnded(quint64 connection);
     void disconnectsock(int slot);
 
     // Message handlers: the payload and the connection it came from.
@@ -91,7 +108,7 @@ public:
 
     QString GetString(int id) const;
 
-    // The slot whose open connection has this serial; 0 for none.
+    // The slot whose open connection has this id; 0 for none.
     int slotOfConnection(quint64 connection) const;
 
 signals:
@@ -107,12 +124,19 @@ private:
     void sendTo(int slot, const QByteArray &message);
     void sendToAll(const QByteArray &message);
     int ownSlot(FieldReader &fields, quint64 connection) const;
+    // The relay allowance's verdict for the slot; tells the sender once
+    // when its lines start being dropped.
+    bool mayRelay(int slot);
     void sendRack(int seat, int rack);
     void startTimer1(TimerMode mode, int seconds);
     void shuffleOntoRack(int rack, const QByteArray &word, QByteArray *deal = nullptr);
 
     std::unique_ptr<WordSource> m_words;
     const PauseSetting *m_pause = nullptr;
+    int m_chatLimit = RelayAllowance::kDefaultPerSecond;
+    int m_loginTimeoutMs = kLoginTimeoutMs;
+    QElapsedTimer m_clock;
+    std::function<qint64()> m_now;
     WordJudge m_judge;
     BowlingScorer m_scorer;
 };

@@ -3,6 +3,7 @@
 #include "base/errordisplay.h"
 #include "net/wire.h"
 
+#include <QElapsedTimer>
 #include <QLoggingCategory>
 #include <QScopedValueRollback>
 
@@ -10,27 +11,51 @@
 
 Q_LOGGING_CATEGORY(lcProtocol, "pinlex.protocol", QtWarningMsg)
 
+std::optional<QByteArray> FrameBuffer::next()
+{
+    const qsizetype end = m_pending.indexOf(wire::kTerminator, m_start + m_scanned);
+    if (end < 0) {
+        m_scanned = m_pending.size() - m_start;
+        // Drop what was handed on once it is most of the buffer.
+        if (m_start > 0 && m_start >= m_pending.size() / 2) {
+            m_pending.remove(0, m_start);
+            m_start = 0;
+        }
+        return std::nullopt;
+    }
+    QByteArray message = m_pending.mid(m_start, end - m_start);
+    m_start = end + 1;
+    m_scanned = 0;
+    if (m_start == m_pending.size()) {
+        m_pending.clear();
+        m_start = 0;
+    }
+    return message;
+}
+
 bool FrameBuffer::append(QByteArrayView bytes, const std::function<void(QByteArray)> &deliver)
 {
-    // Only the new bytes need scanning: the old tail holds no terminator.
-    qsizetype from = m_pending.size();
-    m_pending.append(bytes);
-    qsizetype start = 0;
-    for (qsizetype end; (end = m_pending.indexOf(wire::kTerminator, from)) >= 0; from = start = end + 1)
-        deliver(m_pending.mid(start, end - start));
-    m_pending.remove(0, start);
-    if (m_pending.size() > kMaxUnterminated) {
-        m_pending.clear();
+    add(bytes);
+    while (std::optional<QByteArray> message = next())
+        deliver(std::move(*message));
+    if (overflowed()) {
+        clear();
         return false;
     }
     return true;
+}
+
+void FrameBuffer::clear()
+{
+    m_pending.clear();
+    m_start = m_scanned = 0;
 }
 
 Dispatcher::Dispatcher(QObject *parent) : QObject(parent)
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, &Dispatcher::dispatchOne);
+    connect(&m_timer, &QTimer::timeout, this, &Dispatcher::dispatchBatch);
 }
 
 void Dispatcher::addCommand(QByteArray name, Handler handler)
@@ -41,8 +66,26 @@ void Dispatcher::addCommand(QByteArray name, Handler handler)
 void Dispatcher::enqueue(QByteArray line, quint64 connection)
 {
     qCDebug(lcProtocol).noquote() << "queued from" << connection << ":" << QString::fromLatin1(line);
-    m_queue.push_back({std::move(line), connection});
+    if (connection)
+        ++m_pendingBy[connection];
+    m_queue.push_back({std::move(line), connection, false});
     schedule();
+}
+
+void Dispatcher::enqueueEnd(quint64 connection)
+{
+    qCDebug(lcProtocol) << "end of" << connection << "queued";
+    m_queue.push_back({QByteArray(), connection, true});
+    schedule();
+}
+
+void Dispatcher::clear()
+{
+    m_queue.clear();
+    const QList<quint64> backlogged = m_pendingBy.keys();
+    m_pendingBy.clear();
+    for (quint64 connection : backlogged)
+        emit drained(connection);
 }
 
 void Dispatcher::schedule()
@@ -51,14 +94,30 @@ void Dispatcher::schedule()
         m_timer.start();
 }
 
+void Dispatcher::take(QueuedMessage &message)
+{
+    message = std::move(m_queue.front());
+    m_queue.pop_front();
+    if (message.end || !message.connection)
+        return;
+    const auto count = m_pendingBy.find(message.connection);
+    if (count == m_pendingBy.end())
+        return;
+    const int left = --*count;
+    if (left == 0)
+        m_pendingBy.erase(count);
+    if (left == kMaxQueuedPerConnection / 2)
+        emit drained(message.connection);
+}
+
 bool Dispatcher::dispatchOne()
 {
     // One message at a time: a handler that opens a message box must not
     // see the next message handled underneath it.
     if (m_busy || m_queue.empty())
         return false;
-    QueuedMessage message = std::move(m_queue.front());
-    m_queue.pop_front();
+    QueuedMessage message;
+    take(message);
     {
         const QScopedValueRollback busy(m_busy, true);
         handle(message);
@@ -67,8 +126,36 @@ bool Dispatcher::dispatchOne()
     return true;
 }
 
+void Dispatcher::dispatchBatch()
+{
+    if (m_busy)
+        return; // the running handler's pass re-arms the timer
+    QElapsedTimer spent;
+    spent.start();
+    {
+        const QScopedValueRollback busy(m_busy, true);
+        QueuedMessage message;
+        for (int n = 0; n < kBatchMessages && !m_queue.empty(); ++n) {
+            take(message);
+            handle(message);
+            if (spent.nsecsElapsed() > kBatchNanoseconds)
+                break;
+        }
+    }
+    schedule();
+}
+
 void Dispatcher::handle(const QueuedMessage &message)
 {
+    if (message.end) {
+        try {
+            if (m_endHandler)
+                m_endHandler(message.connection);
+        } catch (const std::exception &error) {
+            showError(QString::fromUtf8(error.what()));
+        }
+        return;
+    }
     const qsizetype plus = message.line.indexOf('+');
     if (plus <= 0)
         return; // empty line, no '+', or empty command name

@@ -25,6 +25,68 @@ QHash<QString, QHostAddress> &hostCache()
     return cache;
 }
 
+TSock::HostLookup &hostLookup()
+{
+    static TSock::HostLookup lookup = [](const QString &name, QObject *context,
+                                         std::function<void(QList<QHostAddress>)> done) {
+        QHostInfo::lookupHost(name, context, [done = std::move(done)](const QHostInfo &found) {
+            done(found.error() == QHostInfo::NoError ? found.addresses() : QList<QHostAddress>());
+        });
+    };
+    return lookup;
+}
+
+// IPv4 first: it is what the players' addresses are written in.
+QHostAddress chooseAddress(const QList<QHostAddress> &addresses)
+{
+    QHostAddress chosen;
+    for (const QHostAddress &address : addresses) {
+        if (chosen.isNull() || (address.protocol() == QAbstractSocket::IPv4Protocol
+                                && chosen.protocol() != QAbstractSocket::IPv4Protocol))
+            chosen = address;
+    }
+    return chosen;
+}
+
+const QString kHostNotFound = QStringLiteral("Host Lookup - Could Not Find Host Entry");
+
+// A connect that the peer never answers gives up after this long.
+constexpr int kConnectTimeoutMs = 15000;
+
+// Why an outgoing connection did not come up, in words a player reads.
+QString connectFailure(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("the connection was refused");
+    case QAbstractSocket::HostNotFoundError:
+        return QStringLiteral("the host was not found");
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("the host did not answer (timed out)");
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("the network is unreachable");
+    default:
+        return QStringLiteral("the connection failed");
+    }
+}
+
+// Closed sockets that still flush their last words, and what they hold.
+QList<QPointer<QTcpSocket>> &lingering()
+{
+    static QList<QPointer<QTcpSocket>> sockets;
+    return sockets;
+}
+
+qint64 lingeringBytes()
+{
+    qint64 total = 0;
+    auto &sockets = lingering();
+    sockets.removeIf([](const QPointer<QTcpSocket> &socket) { return socket.isNull(); });
+    for (const QPointer<QTcpSocket> &socket : sockets)
+        total += socket->bytesToWrite();
+    return total;
+}
+
 // The Windows Sockets numbers and names that peers and players know these
 // failures by.
 QString describeError(QAbstractSocket::SocketError error)
@@ -70,7 +132,13 @@ TSock::~TSock()
     OnAccept = {};
     OnRead = {};
     OnInfo = {};
+    OnConnectFailed = {};
     close();
+}
+
+TSock::HostLookup TSock::setHostLookup(HostLookup lookup)
+{
+    return std::exchange(hostLookup(), std::move(lookup));
 }
 
 template <typename F>
@@ -135,25 +203,20 @@ QHostAddress TSock::resolveHost(const QString &hostName)
         QHostAddress address;
         if (address.setAddress(host))
             return address;
-        throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+        throw ESockException(kHostNotFound);
     }
     const QString key = host.toLower();
     if (const auto cached = hostCache().constFind(key); cached != hostCache().constEnd())
         return *cached;
     if (!host.isEmpty()) {
         const QHostInfo found = QHostInfo::fromName(host);
-        QHostAddress chosen;
-        for (const QHostAddress &address : found.addresses()) {
-            if (chosen.isNull() || (address.protocol() == QAbstractSocket::IPv4Protocol
-                                    && chosen.protocol() != QAbstractSocket::IPv4Protocol))
-                chosen = address;
-        }
+        const QHostAddress chosen = chooseAddress(found.addresses());
         if (found.error() == QHostInfo::NoError && !chosen.isNull()) {
             hostCache().insert(key, chosen);
             return chosen;
         }
     }
-    throw ESockException(QStringLiteral("Host Lookup - Could Not Find Host Entry"));
+    throw ESockException(kHostNotFound);
 }
 
 void TSock::clearHostCache()
@@ -239,19 +302,53 @@ TSock *TSock::accept(QObject *parent)
 
 void TSock::open()
 {
-    if (m_socket || m_server)
+    if (m_socket || m_server || m_lookingUp)
         return; // already open: left unchanged
     const quint16 port = resolvePort(m_portName);
-    const QHostAddress address = resolveHost(m_hostName);
+    const QString host = m_hostName.trimmed();
+    // Dotted addresses and remembered names need no lookup.
+    if (host.isEmpty() || host.front().isDigit() || hostCache().contains(host.toLower())) {
+        connectTo(resolveHost(host), port);
+        return;
+    }
+    m_lookingUp = true;
+    const quint64 lookup = ++m_lookupSerial;
+    hostLookup()(host, this, [this, host, port, lookup](const QList<QHostAddress> &found) {
+        if (!m_lookingUp || lookup != m_lookupSerial)
+            return; // closed meanwhile
+        m_lookingUp = false;
+        guarded([&] {
+            const QHostAddress chosen = chooseAddress(found);
+            if (chosen.isNull()) {
+                info(SocketInfo::Lookup, kHostNotFound);
+                if (OnConnectFailed)
+                    OnConnectFailed(this, connectFailure(QAbstractSocket::HostNotFoundError));
+                return;
+            }
+            hostCache().insert(host.toLower(), chosen);
+            connectTo(chosen, port);
+        });
+    });
+}
+
+void TSock::connectTo(const QHostAddress &address, quint16 port)
+{
     auto *socket = new QTcpSocket(this);
     adopt(socket);
     socket->connectToHost(address, port);
+    QTimer::singleShot(kConnectTimeoutMs, socket, [self = QPointer<TSock>(this), socket] {
+        if (self && self->m_socket == socket && !self->m_connected)
+            self->onError(QAbstractSocket::SocketTimeoutError);
+    });
 }
 
 void TSock::adopt(QTcpSocket *socket)
 {
     m_socket = socket;
     socket->setParent(this);
+    // One notification brings at most one receive area; a paused reader
+    // then holds no more than that.
+    socket->setReadBufferSize(kReceiveArea);
     disableNagle(socket);
     connect(socket, &QTcpSocket::connected, this, &TSock::onConnected);
     connect(socket, &QTcpSocket::readyRead, this, &TSock::onReadable);
@@ -282,7 +379,7 @@ void TSock::onReadable()
     guarded([&] {
         // Qt signals readiness once for everything buffered, so take it all,
         // one receive area at a time.
-        while (self && m_socket && m_socket->bytesAvailable() > 0) {
+        while (self && m_socket && !m_readPaused && m_socket->bytesAvailable() > 0) {
             const QByteArray chunk = m_socket->read(kReceiveArea);
             if (chunk.isEmpty())
                 break;
@@ -294,11 +391,32 @@ void TSock::onReadable()
     });
 }
 
+void TSock::setReadPaused(bool paused)
+{
+    if (m_readPaused == paused)
+        return;
+    m_readPaused = paused;
+    // What arrived while paused raises no new notification: fetch it.
+    if (!paused)
+        QMetaObject::invokeMethod(this, &TSock::onReadable, Qt::QueuedConnection);
+}
+
 void TSock::onPeerClosed()
 {
     guarded([this] {
         if (!m_socket)
             return;
+        // The last bytes the peer sent are taken before the socket goes,
+        // paused or not: its owner decides how fast to handle them.
+        const QByteArray rest = m_socket->readAll();
+        if (!rest.isEmpty()) {
+            m_incoming += rest;
+            QPointer<TSock> self(this);
+            if (OnRead)
+                OnRead(this, m_incoming.size());
+            if (!self || !m_socket)
+                return;
+        }
         if (OnDisconnect)
             OnDisconnect(this);
         close();
@@ -311,7 +429,19 @@ void TSock::onError(int error)
     // disconnected(); it is not an error of its own.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
-    guarded([&] { info(SocketInfo::Error, describeError(QAbstractSocket::SocketError(error))); });
+    const auto socketError = QAbstractSocket::SocketError(error);
+    guarded([&] {
+        info(SocketInfo::Error, describeError(socketError));
+        // An outgoing connect that failed: nothing will come of this socket.
+        if (m_socket && !m_connected && !m_server) {
+            QTcpSocket *socket = std::exchange(m_socket, nullptr);
+            socket->disconnect(this);
+            socket->abort();
+            socket->deleteLater();
+            if (OnConnectFailed)
+                OnConnectFailed(this, connectFailure(socketError));
+        }
+    });
 }
 
 void TSock::send(QByteArrayView data)
@@ -322,13 +452,8 @@ void TSock::send(QByteArrayView data)
         throw ESockException(QStringLiteral("Send - Socket Not Connected"));
     m_socket->write(data.data(), data.size());
     info(SocketInfo::Send, QStringLiteral("Non-Blocking Outgoing Data"));
-    if (m_socket && m_socket->bytesToWrite() > kMaxOutgoing) {
-        // Not inside the caller's loop over connections: close on the next pass.
-        QMetaObject::invokeMethod(this, [self = QPointer<TSock>(this)] {
-            if (self)
-                self->close();
-        }, Qt::QueuedConnection);
-    }
+    if (m_socket && m_socket->bytesToWrite() > kMaxOutgoing)
+        abort(); // a peer that does not read gets nothing more
 }
 
 QByteArray TSock::receive(qsizetype count)
@@ -351,6 +476,17 @@ qint64 TSock::bytesToWrite() const
 
 void TSock::close()
 {
+    release(true);
+}
+
+void TSock::abort()
+{
+    release(false);
+}
+
+void TSock::release(bool flush)
+{
+    m_lookingUp = false;
     if (m_server) {
         stopListening(); // a listener stops silently
         return;
@@ -360,13 +496,21 @@ void TSock::close()
     if (!socket)
         return;
     socket->disconnect(this);
-    // Let what was sent last (a "game is full", say) still go out; the socket
-    // object goes away once it has, or after a grace period.
     socket->setParent(nullptr);
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(10000, socket, [socket] { socket->abort(); socket->deleteLater(); });
-    socket->disconnectFromHost();
-    if (socket->state() == QAbstractSocket::UnconnectedState)
+    const qint64 unsent = socket->bytesToWrite();
+    if (!flush || (unsent > 0 && lingeringBytes() + unsent > kMaxLingering)) {
+        socket->abort();
         socket->deleteLater();
+    } else {
+        // Let what was sent last (a "game is full", say) still go out; the
+        // socket object goes away once it has, or after a grace period.
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(10000, socket, [socket] { socket->abort(); socket->deleteLater(); });
+        socket->disconnectFromHost();
+        if (socket->state() == QAbstractSocket::UnconnectedState)
+            socket->deleteLater();
+        else if (unsent > 0)
+            lingering().append(socket);
+    }
     info(SocketInfo::Close, QStringLiteral("Socket Closed"));
 }

@@ -32,9 +32,12 @@ class TSock : public QObject
 public:
     // One platform read per readable notification takes at most this much.
     static constexpr qsizetype kReceiveArea = 32768;
-    // A peer that stops reading while this much waits to go out is closed:
+    // A peer that stops reading while this much waits to go out is aborted:
     // its unsent data would otherwise grow without bound.
     static constexpr qint64 kMaxOutgoing = 1024 * 1024;
+    // What all closed sockets still flushing their last words may hold
+    // together; a close beyond it drops its unsent data at once.
+    static constexpr qint64 kMaxLingering = 4 * 1024 * 1024;
 
     explicit TSock(QObject *parent = nullptr);
     ~TSock() override;   // closes quietly: the owner's handlers no longer run
@@ -57,8 +60,17 @@ public:
     // queued message came from.
     quint64 serial() const { return m_serial; }
 
+    // Starts a non-blocking connect. A dotted address or a remembered name
+    // connects at once; any other name is looked up in the background, and
+    // a failed lookup is reported through OnConnectFailed.
     void open();
     void close();
+    // Closes at once, dropping whatever has not gone out yet.
+    void abort();
+    // While paused nothing more is read; the platform's buffers fill and the
+    // peer is slowed down. Resuming picks up what waits.
+    void setReadPaused(bool paused);
+    bool isReadPaused() const { return m_readPaused; }
     void send(QByteArrayView data);
     QByteArray receive(qsizetype count = -1);
     // Takes a pending connection of a listener into a new socket owned by
@@ -72,12 +84,24 @@ public:
     std::function<void(TSock *)> OnAccept;
     std::function<void(TSock *, qsizetype available)> OnRead;
     std::function<void(TSock *, SocketInfo, const QString &)> OnInfo;
+    // An outgoing connection that never came up: the host was not found,
+    // refused, or did not answer. The text says why.
+    std::function<void(TSock *, const QString &reason)> OnConnectFailed;
+
+    // Looks a host name up without blocking and calls back with the
+    // addresses (none when the name is unknown). Tests swap it for a slow
+    // or failing one.
+    using HostLookup = std::function<void(const QString &name, QObject *context,
+                                          std::function<void(QList<QHostAddress>)> done)>;
+    static HostLookup setHostLookup(HostLookup lookup);   // returns the previous one
 
     // The process-wide cache of looked-up host names.
     static void clearHostCache();
 
     // Resolution rules of open(): text starting with a digit is a number or a
-    // dotted address; anything else a service or host name.
+    // dotted address; anything else a service or host name. resolveHost
+    // waits for a name's lookup: never call it on the event loop's thread
+    // with a name that is not remembered yet.
     static quint16 resolvePort(const QString &portName);
     static QHostAddress resolveHost(const QString &hostName);
 
@@ -89,6 +113,8 @@ private:
     void onPeerClosed();
     void onError(int error);
     void stopListening();
+    void connectTo(const QHostAddress &address, quint16 port);
+    void release(bool flush);
     template <typename F> void guarded(F &&body);
 
     QString m_hostName;
@@ -97,6 +123,9 @@ private:
     QTcpSocket *m_socket = nullptr;
     QByteArray m_incoming;
     bool m_connected = false;
+    bool m_readPaused = false;
+    bool m_lookingUp = false;
+    quint64 m_lookupSerial = 0;
     int m_tag = 0;
     quint64 m_serial = 0;
 };

@@ -10,6 +10,11 @@
 // BM_ChatBurst: four clients send chat lines as fast as they can; every line
 // is relayed to all four. Reports the lines the host handles per second.
 //
+// BM_RelayHostCpu: `pinlex --serve` with nine connections logged in (four
+// seats, five spectators); the four seats send chat lines as fast as they
+// can and every line is relayed to all nine. Reports the host process's CPU
+// time per relayed line, measured from outside.
+//
 // BM_IdleHostCpu: `pinlex --serve` with four clients logged in and nothing
 // happening (argument 0), or in the middle of a frame with its clock
 // ticking (argument 1), for ten seconds: the host's CPU time in that span.
@@ -255,6 +260,118 @@ double cpuMilliseconds(qint64 pid)
     const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
     return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
+
+// A `pinlex --serve` child on a free port; stops it when done.
+class ServeProcess
+{
+public:
+    explicit ServeProcess(const QStringList &extra = {})
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        m_port = probe.serverPort();
+        probe.close();
+        m_process.start(QStringLiteral(PINLEX_BINARY),
+                        QStringList{QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(m_port)}
+                            + extra);
+        QEventLoop loop;
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec(); // "listening on port ..."
+        m_ok = m_process.readAllStandardOutput().startsWith("listening");
+    }
+    ~ServeProcess()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    bool ok() const { return m_ok; }
+    quint16 port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+    bool m_ok = false;
+};
+
+// A logged-in connection that counts the chat lines relayed to it.
+struct ChatPeer
+{
+    TSock sock;
+    FrameBuffer buffer;
+    int slot = 0;
+    qint64 relayed = 0;
+    std::function<void()> onChange;
+};
+
+void BM_RelayHostCpu(benchmark::State &state)
+{
+    const int linesPerSeat = int(state.range(0));
+    for (auto _ : state) {
+        ServeProcess host({QStringLiteral("--chat-limit"), QStringLiteral("0")});
+        if (!host.ok()) {
+            state.SkipWithError("the host did not start");
+            break;
+        }
+        QEventLoop loop;
+        std::vector<std::unique_ptr<ChatPeer>> peers;
+        int loggedIn = 0;
+        qint64 relayed = 0;
+        qint64 expected = -1;
+        for (int i = 0; i < 9; ++i) {
+            auto peer = std::make_unique<ChatPeer>();
+            ChatPeer *p = peer.get();
+            p->sock.setHostName(QStringLiteral("127.0.0.1"));
+            p->sock.setPortName(QString::number(host.port()));
+            p->sock.OnRead = [&, p, i](TSock *sock, qsizetype) {
+                p->buffer.append(sock->receive(), [&, p, i](QByteArray line) {
+                    if (line.startsWith("CMD_sendlogininfo+")) {
+                        p->slot = line.mid(18).toInt();
+                        sock->send(wire::message("CMD_logininfo", QByteArray::number(p->slot) + "+1.0.9+P"
+                                                                      + QByteArray::number(i)));
+                    } else if (line.startsWith("CMD_newplayerinfo+" + QByteArray::number(p->slot) + '+')) {
+                        if (++loggedIn == 9)
+                            loop.quit();
+                    } else if (line.startsWith("CMD_chat+")) {
+                        if (++relayed == expected)
+                            loop.quit();
+                    }
+                });
+            };
+            p->sock.open();
+            peers.push_back(std::move(peer));
+        }
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (loggedIn < 9) {
+            state.SkipWithError("not every peer logged in");
+            break;
+        }
+        expected = qint64(4) * linesPerSeat * 9;
+        const double before = cpuMilliseconds(host.pid());
+        for (int n = 0; n < linesPerSeat; ++n) {
+            for (auto &peer : peers) {
+                if (peer->slot >= 1 && peer->slot <= 4)
+                    peer->sock.send(wire::message("CMD_chat", QByteArray::number(peer->slot)
+                                                                  + "+a line of chat of ordinary length|clBlack"));
+            }
+        }
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double used = cpuMilliseconds(host.pid()) - before;
+        state.SetIterationTime(double(elapsed.nsecsElapsed()) / 1e9);
+        if (relayed < expected) {
+            state.SkipWithError("not every line was relayed");
+            break;
+        }
+        state.counters["host_cpu_us_per_line"] = used * 1000.0 / (4.0 * linesPerSeat);
+        state.counters["lines/s"] = double(4 * linesPerSeat) / (double(elapsed.nsecsElapsed()) / 1e9);
+    }
+}
+BENCHMARK(BM_RelayHostCpu)->Arg(5000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_IdleHostCpu(benchmark::State &state)
 {
