@@ -23,6 +23,7 @@ Forms::Forms()
     spylist = std::make_unique<Tspylist>();
     chat->setForms(this);
     server->setPauseSetting(chat.get());
+    QObject::connect(help.get(), &Thelp::aboutRequested, about.get(), &QWidget::show);
 }
 
 // The host goes before the windows whose clients it serves.

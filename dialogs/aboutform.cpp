@@ -16,7 +16,7 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     background->setGeometry(rect());
 
     auto *title = new QLabel(QStringLiteral("Pinlex"), this);
-    title->setGeometry(16, 12, 272, 30);
+    title->setGeometry(16, 12, 200, 30);
     QFont big = title->font();
     big.setPixelSize(24);
     big.setBold(true);
@@ -33,18 +33,31 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     build->move(version->geometry().right() + 1, 50);
     build->adjustSize();
 
-    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players. "
-                                             "Dictionary: the ENABLE word list (public domain, by Alan "
-                                             "Beale and M. Cooper) and SCOWL by Kevin Atkinson; racks "
-                                             "filtered with LDNOOBW (Shutterstock, CC BY 4.0)."),
+    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players. Word lists: "
+                                             "ENABLE, SCOWL and LDNOOBW; their notices are under Help > "
+                                             "Content > License."),
                               this);
     credit->setWordWrap(true);
     credit->setGeometry(16, 70, 272, 64);
     credit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    const QPixmap logo = artwork::logo();
+    Image1 = new PictureBox(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPicture(logo);
+    Image1->setGeometry(288 - logo.width(), 14, logo.width(), logo.height());
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->setAccessibleName(QStringLiteral("Pinlex logo"));
+    connect(Image1, &PictureBox::clicked, this, &Tabout::Image1Click);
+
     auto *done = new FlatButton(QStringLiteral("Done"), this);
     done->setGeometry(216, 140, 72, 24);
     connect(done, &QPushButton::clicked, this, &Tabout::Button1Click);
+}
+
+void Tabout::Image1Click()
+{
+    hide();
 }
 
 void Tabout::Button1Click()

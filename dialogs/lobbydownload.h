@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QFile>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+class QNetworkAccessManager;
+
+// Fetches the lobby program's installer and starts it, or starts the lobby
+// program itself; what the download dialog shows and does, without widgets.
+//
+// The fetch is one asynchronous GET: the event loop keeps running, so the
+// game, the chat and "Stop Download" stay live. The installer is only ever
+// started from an https address (plain http only from this machine, for
+// tests), and only after a complete, successful fetch; every other ending
+// deletes what was written.
+class LobbyDownload : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Overrides the installer's address (for packagers and tests).
+    static constexpr char kAddressVariable[] = "PINLEX_LOBBY_INSTALLER_URL";
+    static constexpr qint64 kDefaultSizeLimit = qint64(512) * 1024 * 1024;
+
+    explicit LobbyDownload(QObject *parent = nullptr);
+    ~LobbyDownload() override;
+
+    // The environment's address, else the maker's.
+    static QUrl defaultAddress();
+    // https anywhere, plain http only on a loopback host.
+    static bool isAllowedAddress(const QUrl &address);
+    // The last path segment when it is a plain file name, else empty.
+    static QString installerFileName(const QUrl &address);
+    // Beside the executable when that folder is writable, else the user's
+    // data folder for Pinlex.
+    static QString defaultFolder();
+    static QString lobbyProgramPath();
+
+    QUrl address() const { return m_address; }
+    void setAddress(const QUrl &address) { m_address = address; }
+    QString folder() const { return m_folder; }
+    void setFolder(const QString &folder) { m_folder = folder; }
+    qint64 sizeLimit() const { return m_sizeLimit; }
+    void setSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
+
+    // The two progress labels and the two buttons of the dialog.
+    QString progress1() const { return m_progress1; }
+    QString progress2() const { return m_progress2; }
+    bool canStart() const { return !m_reply; }
+    bool canStop() const { return bool(m_reply); }
+    // Where the installer is or was being written.
+    QString filePath() const { return m_file.fileName(); }
+
+    void start();           // "Download And Install The Orvik9 Lobby Now"
+    void stop();            // "Stop Download"
+    void playWithOthers();  // "Play with Others"
+
+signals:
+    void changed();                          // a text or a button's state
+    void notice(const QString &text);        // a message for the player
+    void failed(const QString &message);     // for the general error display
+    void exitRequested();                    // the game must end now
+
+private:
+    void onMetaData();
+    void onData();
+    void onRedirected(const QUrl &target);
+    void onFinished();
+    // Ends the fetch without starting anything: the partial file is deleted.
+    void abandon(const QString &label1, const QString &label2, const QString &error = QString());
+    void dropFetch();
+    void install();
+    void setProgress(const QString &label1, const QString &label2);
+    bool successStatus() const;
+
+    QUrl m_address;
+    QString m_folder;
+    qint64 m_sizeLimit = kDefaultSizeLimit;
+    QString m_progress1;
+    QString m_progress2;
+    QNetworkAccessManager *m_network = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    QFile m_file;
+    qint64 m_received = 0;
+    bool m_documentBegun = false;
+};
