@@ -3,21 +3,9 @@
 #include "chat/smilies.h"
 
 #include <QPainter>
-#include <QPixmap>
 #include <QTextLayout>
 
 namespace {
-
-const QPixmap &smileyPixmap(int index)
-{
-    static const std::array<QPixmap, smilies::kCount> pixmaps = [] {
-        std::array<QPixmap, smilies::kCount> all;
-        for (int i = 0; i < smilies::kCount; ++i)
-            all[i] = QPixmap::fromImage(smilies::picture(i));
-        return all;
-    }();
-    return pixmaps[index >= 0 && index < smilies::kCount ? index : 0];
-}
 
 bool isBlank(QChar c)
 {
@@ -157,7 +145,7 @@ void ChatDelegate::paint(QPainter &painter, const ChatRow &row, const std::vecto
         if (item.picture >= 0) {
             if (from < to)
                 painter.fillRect(box, palette.brush(group, QPalette::Highlight));
-            painter.drawPixmap(box.x(), box.y() + (m_lineHeight - smilies::kHeight) / 2, smileyPixmap(item.picture));
+            painter.drawImage(box.x(), box.y() + (m_lineHeight - smilies::kHeight) / 2, smilies::picture(item.picture));
             continue;
         }
         const QString text = row.text.mid(segment.start, segment.length);

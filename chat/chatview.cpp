@@ -86,8 +86,14 @@ void ChatView::rowsRemoved(int first, int last)
     if (m_placed > first)
         m_placed = qMax(first, m_placed - count);
     // What was above the view is gone: the lines shown stay where they are.
-    if (first == 0)
-        verticalScrollBar()->setValue(qMax(0, verticalScrollBar()->value() - removedHeight));
+    if (first == 0 && removedHeight > 0) {
+        QScrollBar *bar = verticalScrollBar();
+        if (removedHeight > bar->value())
+            viewport()->update();
+        m_shiftingOrigin = true;
+        bar->setValue(qMax(0, bar->value() - removedHeight));
+        m_shiftingOrigin = false;
+    }
     for (TextPos *pos : {&m_anchor, &m_cursor}) {
         if (pos->row > last)
             pos->row -= count;
@@ -210,21 +216,24 @@ void ChatView::format()
 {
     const int lineHeight = m_delegate.lineHeight();
     const quint32 restyled = m_delegate.setStyles(m_styles);
+    bool repaintAll = restyled != 0;
+    for (int style = 0; style < ChatStyles::kCount; ++style) {
+        if (m_styles[style].colour != m_shownColours[std::size_t(style)]) {
+            m_shownColours[std::size_t(style)] = m_styles[style].colour;
+            repaintAll = true;
+        }
+    }
+    const int firstNew = m_placed;
     if (restyled && m_placed > 0) {
         // Only lines in a restyled style are measured again; the rest just
         // move when the line height changed.
         const Anchor anchor = topAnchor();
-        const int placed = m_placed;
+        int first = 0;
         if (m_delegate.lineHeight() == lineHeight) {
-            int first = placed;
-            for (int row = 0; row < placed && first == placed; ++row) {
-                if (m_geometry[std::size_t(row)].measure.styles & restyled)
-                    first = row;
-            }
-            place(first, true, restyled);
-        } else {
-            place(0, true, restyled);
+            while (first < m_placed && !(m_geometry[std::size_t(first)].measure.styles & restyled))
+                ++first;
         }
+        place(first, true, restyled);
         restore(anchor);
     } else {
         place(m_placed, false, 0);
@@ -232,7 +241,13 @@ void ChatView::format()
     updateScrollBar();
     if (m_followEnd)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    viewport()->update();
+    if (repaintAll) {
+        viewport()->update();
+    } else if (firstNew < m_placed) {
+        // What was there is shown as it was: only the new lines are painted.
+        const int top = rowY(firstNew) - verticalScrollBar()->value();
+        viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+    }
 }
 
 void ChatView::updateScrollBar()
@@ -367,9 +382,10 @@ void ChatView::resizeEvent(QResizeEvent *event)
         restore(topAnchor());
 }
 
-void ChatView::scrollContentsBy(int, int)
+void ChatView::scrollContentsBy(int, int dy)
 {
-    viewport()->update();
+    if (!m_shiftingOrigin)
+        viewport()->scroll(0, dy);
 }
 
 ChatView::TextPos ChatView::posAt(QPoint viewportPos) const

@@ -6,6 +6,7 @@
 
 #include <QAbstractScrollArea>
 
+#include <array>
 #include <deque>
 
 // The chat view (mainchat): a read-only list of lines, each made of items
@@ -126,4 +127,6 @@ private:
     TextPos m_anchor;                  // the selection: from anchor to cursor
     TextPos m_cursor;
     int m_pressedLink = -1;
+    std::array<QColor, ChatStyles::kCount> m_shownColours;
+    bool m_shiftingOrigin = false;   // the scroll value follows lines that went, the view stays
 };
