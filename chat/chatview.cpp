@@ -140,8 +140,8 @@ int ChatView::contentHeight() const
         return 0;
     const Geometry &last = m_geometry[std::size_t(m_placed - 1)];
     const qint64 height = last.top - m_geometry.front().top + last.lines * qint64(m_delegate.lineHeight());
-    // Far beyond any real chat; only keeps the arithmetic in range.
-    return int(qMin<qint64>(height + 2 * kMarginY, std::numeric_limits<int>::max() / 2));
+    Q_ASSERT(height < std::numeric_limits<int>::max() / 2);
+    return int(height) + 2 * kMarginY;
 }
 
 int ChatView::rowAtY(int y) const
@@ -162,6 +162,9 @@ void ChatView::place(int from, bool remeasure, quint32 restyled)
 {
     const int count = m_model.rowCount();
     const int lineHeight = m_delegate.lineHeight();
+    // Only a hostile line in a view narrower than a few letters comes near
+    // this; it keeps the whole chat's height within the scroll bar's range.
+    const int maxLines = qMax(1, std::numeric_limits<int>::max() / 4 / (ChatModel::kMaxLines * lineHeight));
     qint64 top = 0;
     if (from > 0) {
         const Geometry &before = m_geometry[std::size_t(from - 1)];
@@ -172,7 +175,7 @@ void ChatView::place(int from, bool remeasure, quint32 restyled)
         const ChatRow &line = m_model.row(row);
         if (row >= m_placed || (remeasure && (geometry.measure.styles & restyled)))
             geometry.measure = m_delegate.measure(line);
-        geometry.lines = m_delegate.lineCount(line, geometry.measure, m_layoutWidth);
+        geometry.lines = qMin(m_delegate.lineCount(line, geometry.measure, m_layoutWidth), maxLines);
         geometry.top = top;
         top += geometry.lines * qint64(lineHeight);
     }
@@ -348,7 +351,11 @@ QRect ChatView::linkRect(int number) const
 
 std::vector<ChatDelegate::Segment> ChatView::segmentsOf(int row) const
 {
-    return m_delegate.layout(m_model.row(row), m_geometry[std::size_t(row)].measure, m_layoutWidth);
+    const Geometry &geometry = m_geometry[std::size_t(row)];
+    std::vector<ChatDelegate::Segment> segments = m_delegate.layout(m_model.row(row), geometry.measure, m_layoutWidth);
+    while (!segments.empty() && segments.back().line >= geometry.lines)
+        segments.pop_back();
+    return segments;
 }
 
 void ChatView::paintEvent(QPaintEvent *event)

@@ -99,6 +99,23 @@ void BM_AddChatLineNewColour(benchmark::State &state)
 }
 BENCHMARK(BM_AddChatLineNewColour)->Arg(100)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
+// A new text size lays every line out again: the one change that costs
+// the whole chat, and only ever at the player's request.
+void BM_TextSize(benchmark::State &state)
+{
+    Chat chat;
+    chat.fill(int(state.range(0)));
+    int points = 10;
+    for (auto _ : state) {
+        points = points == 10 ? 12 : 10;
+        chat.view.styles().setPointSize(points);
+        chat.view.format();
+        QCoreApplication::processEvents();
+    }
+    state.counters["lines"] = double(state.range(0));
+}
+BENCHMARK(BM_TextSize)->Arg(100)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char **argv)

@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -45,10 +46,13 @@ QString describe(const ChatView &view, int line)
     return out;
 }
 
-// Whether some pixel of the line is painted in exactly this colour.
+// Whether some pixel of the line on screen is in exactly this colour.
 bool paints(ChatView &view, int line, const QColor &colour)
 {
-    const QImage image = view.viewport()->grab(view.lineRect(line)).toImage();
+    QCoreApplication::processEvents();   // the pending repaint
+    const QRect rect(view.viewport()->mapTo(&view, view.lineRect(line).topLeft()), view.lineRect(line).size());
+    const QImage image = view.screen()->grabWindow(view.winId(), rect.x(), rect.y(), rect.width(), rect.height())
+                             .toImage();
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             if (image.pixel(x, y) == colour.rgb())
@@ -102,10 +106,12 @@ void TestChatView::exampleLineShowsItsItemsInTheirStyles()
 void TestChatView::newColourOfASlotRecoloursItsEarlierLines()
 {
     Chat chat;
+    QVERIFY(QTest::qWaitForWindowExposed(&chat.view));
+    const QColor red(Qt::red), green(0, 128, 0), blue(Qt::blue);
     chat.log.addLine(QStringLiteral("2+Ann chats: one"), 0x0000FF, true);
     chat.log.addLine(QStringLiteral("3+Bob chats: two"), 0xFF0000, true);
+    QVERIFY(paints(chat.view, 0, red));
     chat.log.addLine(QStringLiteral("2+Ann chats: three"), 0x008000, true);
-    const QColor red(Qt::red), green(0, 128, 0), blue(Qt::blue);
     // Ann's first line follows her latest colour; Bob's keeps his.
     QVERIFY(paints(chat.view, 0, green) && !paints(chat.view, 0, red));
     QVERIFY(paints(chat.view, 1, blue) && !paints(chat.view, 1, green));
