@@ -42,6 +42,7 @@ quint32 ChatDelegate::setStyles(const ChatStyles &styles)
             m_metrics.emplace_back(m_fonts[i]);
         else
             m_metrics[i] = QFontMetrics(m_fonts[i]);
+        m_blankWidths[i] = m_metrics[i].horizontalAdvance(QLatin1Char(' '));
     }
     m_styles = styles;
     if (changed) {
@@ -66,7 +67,7 @@ ChatDelegate::Measure ChatDelegate::measure(const ChatRow &row) const
             measure.advances.push_back(smilies::kWidth);
             continue;
         }
-        measure.advances.push_back(m_metrics[item.style].horizontalAdvance(row.itemText(item)));
+        measure.advances.push_back(m_metrics[std::size_t(item.style)].horizontalAdvance(row.itemText(item)));
         measure.styles |= 1u << item.style;
     }
     return measure;
@@ -82,12 +83,12 @@ void ChatDelegate::flow(const ChatRow &row, const Measure &measure, int width, O
         const ChatItem &item = row.items[i];
         const int advance = measure.advances[i];
         // Trailing blanks may hang past the edge; the rest must fit.
-        int blanks = 0;
         int room = advance;
         if (item.picture < 0) {
+            int blanks = 0;
             while (blanks < item.length && isBlank(row.text.at(item.start + item.length - 1 - blanks)))
                 ++blanks;
-            room -= blanks * m_metrics[std::size_t(item.style)].horizontalAdvance(QLatin1Char(' '));
+            room -= blanks * m_blankWidths[std::size_t(item.style)];
         }
         if (x > 0 && x + room > width) {
             ++line;

@@ -72,6 +72,7 @@ private:
     ChatStyles m_styles;   // as last taken, for their fonts
     std::array<QFont, ChatStyles::kCount> m_fonts;
     std::vector<QFontMetrics> m_metrics;   // one per style
+    std::array<int, ChatStyles::kCount> m_blankWidths{};
     int m_lineHeight = 0;
     int m_baseline = 0;   // from the top of a visual line
 };
