@@ -22,8 +22,6 @@ void ChatLog::addLine(const QString &line, quint32 colour, bool scroll)
             m_view->addPicture(item.picture);
             continue;
         }
-        if (m_view->styles()[item.style].link)
-            m_links.append(item.text);
         m_view->addText(item.text, item.style, item.newLine);
     }
     m_view->format();
@@ -34,14 +32,16 @@ void ChatLog::addLine(const QString &line, quint32 colour, bool scroll)
 void ChatLog::clear()
 {
     m_view->removeAll();
-    m_links.clear();
+}
+
+int ChatLog::linkcount() const
+{
+    return m_view->linkCount() - 1;
 }
 
 std::optional<QString> ChatLog::link(int number) const
 {
-    if (number < 0 || number >= m_links.size())
-        return std::nullopt;
-    return m_links.at(number);
+    return m_view->model().linkText(number);
 }
 
 QUrl ChatLog::webAddress(const QString &linkText)

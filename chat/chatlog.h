@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -9,7 +8,7 @@
 class ChatView;
 
 // The chat as the main window keeps it: display lines go into the view in
-// their slot's style and colour, and the text of every link is kept under
+// their slot's style and colour, and a link's text is found again under
 // the number the view reports when it is clicked.
 class ChatLog
 {
@@ -23,10 +22,10 @@ public:
     // Empties the view; link numbers start again.
     void clear();
 
-    // Number of the last link stored, -1 when none.
-    int linkcount() const { return int(m_links.size()) - 1; }
-    // The stored text of a link, trailing blank included; nothing for a
-    // number that was never given out.
+    // Number of the last link given out, -1 when none.
+    int linkcount() const;
+    // The text of a link, trailing blank included; nothing for a number
+    // that was never given out or whose line the view no longer holds.
     std::optional<QString> link(int number) const;
 
     // The web address a link's text opens, trailing blanks removed: only
@@ -36,5 +35,4 @@ public:
 
 private:
     ChatView *m_view;
-    QStringList m_links;
 };

@@ -3,16 +3,20 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-QTextCharFormat TextStyle::charFormat() const
+QFont TextStyle::font() const
 {
-    QTextCharFormat format;
-    format.setFontFamilies({fontName});
-    format.setFontPointSize(pointSize);
-    format.setForeground(colour);
-    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(italic);
-    format.setFontUnderline(underline);
-    return format;
+    QFont font(fontName);
+    font.setPointSize(pointSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    return font;
+}
+
+bool TextStyle::sameMetrics(const TextStyle &other) const
+{
+    return fontName == other.fontName && pointSize == other.pointSize && bold == other.bold
+           && italic == other.italic;
 }
 
 ChatStyles::ChatStyles()

@@ -2,7 +2,7 @@
 
 #include <QColor>
 #include <QString>
-#include <QTextCharFormat>
+#include <QFont>
 
 #include <array>
 
@@ -18,7 +18,9 @@ struct TextStyle
     bool underline = false;
     bool link = false;
 
-    QTextCharFormat charFormat() const;
+    QFont font() const;
+    // Whether text in either style takes the same room.
+    bool sameMetrics(const TextStyle &other) const;
     bool operator==(const TextStyle &) const = default;
 };
 

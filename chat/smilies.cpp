@@ -256,4 +256,12 @@ QImage picture(int index)
     return pictures[index >= 0 && index < kCount ? index : 0];
 }
 
+QString name(int index)
+{
+    static const std::array<const char *, kCount> names = {
+        "smile", "grin", "wink", "sad", "tongue out", "surprised", "angry", "cool", "crying",
+        "laughing", "confused", "kiss", "blushing", "sleepy", "neutral", "devil", "sick", "heart"};
+    return QLatin1String(names[index >= 0 && index < kCount ? index : 0]);
+}
+
 } // namespace smilies
