@@ -375,77 +375,65 @@ void TestLzrw1::reportsFileErrors()
 
 void TestLzrw1::outputIsReplacedWholeOrNotAtAll_data()
 {
-    QTest::addColumn<QString>("kind");    // what OUT is
+    QTest::addColumn<QString>("out");     // what OUT is
     QTest::addColumn<bool>("goodInput");
     QTest::addColumn<bool>("succeeds");
     QTest::newRow("a file, bad input") << "file" << false << false;
     QTest::newRow("a file, good input") << "file" << true << true;
     QTest::newRow("a link, bad input") << "link" << false << false;
     QTest::newRow("a link, good input") << "link" << true << true;
-    QTest::newRow("a hard link to the input") << "hard link to input" << true << false;
-    QTest::newRow("a link to the input") << "link to input" << true << false;
+    QTest::newRow("a hard link to the input") << "hard link" << true << false;
     QTest::newRow("a pipe") << "pipe" << true << false;
 }
 
 // OUT is replaced only by a whole output: on failure it stays as it was,
 // through a link too; the input under another name and anything but a
-// regular file are refused; and no new file is left behind.
+// regular file are refused; no new file is left behind.
 void TestLzrw1::outputIsReplacedWholeOrNotAtAll()
 {
-    QFETCH(QString, kind);
+    QFETCH(QString, out);
     QFETCH(bool, goodInput);
     QFETCH(bool, succeeds);
     QTemporaryDir dir;
-    const QString in = dir.filePath(QStringLiteral("in.tld"));
-    const QString out = dir.filePath(QStringLiteral("out"));
-    const QString target = dir.filePath(QStringLiteral("target"));
+    const QByteArray in = QFile::encodeName(dir.filePath(QStringLiteral("in")));
+    const QByteArray output = QFile::encodeName(dir.filePath(QStringLiteral("out")));
+    const QByteArray target = QFile::encodeName(dir.filePath(QStringLiteral("target")));
     const QByteArray text = textBytes(50000, 5);
     const QByteArray input = goodInput ? Tlzrw1().compressData(text) : QByteArray("not compressed");
-    writeFile(in, input);
-    const QByteArray old = "the old contents of OUT";
-    writeFile(target, old);
-    int reader = -1;
-    if (kind == QLatin1String("file"))
-        QVERIFY(QFile::rename(target, out));
-    else if (kind == QLatin1String("link"))
-        QVERIFY(QFile::link(target, out));
-    else if (kind == QLatin1String("hard link to input"))
-        QCOMPARE(::link(QFile::encodeName(in).constData(), QFile::encodeName(out).constData()), 0);
-    else if (kind == QLatin1String("link to input"))
-        QVERIFY(QFile::link(in, out));
-    else if (kind == QLatin1String("pipe")) {
-        QCOMPARE(::mkfifo(QFile::encodeName(out).constData(), 0600), 0);
-        // A reader, so that opening the pipe for writing cannot block.
-        reader = ::open(QFile::encodeName(out).constData(), O_RDONLY | O_NONBLOCK);
-        QVERIFY(reader >= 0);
-    }
+    writeFile(QFile::decodeName(in), input);
+    writeFile(QFile::decodeName(target), "the old OUT");
+    int reader = -1; // keeps a pipe from blocking the writer
+    if (out == QLatin1String("file"))
+        QCOMPARE(::rename(target, output), 0);
+    else if (out == QLatin1String("link"))
+        QCOMPARE(::symlink(target, output), 0);
+    else if (out == QLatin1String("hard link"))
+        QCOMPARE(::link(in, output), 0);
+    else if (::mkfifo(output, 0600) == 0)
+        reader = ::open(output, O_RDONLY | O_NONBLOCK);
+    QVERIFY(out != QLatin1String("pipe") || reader >= 0);
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
 
     Tlzrw1 component;
-    component.InputFile = in;
-    component.OutputFile = out;
+    component.InputFile = QFile::decodeName(in);
+    component.OutputFile = QFile::decodeName(output);
     bool done = true;
     try {
         component.Decompress();
     } catch (const ELzrw1Exception &) {
         done = false;
     }
-    char unread = 0;
-    const bool piped = reader >= 0 && ::read(reader, &unread, 1) == 1;
-    if (reader >= 0)
-        ::close(reader);
+    char byte = 0;
+    QVERIFY(reader < 0 || (::read(reader, &byte, 1) <= 0 && ::close(reader) == 0));
     QCOMPARE(done, succeeds);
-    QVERIFY(!piped);
-    QCOMPARE(readFile(in), input);
+    QCOMPARE(readFile(QFile::decodeName(in)), input);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), before);
-    if (kind == QLatin1String("file") || kind == QLatin1String("link"))
-        QCOMPARE(readFile(out), succeeds ? text : old);
-    if (kind == QLatin1String("link"))
-        QCOMPARE(QFileInfo(out).symLinkTarget(), target);
-    if (kind == QLatin1String("pipe")) {
-        struct stat info = {};
-        QVERIFY(::lstat(QFile::encodeName(out).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
-    }
+    if (out == QLatin1String("file") || out == QLatin1String("link"))
+        QCOMPARE(readFile(QFile::decodeName(output)), succeeds ? text : QByteArray("the old OUT"));
+    struct stat info = {};
+    QCOMPARE(::lstat(output, &info), 0);
+    QCOMPARE(S_ISLNK(info.st_mode), out == QLatin1String("link"));
+    QCOMPARE(S_ISFIFO(info.st_mode), out == QLatin1String("pipe"));
 }
 
 void TestLzrw1::advisesByContent_data()
