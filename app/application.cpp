@@ -2,6 +2,7 @@
 
 #include "app/chatform.h"
 #include "base/errordisplay.h"
+#include "base/terminaltext.h"
 #include "app/errorwindow.h"
 #include "app/forms.h"
 #include "app/singleinstance.h"
@@ -24,6 +25,11 @@ void bringForward(QWidget *window)
 
 int runGame(const QStringList &launchParameters)
 {
+    QString problem;
+    if (userRuntimeDirectory(&problem).isEmpty()) {
+        writeTerminalLine(stderr, QStringLiteral("pinlex: ") + problem);
+        return 1;
+    }
     SingleInstance instance;
     if (instance.IsPrevInstance(QStringLiteral("kivro9"), true))
         return 0; // the running copy has been brought forward

@@ -2,6 +2,7 @@
 
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowplacement.h"
 #include "base/errordisplay.h"
 #include "app/forms.h"
 #include "app/singleinstance.h"
@@ -556,8 +557,8 @@ void Tchat::connectOptions()
 void Tchat::loadinifile()
 {
     const Settings settings = Settings::load(IniFile(inifile), sectionName);
-    placement = settings.bounds;
-    setWindowBounds(settings.bounds);
+    placement = fitToScreen(*this, settings.bounds);
+    setWindowBounds(placement);
 
     mainchat->styles().setPointSize(settings.textSize);
     mainchat->format();

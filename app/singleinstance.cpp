@@ -1,24 +1,52 @@
 #include "app/singleinstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 constexpr char kActivate[] = "activate\n";
 }
 
-QString userRuntimeDirectory()
+QString privateFolderProblem(const QString &path, uint uid)
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath() + QStringLiteral("/pinlex-") + QString::number(getuid());
-    QDir().mkpath(dir);
-    return dir;
+    struct stat info = {};
+    // lstat: a link is not the folder, whatever it points to.
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (info.st_uid != uid)
+        return QStringLiteral("it belongs to another user");
+    if (info.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("other users may write in it");
+    return QString();
+}
+
+QString userRuntimeDirectory(QString *problem)
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!dir.isEmpty()) {
+            QDir().mkpath(dir);
+            return dir;
+        }
+    }
+    // The temporary folder is shared by every user: anybody may have made
+    // this name first.
+    const QString dir = QDir::tempPath() + QStringLiteral("/pinlex-") + QString::number(getuid());
+    ::mkdir(QFile::encodeName(dir).constData(), S_IRWXU);
+    const QString reason = privateFolderProblem(dir, getuid());
+    if (reason.isEmpty())
+        return dir;
+    if (problem)
+        *problem = QStringLiteral("cannot keep the program's locks in %1: %2. Remove it, or set XDG_RUNTIME_DIR.")
+                       .arg(dir, reason);
+    return QString();
 }
 
 SingleInstance::SingleInstance(QObject *parent) : QObject(parent) {}
@@ -27,7 +55,10 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::IsPrevInstance(const QString &name, bool activate)
 {
-    const QString base = userRuntimeDirectory() + QLatin1Char('/') + name;
+    const QString dir = userRuntimeDirectory();
+    if (dir.isEmpty())
+        return false; // the caller refuses to start before it comes to this
+    const QString base = dir + QLatin1Char('/') + name;
     auto lock = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     lock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
 
@@ -71,8 +102,11 @@ bool SingleInstance::IsPrevInstance(const QString &name, bool activate)
 }
 
 RunMarker::RunMarker(const QString &name)
-    : m_lock(std::make_unique<QLockFile>(userRuntimeDirectory() + QLatin1Char('/') + name + QStringLiteral(".lock")))
 {
+    const QString dir = userRuntimeDirectory();
+    if (dir.isEmpty())
+        return;
+    m_lock = std::make_unique<QLockFile>(dir + QLatin1Char('/') + name + QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0);
     m_lock->tryLock(0);
 }
@@ -81,5 +115,5 @@ RunMarker::~RunMarker() = default;
 
 bool RunMarker::isHeld() const
 {
-    return m_lock->isLocked();
+    return m_lock && m_lock->isLocked();
 }

@@ -8,8 +8,17 @@
 class QLocalServer;
 class QLockFile;
 
-// The per-user directory for the program's named objects (locks, sockets).
-QString userRuntimeDirectory();
+// The per-user directory for the program's named objects (locks, sockets):
+// XDG_RUNTIME_DIR's folder when it is set, else "pinlex-<uid>" in the
+// temporary folder, made with mode 0700 when missing. Empty, with the reason
+// in *problem, when that folder cannot be trusted: another user who can
+// write in it could hold the locks and keep the game from starting.
+QString userRuntimeDirectory(QString *problem = nullptr);
+
+// Why the folder at path is not a private folder of the user with this id
+// (it is not a folder itself, it is another's, or others may write in it);
+// empty when it is.
+QString privateFolderProblem(const QString &path, uint uid);
 
 // Tells whether another copy of the program runs for this user, and lets a
 // second copy bring the first one forward. The first copy holds a lock file

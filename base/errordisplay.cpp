@@ -1,11 +1,15 @@
 #include "base/errordisplay.h"
 
-#include <QDebug>
+#include "base/terminaltext.h"
 
 namespace {
 ErrorSink &sink()
 {
-    static ErrorSink current = [](const QString &message) { qWarning().noquote() << "pinlex:" << message; };
+    // Until a window takes over, errors go to standard error: a message may
+    // quote a peer's field, so it passes the terminal filter like every line.
+    static ErrorSink current = [](const QString &message) {
+        writeTerminalLine(stderr, QStringLiteral("pinlex: ") + message);
+    };
     return current;
 }
 } // namespace

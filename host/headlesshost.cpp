@@ -1,5 +1,6 @@
 #include "host/headlesshost.h"
 
+#include "base/terminaltext.h"
 #include "host/pausesetting.h"
 #include "host/serverform.h"
 #include "net/tsock.h"
@@ -82,26 +83,16 @@ private:
     struct sigaction m_previousTerm = {};
 };
 
-// Peer text goes to a terminal: no control characters.
-QByteArray printable(QByteArray text)
-{
-    for (char &c : text) {
-        if (uchar(c) < 0x20 || uchar(c) == 0x7F)
-            c = '?';
-    }
-    return text;
-}
-
+// Names and versions are a peer's single-byte text: the terminal filter
+// reads them as Latin-1.
 void say(const QByteArray &line)
 {
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    writeTerminalLine(stdout, QString::fromLatin1(line));
 }
 
 QByteArray quoted(const QByteArray &name)
 {
-    return '"' + printable(name) + '"';
+    return '"' + name + '"';
 }
 
 } // namespace
@@ -131,8 +122,7 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
     });
     QObject::connect(&server, &TServer::playerLoggedIn,
                      [](int slot, const QByteArray &name, const QByteArray &version) {
-                         say("login slot " + QByteArray::number(slot) + ' ' + quoted(name) + " version "
-                             + printable(version));
+                         say("login slot " + QByteArray::number(slot) + ' ' + quoted(name) + " version " + version);
                      });
     QObject::connect(&server, &TServer::gameStarted, [](const QByteArray &name, int seconds, bool team) {
         say("game started by " + quoted(name) + ", " + QByteArray::number(seconds) + " seconds per turn, "
@@ -152,7 +142,8 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
     try {
         server.Sock1->setListen(true);
     } catch (const ESockException &error) {
-        std::fprintf(stderr, "pinlex: port %u: %s\n", unsigned(port), error.what());
+        writeTerminalLine(stderr,
+                          QStringLiteral("pinlex: port %1: %2").arg(port).arg(QString::fromUtf8(error.what())));
         return 1;
     }
     say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)

@@ -1,12 +1,12 @@
 #include "settings/inifile.h"
 
+#include "base/atomicfile.h"
 #include "base/numbers.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <vector>
@@ -136,15 +136,11 @@ int IniFile::readInteger(QStringView section, QStringView key, int defaultValue)
     return tryStrToInt(text.toLatin1(), &value) ? value : defaultValue;
 }
 
-void IniFile::writeString(QStringView section, QStringView key, const QString &value)
-{
-    const QString fullPath = QFileInfo(m_path).absoluteFilePath();
-    const auto refused = [&fullPath] { return EIniFileError(QStringLiteral("Unable to write to %1").arg(fullPath)); };
+namespace {
 
-    const QFileInfo info(fullPath);
-    if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable()))
-        throw refused();
-    const QByteArray data = load();
+// The file's text with one entry set; every other byte as it was.
+QByteArray withEntry(const QByteArray &data, QStringView section, QStringView key, const QString &value)
+{
     const QByteArray eol = lineBreakOf(data);
     // A line break inside the value would break the file's lines apart.
     QString oneLine = value;
@@ -166,10 +162,33 @@ void IniFile::writeString(QStringView section, QStringView key, const QString &v
             updated += eol;
         updated += '[' + section.toLatin1() + ']' + eol + entry + eol;
     }
+    return updated;
+}
+
+} // namespace
+
+void IniFile::writeString(QStringView section, QStringView key, const QString &value)
+{
+    writeStrings(section, {{key.toString(), value}});
+}
+
+void IniFile::writeStrings(QStringView section, const Entries &entries)
+{
+    const QString fullPath = QFileInfo(m_path).absoluteFilePath();
+    const auto refused = [&fullPath] { return EIniFileError(QStringLiteral("Unable to write to %1").arg(fullPath)); };
+
+    const QFileInfo info(fullPath);
+    if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable()))
+        throw refused();
+    QByteArray updated = load();
+    for (const auto &[key, value] : entries)
+        updated = withEntry(updated, section, key, value);
 
     if (!QDir().mkpath(info.absolutePath()))
         throw refused();
-    QSaveFile file(fullPath);
+    AtomicFile file(fullPath);
+    // A folder the user may not write to keeps a file the user may: then
+    // the file is written in place.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(updated) != updated.size() || !file.commit())
         throw refused();

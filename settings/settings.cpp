@@ -4,7 +4,12 @@
 #include "settings/colortext.h"
 #include "settings/inifile.h"
 
+#include <algorithm>
+
 namespace {
+
+// The largest size a window can have.
+constexpr int kMaxCoordinate = (1 << 24) - 1;
 
 // Only the exact text of the other value changes a flag from its default.
 bool readFlag(const IniFile &file, const QString &section, QStringView key, bool defaultValue)
@@ -23,10 +28,19 @@ QString flagText(bool on)
 Settings Settings::load(const IniFile &file, const QString &section)
 {
     Settings settings;
-    const int top = file.readInteger(section, u"Top", 3);
-    const int left = file.readInteger(section, u"Left", 3);
-    const int width = file.readInteger(section, u"Width", 581);
-    const int height = file.readInteger(section, u"Height", 576);
+    // Any number may stand in the file: keep each within what a window can
+    // have, so that the rectangle's own arithmetic cannot overflow. The
+    // window fits the result to its screen.
+    const auto coordinate = [&](QStringView key, int defaultValue) {
+        return std::clamp(file.readInteger(section, key, defaultValue), -kMaxCoordinate, kMaxCoordinate);
+    };
+    const auto length = [&](QStringView key, int defaultValue) {
+        return std::clamp(file.readInteger(section, key, defaultValue), 0, kMaxCoordinate);
+    };
+    const int top = coordinate(u"Top", 3);
+    const int left = coordinate(u"Left", 3);
+    const int width = length(u"Width", 581);
+    const int height = length(u"Height", 576);
     settings.bounds = QRect(left, top, width, height);
     settings.textSize = file.readInteger(section, u"Textsize", 8);
     settings.textColor = colortext::fromText(file.readString(section, u"Textcolor", QStringLiteral("clblack")))
@@ -55,29 +69,29 @@ Settings Settings::load(const IniFile &file, const QString &section)
 
 void Settings::save(IniFile &file, const QString &section) const
 {
-    file.writeInteger(section, u"Top", bounds.top());
-    file.writeInteger(section, u"Left", bounds.left());
-    file.writeInteger(section, u"Width", bounds.width());
-    file.writeInteger(section, u"Height", bounds.height());
-    file.writeInteger(section, u"Textsize", textSize);
-    try {
-        file.writeString(section, u"Textcolor", colortext::toText(textColor));
-    } catch (const EIniFileError &) {
-        // The colour alone may fail without stopping the save.
-    }
-    file.writeString(section, u"Timeperturn", QString::number(timePerTurn.value_or(60)));
-    file.writeString(section, u"Turnsound", QString::number(turnSound));
-    file.writeString(section, u"Timebetween", QString::number(timeBetween));
-    file.writeString(section, u"Type", flagText(typeWords));
-    file.writeString(section, u"Usespace", flagText(useSpace));
-    file.writeString(section, u"Showbadword", flagText(showBadWord));
-    file.writeString(section, u"Clearwords", flagText(clearWords));
-    file.writeString(section, u"Playsounds", flagText(playSounds));
-    file.writeString(section, u"ChatterSounds", flagText(chatterSounds));
+    file.writeStrings(section, {
+        {QStringLiteral("Top"), QString::number(bounds.top())},
+        {QStringLiteral("Left"), QString::number(bounds.left())},
+        {QStringLiteral("Width"), QString::number(bounds.width())},
+        {QStringLiteral("Height"), QString::number(bounds.height())},
+        {QStringLiteral("Textsize"), QString::number(textSize)},
+        {QStringLiteral("Textcolor"), colortext::toText(textColor)},
+        {QStringLiteral("Timeperturn"), QString::number(timePerTurn.value_or(60))},
+        {QStringLiteral("Turnsound"), QString::number(turnSound)},
+        {QStringLiteral("Timebetween"), QString::number(timeBetween)},
+        {QStringLiteral("Type"), flagText(typeWords)},
+        {QStringLiteral("Usespace"), flagText(useSpace)},
+        {QStringLiteral("Showbadword"), flagText(showBadWord)},
+        {QStringLiteral("Clearwords"), flagText(clearWords)},
+        {QStringLiteral("Playsounds"), flagText(playSounds)},
+        {QStringLiteral("ChatterSounds"), flagText(chatterSounds)},
+    });
 }
 
 void Settings::savePhrases(IniFile &file, const QString &section, const std::array<QString, kPhraseCount> &phrases)
 {
+    IniFile::Entries entries;
     for (int n = 1; n <= kPhraseCount; ++n)
-        file.writeString(section, QStringLiteral("Phrase%1").arg(n), phrases[n - 1]);
+        entries.append({QStringLiteral("Phrase%1").arg(n), phrases[n - 1]});
+    file.writeStrings(section, entries);
 }

@@ -32,11 +32,12 @@ struct Settings
 
     static Settings load(const IniFile &file, const QString &section);
 
-    // Writes every key but the phrases, in the file's order. Throws at the
-    // first key the file refuses, except that a refused colour is skipped.
+    // Writes every key but the phrases, in the file's order, with one write
+    // of the file. Throws EIniFileError when the file refuses it; the file
+    // is then as it was.
     void save(IniFile &file, const QString &section) const;
 
-    // The phrase editor's nine phrases, empty ones included.
+    // The phrase editor's nine phrases, empty ones included, in one write.
     static void savePhrases(IniFile &file, const QString &section,
                             const std::array<QString, kPhraseCount> &phrases);
 };

@@ -1,5 +1,6 @@
 #include "tally/lzrw1.h"
 
+#include "base/atomicfile.h"
 #include "tally/lzrw1kh.h"
 
 #include <QBuffer>
@@ -7,10 +8,13 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <new>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -19,6 +23,9 @@ constexpr int kSignatureSize = 4;
 constexpr int kHeaderSize = 8;
 // Smaller inputs are not worth sampling: they get the better method.
 constexpr qint64 kAdviseMinimum = 98303;
+// More than any block can expand: a full chunk of one byte takes eight run
+// items, 37 bytes with its length, flag and control word.
+constexpr qint64 kMaxExpansion = 1024;
 
 QString corruptMessage()
 {
@@ -38,6 +45,16 @@ qint64 readFully(QIODevice &device, quint8 *data, qint64 size)
         total += got;
     }
     return total;
+}
+
+// The same file under two names: links followed, device and inode compared.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first = {};
+    struct stat second = {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
 }
 
 std::unique_ptr<quint8[]> ioBuffer()
@@ -99,11 +116,9 @@ struct Tlzrw1::Session
                                   + outputName);
         };
         if (ownsFiles) {
-            // Creating the output would empty the input before it is read.
-            const QString target = QFileInfo(outputName).canonicalFilePath();
-            if (!target.isEmpty() && target == QFileInfo(inputName).canonicalFilePath())
-                refuse();
-            if (!outputFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            // The output replaces its file only once it is whole; the input
+            // under another name would be replaced while it is still read.
+            if (sameFile(inputName, outputName) || !outputFile.open(QIODevice::WriteOnly))
                 refuse();
             createdOutput = true;
             return;
@@ -129,23 +144,21 @@ struct Tlzrw1::Session
             throw ELzrw1Exception(QStringLiteral("Lzrw1 : Error writing to output file : ") + outputName);
     }
 
-    // Opens both sides and runs the operation; the output file it created
-    // does not outlive its failure.
+    // Opens both sides and runs the operation. An output file takes the
+    // place of the old one only when the operation succeeded; on failure the
+    // old file stays as it was.
     qint64 run(const std::function<qint64()> &operation)
     {
         openInput();
         openOutput();
         try {
             const qint64 written = operation();
-            // The last bytes may still wait in the file's buffer.
-            if (createdOutput && !outputFile.flush())
+            if (createdOutput && !outputFile.commit())
                 throw ELzrw1Exception(QStringLiteral("Lzrw1 : Error writing to output file : ") + outputName);
             return written;
         } catch (...) {
-            if (createdOutput) {
-                outputFile.close();
-                outputFile.remove();
-            }
+            if (createdOutput)
+                outputFile.discard();
             throw;
         }
     }
@@ -155,7 +168,7 @@ struct Tlzrw1::Session
     QString inputName;
     QString outputName;
     QFile inputFile;
-    QFile outputFile;
+    AtomicFile outputFile;
     bool ownsFiles = false;
     bool createdOutput = false;
     std::unique_ptr<quint8[]> in = ioBuffer();
@@ -228,10 +241,19 @@ QByteArray Tlzrw1::decompressData(const QByteArray &file, const QString &name)
 {
     QBuffer input;
     input.setData(file);
-    QBuffer output;
-    Session session(&input, &output, name, QString());
-    session.run([&] { return decompressFast(session); });
-    return output.data();
+    // The output never outgrows the size its header declares: taking that
+    // room at once spares the copies of growing it step by step. No header
+    // gets more than the data could ever expand to.
+    QByteArray data;
+    if (file.size() >= kHeaderSize)
+        data.reserve(qsizetype(std::min<qint64>(qFromLittleEndian<quint32>(file.constData() + kSignatureSize),
+                                                qint64(file.size()) * kMaxExpansion)));
+    {
+        QBuffer output(&data);
+        Session session(&input, &output, name, QString());
+        session.run([&] { return decompressFast(session); });
+    }
+    return data;
 }
 
 qint64 Tlzrw1::compressFast(Session &session, qint64 size)

@@ -33,8 +33,10 @@ enum class TCompressMode { Good = 0, Fast = 1, Auto = 2 };
 // block of an empty chunk. Only LZRW1/KH is built: LZH files are refused as
 // not having a valid header, and compressing in the LZH mode fails.
 //
-// Every failure throws ELzrw1Exception; an output file created by the failed
-// operation is deleted first. Decoding treats its input as untrusted.
+// Every failure throws ELzrw1Exception. The output file is replaced whole
+// or not at all: an existing one stays untouched when the operation fails,
+// and an output that is the input itself (under any name) or not a regular
+// file is refused. Decoding treats its input as untrusted.
 class Tlzrw1
 {
 public:

@@ -1,10 +1,10 @@
 #include "tally/tallycommands.h"
 
+#include "base/terminaltext.h"
 #include "tally/lzrw1.h"
 #include "tally/tallyfile.h"
 
 #include <QFile>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -23,7 +23,7 @@ int runComponent(const QString &input, const QString &output, bool compress)
             component.Decompress();
         return 0;
     } catch (const ELzrw1Exception &error) {
-        std::fprintf(stderr, "pinlex: %s\n", error.what());
+        writeTerminalLine(stderr, QStringLiteral("pinlex: ") + error.message());
         return 1;
     }
 }
@@ -34,20 +34,22 @@ QString figure(const TallyTable &table, int column, int row)
     return text.isEmpty() ? QStringLiteral("0") : text;
 }
 
-void printTable(QTextStream &out, const TallyTable &table)
+// The table as lines of text; names are the opponents' own.
+QStringList tableLines(const TallyTable &table)
 {
-    out << "Your totals\n";
+    QStringList out;
+    out << QStringLiteral("Your totals");
     const QStringList ownCaptions = {QStringLiteral("Total Games:"), QStringLiteral("Your Wins:"),
                                      QStringLiteral("300 Games:"), QStringLiteral("Strikes:"),
                                      QStringLiteral("Average:")};
     for (int k = 0; k < ownCaptions.size(); ++k)
-        out << "  " << ownCaptions[k].leftJustified(14) << figure(table, k + 1, 0).rightJustified(8) << '\n';
-    out << '\n';
+        out << QStringLiteral("  ") + ownCaptions[k].leftJustified(14) + figure(table, k + 1, 0).rightJustified(8);
+    out << QString();
 
     const QStringList names = table.opponents();
     if (names.isEmpty()) {
-        out << "No opponents are tallied.\n";
-        return;
+        out << QStringLiteral("No opponents are tallied.");
+        return out;
     }
     const QStringList headers = {QStringLiteral("Games"), QStringLiteral("Their wins"), QStringLiteral("Your wins"),
                                  QStringLiteral("Neither won")};
@@ -55,12 +57,12 @@ void printTable(QTextStream &out, const TallyTable &table)
     for (const QString &name : names)
         nameWidth = std::max(nameWidth, name.size());
     const auto printRow = [&](const QString &first, const QStringList &cells) {
-        out << first.leftJustified(nameWidth);
+        QString line = first.leftJustified(nameWidth);
         for (int k = 0; k < cells.size(); ++k) {
             const QString gap = k == headers.size() ? QStringLiteral("   |") : QString();
-            out << gap << "  " << cells[k].rightJustified(headers[k % headers.size()].size());
+            line += gap + QStringLiteral("  ") + cells[k].rightJustified(headers[k % headers.size()].size());
         }
-        out << '\n';
+        out << line;
     };
     const qsizetype blockWidth = [&] {
         qsizetype width = 0;
@@ -68,8 +70,8 @@ void printTable(QTextStream &out, const TallyTable &table)
             width += 2 + header.size();
         return width;
     }();
-    out << QString(nameWidth, QLatin1Char(' ')) << QStringLiteral("  All time").leftJustified(blockWidth)
-        << "   |  Last session\n";
+    out << QString(nameWidth, QLatin1Char(' ')) + QStringLiteral("  All time").leftJustified(blockWidth)
+               + QStringLiteral("   |  Last session");
     printRow(QStringLiteral("Opponent"), headers + headers);
     for (int row = 1; row < table.rowCount(); ++row) {
         QStringList cells;
@@ -77,6 +79,7 @@ void printTable(QTextStream &out, const TallyTable &table)
             cells.append(figure(table, column, row));
         printRow(table.cell(0, row), cells);
     }
+    return out;
 }
 
 } // namespace
@@ -94,18 +97,20 @@ int decompressFileCommand(const QString &input, const QString &output)
 int printTallyCommand()
 {
     TallyFile file;
-    QTextStream out(stdout);
-    out << "Tally file: " << file.path() << "\n\n";
+    writeTerminalLine(stdout, QStringLiteral("Tally file: ") + file.path());
+    writeTerminalLine(stdout, QString());
     if (!QFile::exists(file.path())) {
-        out << "No games are tallied yet.\n";
+        writeTerminalLine(stdout, QStringLiteral("No games are tallied yet."));
         return 0;
     }
+    QStringList lines;
     try {
-        printTable(out, file.load());
+        lines = tableLines(file.load());
     } catch (const std::runtime_error &error) {
-        out.flush();
-        std::fprintf(stderr, "pinlex: %s\n", error.what());
+        writeTerminalLine(stderr, QStringLiteral("pinlex: ") + QString::fromStdString(error.what()));
         return 1;
     }
+    for (const QString &line : std::as_const(lines))
+        writeTerminalLine(stdout, line);
     return 0;
 }

@@ -1,18 +1,22 @@
 #include "tally/tallyfile.h"
 
+#include "base/atomicfile.h"
+#include "tally/lzrw1kh.h"
+
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QtEndian>
 
 namespace {
 
-// Far beyond any real tally; keeps a damaged file from filling the memory.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
-constexpr quint32 kMaxTextSize = 64 * 1024 * 1024;
+// The largest file the longest table's text can make: the container's
+// header, then every chunk stored with its length and flag.
+constexpr qint64 kMaxFileSize =
+    8 + (TallyTable::kMaxTextBytes / lzrw1kh::kChunkSize + 1) * (2 + lzrw1kh::kMaxBlockSize);
 
 } // namespace
 
@@ -37,11 +41,16 @@ TallyTable TallyFile::load()
     const QString damaged = m_path + QStringLiteral(" : the tally table is damaged");
     if (!file.open(QIODevice::ReadOnly))
         throw ELzrw1Exception(QStringLiteral("Lzrw1 (de)compression : Failed to open input file : ") + m_path);
-    const QByteArray compressed = file.read(kMaxFileSize + 1);
+    // Read no more than the longest tally's file could hold.
+    if (file.size() > kMaxFileSize)
+        throw ETallyFormat(damaged.toStdString());
+    const QByteArray compressed = file.readAll();
+    // A text longer than any table is refused before it is expanded: a
+    // small file can claim gigabytes.
     constexpr int kSizeField = 4;
     if (compressed.size() > kMaxFileSize
         || (compressed.size() >= 2 * kSizeField
-            && qFromLittleEndian<quint32>(compressed.constData() + kSizeField) > kMaxTextSize))
+            && qFromLittleEndian<quint32>(compressed.constData() + kSizeField) > TallyTable::kMaxTextBytes))
         throw ETallyFormat(damaged.toStdString());
     const QByteArray text = doit.decompressData(compressed, m_path);
     try {
@@ -56,16 +65,23 @@ bool TallyFile::save(const TallyTable &table)
     try {
         const QByteArray compressed = doit.compressData(table.toText());
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        QSaveFile file(m_path);
-        return file.open(QIODevice::WriteOnly) && file.write(compressed) == compressed.size() && file.commit();
+        return AtomicFile::replace(m_path, compressed);
     } catch (const ELzrw1Exception &) {
         return false;
     }
 }
 
-void TallyFile::keepDamagedCopy() const
+QString TallyFile::keepDamagedCopy() const
 {
-    const QString copy = m_path + QStringLiteral(".damaged");
-    QFile::remove(copy);
-    QFile::copy(m_path, copy);
+    // Each failed load keeps its own copy: the date and time tell them
+    // apart, a number those of the same second. Copying never overwrites.
+    const QString stem = m_path + QLatin1Char('.')
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n <= kMaxDamagedCopies; ++n) {
+        const QString copy = stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + QStringLiteral(".damaged");
+        if (QFileInfo::exists(copy))
+            continue;
+        return QFile::copy(m_path, copy) ? copy : QString();
+    }
+    return QString();
 }

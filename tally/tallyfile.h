@@ -26,10 +26,14 @@ public:
     // Writes a new file and renames it over the old one, so the file on disk
     // is always a whole tally. False when that failed; the old file stays.
     bool save(const TallyTable &table);
-    // Copies an unreadable file aside before a save replaces it.
-    void keepDamagedCopy() const;
+    // Copies an unreadable file aside before a save replaces it, under its
+    // name with the date and time and ".damaged" added; earlier copies are
+    // kept. Returns the copy's name, empty when none could be made.
+    QString keepDamagedCopy() const;
 
 private:
+    static constexpr int kMaxDamagedCopies = 100;
+
     QString m_path;
     Tlzrw1 doit;
 };

@@ -204,15 +204,15 @@ void Ttallylist::syncChecklist()
     }
 }
 
-void Ttallylist::gameEnded(const QString &ownScore, const QString &winner, const QStringList &present)
+void Ttallylist::gameEnded(const QString &ownScore, const std::optional<TallyWinner> &winner,
+                           const QStringList &opponents)
 {
     const auto saveAfter = qScopeGuard([this] { save(); });
     if (ownScore == QLatin1String("300"))
         addtomineincrease(TallyTable::kPerfectGames);
-    if (!winner.isEmpty()) {
-        loadchecklist(present);
+    if (winner) {
         try {
-            addgame(winner);
+            addgame(*winner, opponents);
         } catch (const EConvertError &error) {
             showError(error.message());
             return;
@@ -230,17 +230,15 @@ void Ttallylist::addtomineincrease(int column)
         mylabel_[column]->setText(text);
 }
 
-void Ttallylist::addgame(const QString &winner)
+void Ttallylist::addgame(const TallyWinner &winner, const QStringList &opponents)
 {
-    QStringList present;
-    for (int i = 0; i < checklist->count(); ++i)
-        present.append(checklist->item(i)->text());
+    loadchecklist(opponents);
     const auto redisplay = qScopeGuard([this] {
         showOwnFigures();
         if (listbox_tally->currentRow() >= 0)
             listbox_tallyClick();
     });
-    m_table.addgame(winner, present);
+    m_table.addgame(winner, opponents);
 }
 
 void Ttallylist::figureave(int score)

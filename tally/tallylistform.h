@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class FlatButton;
 class QLabel;
@@ -34,16 +35,18 @@ public:
     void loadchecklist(const QStringList &names);
 
     // The end of a game for a seated player, as one step, then a save:
-    // ownScore is the text of the player's score label; winner is
-    // TallyTable::kAddToMine when the player won alone, the other winner's
-    // name when exactly one other seat won, empty when several seats won;
-    // present are the other seated players' names.
-    void gameEnded(const QString &ownScore, const QString &winner, const QStringList &present);
+    // ownScore is the text of the player's score label; winner is the seat
+    // that won alone (the player, or an opponent by its label's name) and
+    // std::nullopt when several seats won, which records no game; opponents
+    // are the other seated players' names.
+    void gameEnded(const QString &ownScore, const std::optional<TallyWinner> &winner,
+                   const QStringList &opponents);
 
-    // The single steps. addgame counts against the players in `checklist`
-    // and throws EConvertError at a cell that is not a number.
+    // The single steps. addgame shows the opponents in "Players In Current
+    // Game", counts the game against those tallied, and throws
+    // EConvertError at a cell that is not a number.
     void addtomineincrease(int column);
-    void addgame(const QString &winner);
+    void addgame(const TallyWinner &winner, const QStringList &opponents);
     void figureave(int score);
 
     bool save();

@@ -3,7 +3,6 @@
 #include "base/numbers.h"
 
 #include <QList>
-#include <QStringDecoder>
 
 namespace {
 
@@ -67,12 +66,12 @@ QString TallyTable::addtomineincrease(int column)
     return text;
 }
 
-void TallyTable::addgame(const QString &winner, const QStringList &present)
+void TallyTable::addgame(const TallyWinner &winner, const QStringList &opponents)
 {
     addtomineincrease(kGames);
-    if (winner == kAddToMine)
+    if (winner.isPlayer())
         addtomineincrease(kWins);
-    for (const QString &name : present) {
+    for (const QString &name : opponents) {
         const int row = opponentRow(name);
         if (row < 0)
             continue;
@@ -81,10 +80,10 @@ void TallyTable::addgame(const QString &winner, const QStringList &present)
                 setCell(column, row, QStringLiteral("0"));
         }
         int result = kNeitherWon;
-        if (name == winner)
-            result = kTheirWins;
-        else if (winner == kAddToMine)
+        if (winner.isPlayer())
             result = kMyWins;
+        else if (name == winner.name())
+            result = kTheirWins;
         for (const int column : {kTogether, result}) {
             addit(column, row);
             addit(column + kSession, row);
@@ -124,7 +123,8 @@ int TallyTable::opponentRow(const QString &name) const
 
 bool TallyTable::addOpponent(const QString &name)
 {
-    if (opponentRow(name) >= 0)
+    // A row the file could not hold would make the whole file unreadable.
+    if (rowCount() >= kMaxRows || name.toUtf8().size() > kMaxLineBytes || opponentRow(name) >= 0)
         return false;
     Row row = zeroRow();
     row[0] = name;
@@ -172,31 +172,48 @@ QByteArray TallyTable::toText() const
 
 TallyTable TallyTable::fromText(const QByteArray &text)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString decoded = utf8(text);
-    // Files written by older single-byte versions are not UTF-8.
-    if (utf8.hasError())
-        decoded = QString::fromLatin1(text);
-    QStringList lines = decoded.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
+    if (text.size() > kMaxTextBytes)
+        throw ETallyFormat("the table's text is too long");
+    // Lines end at LF, a CR before it dropped; only the lines the table
+    // needs are read, each checked against the limit as it is taken.
+    qsizetype at = 0;
+    const auto nextLine = [&text, &at]() -> QByteArrayView {
+        if (at >= text.size())
+            throw ETallyFormat("the table's rows are missing");
+        qsizetype end = text.indexOf('\n', at);
+        if (end < 0)
+            end = text.size();
+        QByteArrayView line = QByteArrayView(text).sliced(at, end - at);
+        at = end + 1;
+        if (line.endsWith('\r'))
             line.chop(1);
-    }
-    if (lines.size() < 2)
+        if (line.size() > kMaxLineBytes)
+            throw ETallyFormat("a line of the table is too long");
+        return line;
+    };
+    if (text.isEmpty())
         throw ETallyFormat("the table's size is missing");
-    if (strToInt(lines[0].toLatin1()) != kColumns)
+    if (strToInt(nextLine()) != kColumns)
         throw ETallyFormat("the table does not have 9 columns");
-    const int rows = strToInt(lines[1].toLatin1());
-    if (rows < 1 || rows > (lines.size() - 2) / kColumns)
-        throw ETallyFormat("the table's rows are missing");
+    const int rows = strToInt(nextLine());
+    if (rows < 1 || rows > kMaxRows)
+        throw ETallyFormat("the table's row count is out of range");
+    std::vector<QByteArrayView> cells;
+    cells.reserve(size_t(rows) * kColumns);
+    bool utf8 = true;
+    for (int k = 0; k < rows * kColumns; ++k) {
+        cells.push_back(nextLine());
+        utf8 = utf8 && cells.back().isValidUtf8();
+    }
+    // Files written by older single-byte versions are not UTF-8.
     TallyTable table;
     table.m_rows.assign(size_t(rows), Row());
-    qsizetype line = 2;
+    auto cell = cells.cbegin();
     for (int column = 0; column < kColumns; ++column) {
-        for (Row &row : table.m_rows)
-            row[size_t(column)] = lines[line++];
+        for (Row &row : table.m_rows) {
+            row[size_t(column)] = utf8 ? QString::fromUtf8(*cell) : QString::fromLatin1(*cell);
+            ++cell;
+        }
     }
     return table;
 }

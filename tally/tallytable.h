@@ -15,6 +15,26 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The winner of a finished game as the tally records it: the player, or the
+// one other seat that won, by the name its label shows. Kept apart from any
+// name, so that an opponent can be called anything at all.
+class TallyWinner
+{
+public:
+    static TallyWinner player() { return TallyWinner(QString(), true); }
+    static TallyWinner opponent(const QString &name) { return TallyWinner(name, false); }
+
+    bool isPlayer() const { return m_player; }
+    // The opponent's name; empty for the player.
+    const QString &name() const { return m_name; }
+
+private:
+    TallyWinner(QString name, bool player) : m_name(std::move(name)), m_player(player) {}
+
+    QString m_name;
+    bool m_player;
+};
+
 // The tally's figures as decimal texts, 9 columns by 1 + n rows; an empty
 // cell counts as 0.
 //   row 0      own totals: 1 games, 2 wins alone, 3 games of 300, 4 strikes,
@@ -23,7 +43,9 @@ public:
 //              3 the player's wins, 4 neither won; 5..8 the same for this run
 //
 // Text layout (CR LF after every line): the column count, the row count,
-// then every cell column by column, within a column row by row.
+// then every cell column by column, within a column row by row. A text of
+// more than kMaxRows rows, a line longer than kMaxLineBytes or a text longer
+// than kMaxTextBytes is not a tally but a damaged file.
 class TallyTable
 {
 public:
@@ -41,8 +63,11 @@ public:
     static constexpr int kMyWins = 3;
     static constexpr int kNeitherWon = 4;
     static constexpr int kSession = 4;
-    // The winner text of a game the player won alone.
-    static inline const QString kAddToMine = QStringLiteral("addtomine");
+    // Far beyond any real tally, and small enough that a file cannot make
+    // the program read or build more than some tens of megabytes.
+    static constexpr int kMaxRows = 10000;
+    static constexpr int kMaxLineBytes = 4096;
+    static constexpr qint64 kMaxTextBytes = qint64(kMaxRows) * (kMaxLineBytes + 1);
 
     TallyTable();
 
@@ -56,10 +81,10 @@ public:
     int addit(int column, int row);
     // Adds 1 to an own total; a cell that is not a number becomes "1".
     QString addtomineincrease(int column);
-    // Records a finished game: winner is kAddToMine or the single other
-    // winner's name; `present` are the other seated players. Throws
-    // EConvertError at a cell that is not a number.
-    void addgame(const QString &winner, const QStringList &present);
+    // Records a finished game that one seat won; `opponents` are the other
+    // seated players' names. Throws EConvertError at a cell that is not a
+    // number.
+    void addgame(const TallyWinner &winner, const QStringList &opponents);
     // Adds a final score to the points sum and recomputes the average; while
     // no game is counted the average stays. Never throws.
     void figureave(int score);
@@ -67,7 +92,8 @@ public:
     QStringList opponents() const;
     // The row of a tallied opponent, -1 when not tallied.
     int opponentRow(const QString &name) const;
-    // Appends a row of zeros; false when the name is already tallied.
+    // Appends a row of zeros; false when the name is already tallied, is
+    // longer than a line of the text may be, or the table is full.
     bool addOpponent(const QString &name);
     void removeOpponent(int row);
     // Own totals emptied, every opponent removed.
@@ -77,7 +103,8 @@ public:
     void startSession();
 
     QByteArray toText() const;
-    // Throws ETallyFormat or EConvertError when the text is not a table.
+    // Throws ETallyFormat or EConvertError when the text is not a table or
+    // exceeds the limits above. Lines after the table's last cell are ignored.
     static TallyTable fromText(const QByteArray &text);
 
 private:

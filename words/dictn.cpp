@@ -4,7 +4,7 @@
 #include "words/privatecachedir.h"
 
 #include <QResource>
-#include <QSaveFile>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <cstring>
@@ -37,8 +37,13 @@ QByteArray searchKey(QStringView word)
 
 } // namespace
 
-TDictn::TDictn(QObject *parent) : QObject(parent)
+TDictn::TDictn(QObject *parent) : QObject(parent), m_writesOwnFile(true) {}
+
+bool TDictn::open()
 {
+    if (!m_writesOwnFile || m_tried)
+        return isOpen();
+    m_tried = true;
     // A directory of this copy's own: a user's file of that name is never
     // read or deleted, and copies running side by side never share a file.
     m_privateDir = std::make_unique<PrivateCacheDir>(cacheBase());
@@ -46,11 +51,17 @@ TDictn::TDictn(QObject *parent) : QObject(parent)
     const QByteArray records = carriedRecords();
     bool written = false;
     if (m_privateDir->isValid() && !records.isEmpty()) {
-        QSaveFile file(path); // complete or absent, never half written
-        written = file.open(QIODevice::WriteOnly) && file.write(records) == records.size() && file.commit();
+        // Private and thrown away at the end: no need to wait for the disk.
+        // Nobody else opens it, so a failed write only has to be removed.
+        QFile file(path);
+        written = file.open(QIODevice::WriteOnly) && file.write(records) == records.size() && file.flush();
+        file.close();
+        if (!written)
+            file.remove();
     }
     if (!written || !openFile(path))
         showError(QStringLiteral("English.dic dictionary not found!"));
+    return isOpen();
 }
 
 TDictn::TDictn(const QString &path, QObject *parent) : QObject(parent)
@@ -87,7 +98,7 @@ bool TDictn::openFile(const QString &path)
 bool TDictn::lookup(QStringView word)
 {
     m_lastReads = 0;
-    if (!m_file.isOpen())
+    if (!open())
         return false;
     const QByteArray key = searchKey(word);
     if (key.isEmpty())

@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +40,8 @@ private slots:
     void secondCopyEndsAndTheFirstRunsOn();
     void crashedCopyLeavesNothingThatBlocks();
     void laterCopyBringsTheFirstForward();
+    void fallbackFolderMustBeTheUsersOwn_data();
+    void fallbackFolderMustBeTheUsersOwn();
 };
 
 void TestStartup::versionAndHelpNeedNoDisplay()
@@ -131,6 +135,63 @@ void TestStartup::laterCopyBringsTheFirstForward()
     QVERIFY(window.isMinimized());
     bringForward(&window);
     QVERIFY(!window.isMinimized());
+}
+
+void TestStartup::fallbackFolderMustBeTheUsersOwn_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("missing: made private") << "missing";
+    QTest::newRow("writable by all") << "0777";
+    QTest::newRow("writable by the group") << "0770";
+    QTest::newRow("another user's") << "another user's";
+    QTest::newRow("a link to a private folder") << "link";
+}
+
+// Without XDG_RUNTIME_DIR the locks go to a folder in the shared temporary
+// folder; another user who made it first could stop every start. Such a
+// folder is refused with a message, and the program ends with status 1.
+void TestStartup::fallbackFolderMustBeTheUsersOwn()
+{
+    QFETCH(QString, folder);
+    QTemporaryDir temp;
+    const QString path = temp.filePath(QStringLiteral("pinlex-") + QString::number(getuid()));
+    const QByteArray name = QFile::encodeName(path);
+    if (folder == QLatin1String("link")) {
+        QVERIFY(QDir(temp.path()).mkdir(QStringLiteral("private"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::link(temp.filePath(QStringLiteral("private")), path));
+    } else if (folder != QLatin1String("missing")) {
+        QCOMPARE(::mkdir(name.constData(), 0700), 0);
+        if (folder == QLatin1String("another user's")) {
+            if (getuid() != 0) {
+                QVERIFY(!privateFolderProblem(path, getuid() + 1).isEmpty());
+                QSKIP("only root can give a folder to another user");
+            }
+            QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+        } else {
+            QCOMPARE(::chmod(name.constData(), mode_t(folder.toUInt(nullptr, 8))), 0);
+        }
+    }
+
+    QProcess game;
+    QProcessEnvironment env = environmentFor(QString());
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), temp.path());
+    game.setProcessEnvironment(env);
+    game.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("Tester")});
+    if (folder == QLatin1String("missing")) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path + QStringLiteral("/kivro9.socket")), 10000);
+        struct stat info = {};
+        QCOMPARE(::stat(name.constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, mode_t(0700));
+        game.terminate();
+        QVERIFY(game.waitForFinished(10000));
+        return;
+    }
+    QVERIFY(game.waitForFinished(10000));
+    QCOMPARE(game.exitCode(), 1);
+    const QByteArray said = game.readAllStandardError();
+    QVERIFY2(said.contains("locks in " + name + ": "), said.constData());
+    QVERIFY(!QFile::exists(path + QStringLiteral("/kivro9.lock")));
 }
 
 QTEST_MAIN(TestStartup)

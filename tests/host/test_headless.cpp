@@ -23,6 +23,7 @@ struct HeadlessHost
     QTemporaryDir home;
     QProcess process;
     QByteArray output;
+    QByteArray errors;
     quint16 port = 0;
 
     bool start(quint16 onPort)
@@ -37,6 +38,8 @@ struct HeadlessHost
         process.setProcessEnvironment(environment);
         QObject::connect(&process, &QProcess::readyReadStandardOutput,
                          [this] { output += process.readAllStandardOutput(); });
+        QObject::connect(&process, &QProcess::readyReadStandardError,
+                         [this] { errors += process.readAllStandardError(); });
         process.start(QStringLiteral(PINLEX_BINARY),
                       {QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(port),
                        QStringLiteral("--pause"), QStringLiteral("5")});
@@ -59,6 +62,7 @@ private slots:
     void servesAGameAndEndsCleanlyOnSignal_data();
     void servesAGameAndEndsCleanlyOnSignal();
     void portInUseIsReported();
+    void conversionErrorsReachTheTerminalPrintable();
 };
 
 void TestHeadless::servesAGameAndEndsCleanlyOnSignal_data()
@@ -115,7 +119,24 @@ void TestHeadless::portInUseIsReported()
     QVERIFY(host.start(taken.serverPort()));
     QVERIFY(host.process.waitForFinished(10000));
     QCOMPARE(host.process.exitCode(), 1);
-    QVERIFY(host.process.readAllStandardError().contains("Listen - Error Binding Socket"));
+    QVERIFY((host.errors + host.process.readAllStandardError()).contains("Listen - Error Binding Socket"));
+}
+
+// A field that is not a number is reported on standard error with the
+// field quoted: its escape sequences must not reach the terminal.
+void TestHeadless::conversionErrorsReachTheTerminalPrintable()
+{
+    HeadlessHost host;
+    QVERIFY(host.start(freePort()));
+    QVERIFY(host.waitForLine("listening on port " + QByteArray::number(host.port) + ", 5 seconds between frames"));
+    TestClient ann;
+    QVERIFY(ann.login(host.port, "Ann"));
+    ann.send("CMD_kickhim+\x1b]0;TITLE\x07\x1b[2J+2+");
+    QVERIFY(QTest::qWaitFor([&] { return host.errors.contains("is not a valid integer value"); }, 10000));
+    QVERIFY2(host.errors.contains("'?]0;TITLE??[2J'"), host.errors.constData());
+    QVERIFY(!host.errors.contains('\x1b') && !host.errors.contains('\x07'));
+    host.process.terminate();
+    QVERIFY(host.process.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestHeadless)

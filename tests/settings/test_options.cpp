@@ -40,6 +40,8 @@ private slots:
     void saveBeforeLoadWritesTheDesignState();
     void refusedSaveIsShownAsAnError();
     void closeWithoutMovingWritesNothing();
+    void storedPlacementFitsTheScreen_data();
+    void storedPlacementFitsTheScreen();
 
 private:
     QTemporaryDir m_runtime;
@@ -225,6 +227,33 @@ void TestOptions::closeWithoutMovingWritesNothing()
     QTRY_COMPARE(w.chat.windowBounds().left(), 60);
     QVERIFY(w.chat.FormClose());
     QVERIFY(w.saved().startsWith("[Pinlex]\nTop=40\nLeft=60\nWidth=700\nHeight=650\nTextsize="));
+}
+
+void TestOptions::storedPlacementFitsTheScreen_data()
+{
+    QTest::addColumn<QByteArray>("placement");
+    QTest::newRow("largest numbers") << QByteArray("Top=2147483647\nLeft=-2147483648\nWidth=2147483647\n"
+                                                   "Height=2147483647\n");
+    QTest::newRow("20000 square") << QByteArray("Width=20000\nHeight=20000\n");
+    QTest::newRow("beyond the right and bottom") << QByteArray("Top=90000\nLeft=90000\n");
+    QTest::newRow("smaller than the board") << QByteArray("Width=10\nHeight=-5\n");
+}
+
+// A window of the stored size took gigabytes: the placement read from the
+// file is fitted to the screen, and the board still fits in the window.
+void TestOptions::storedPlacementFitsTheScreen()
+{
+    QFETCH(QByteArray, placement);
+    Window w;
+    writeFile(w.chat.inifile, "[Pinlex]\n" + placement);
+    w.chat.show();
+    w.chat.loadinifile();
+    const QRect screen = w.chat.screen()->availableGeometry();
+    QVERIFY2(screen.contains(w.chat.placement), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(w.chat.placement.x())
+             .arg(w.chat.placement.y()).arg(w.chat.placement.width()).arg(w.chat.placement.height())));
+    QTRY_COMPARE(w.chat.windowBounds(), w.chat.placement);
+    QVERIFY(w.chat.centralWidget()->width() >= w.chat.centralWidget()->minimumWidth());
+    QVERIFY(w.chat.centralWidget()->height() >= w.chat.centralWidget()->minimumHeight());
 }
 
 QTEST_MAIN(TestOptions)

@@ -14,10 +14,18 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <sys/resource.h>
 
 namespace {
 
-const QString kMine = TallyTable::kAddToMine;
+const TallyWinner kMine = TallyWinner::player();
+
+TallyWinner won(const char *name)
+{
+    return TallyWinner::opponent(QString::fromUtf8(name));
+}
 
 QStringList rowOf(const TallyTable &table, int row)
 {
@@ -93,6 +101,11 @@ private slots:
     void loadingStartsANewSession();
     void damagedFileStartsEmpty_data();
     void damagedFileStartsEmpty();
+    void eachDamagedFileIsKept();
+    void textLimits_data();
+    void textLimits();
+    void bombIsRefusedWithinAMemoryCap_data();
+    void bombIsRefusedWithinAMemoryCap();
     void textLayoutReadsWhatItWrites_data();
     void textLayoutReadsWhatItWrites();
     void saveReplacesTheWholeFile();
@@ -101,6 +114,17 @@ private slots:
 
 private:
     QString tallyPath() const { return m_dir->filePath(TallyFile::kFileName); }
+    // The contents of the copies kept of damaged files.
+    QList<QByteArray> damagedCopies() const
+    {
+        QList<QByteArray> contents;
+        const QDir dir(m_dir->path());
+        for (const QString &name : dir.entryList({QStringLiteral("*.damaged")}, QDir::Files)) {
+            QFile copy(dir.filePath(name));
+            contents.append(copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray());
+        }
+        return contents;
+    }
     // A dialog on the test's file that answers every question with `answer`.
     std::unique_ptr<Ttallylist> openDialog(bool answer = true)
     {
@@ -130,7 +154,7 @@ void TestTally::bobExampleWritesItsLines()
     {
         auto dialog = openDialog();
         tally(*dialog, {QStringLiteral("Bob")});
-        dialog->gameEnded(QStringLiteral("120"), QStringLiteral("Bob"), {QStringLiteral("Bob")});
+        dialog->gameEnded(QStringLiteral("120"), won("Bob"), {QStringLiteral("Bob")});
         // Saved after the game, before the program ends.
         QCOMPARE(decompressedFile(tallyPath()),
                  lines(cells("9 2 0 Bob 1 1 0 1 0 0 0 0 120 1 120 1 0 0 0 0")));
@@ -142,32 +166,42 @@ void TestTally::bobExampleWritesItsLines()
 
 void TestTally::addgameCountsEachOutcome_data()
 {
+    QTest::addColumn<bool>("playerWon");
     QTest::addColumn<QString>("winner");
+    QTest::addColumn<QString>("tallied");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("own");
-    QTest::addColumn<QStringList>("bob");
-    const QStringList bobAndAnn = {QStringLiteral("Ann"), QStringLiteral("Bob")};
-    QTest::newRow("player won alone") << kMine << bobAndAnn << cells("0 1 1 0 0 0 0 0 0")
+    QTest::addColumn<QStringList>("row");
+    const QString bob = QStringLiteral("Bob");
+    const QStringList bobAndAnn = {QStringLiteral("Ann"), bob};
+    QTest::newRow("player won alone") << true << QString() << bob << bobAndAnn << cells("0 1 1 0 0 0 0 0 0")
                                       << cells("Bob 1 0 1 0 1 0 1 0");
-    QTest::newRow("Bob won") << QStringLiteral("Bob") << bobAndAnn << cells("0 1 0 0 0 0 0 0 0")
+    QTest::newRow("Bob won") << false << bob << bob << bobAndAnn << cells("0 1 0 0 0 0 0 0 0")
                              << cells("Bob 1 1 0 0 1 1 0 0");
-    QTest::newRow("an untallied opponent won") << QStringLiteral("Ann") << bobAndAnn << cells("0 1 0 0 0 0 0 0 0")
-                                               << cells("Bob 1 0 0 1 1 0 0 1");
-    QTest::newRow("Bob not at the table") << kMine << QStringList{QStringLiteral("Ann")}
+    QTest::newRow("an untallied opponent won") << false << QStringLiteral("Ann") << bob << bobAndAnn
+                                               << cells("0 1 0 0 0 0 0 0 0") << cells("Bob 1 0 0 1 1 0 0 1");
+    QTest::newRow("Bob not at the table") << true << QString() << bob << QStringList{QStringLiteral("Ann")}
                                           << cells("0 1 1 0 0 0 0 0 0") << cells("Bob 0 0 0 0 0 0 0 0");
+    // A name is only a name: this opponent's win is not the player's.
+    const QString addtomine = QStringLiteral("addtomine");
+    QTest::newRow("an opponent called addtomine won")
+        << false << addtomine << addtomine << QStringList{addtomine} << cells("0 1 0 0 0 0 0 0 0")
+        << cells("addtomine 1 1 0 0 1 1 0 0");
 }
 
 void TestTally::addgameCountsEachOutcome()
 {
+    QFETCH(bool, playerWon);
     QFETCH(QString, winner);
+    QFETCH(QString, tallied);
     QFETCH(QStringList, present);
     QFETCH(QStringList, own);
-    QFETCH(QStringList, bob);
+    QFETCH(QStringList, row);
     TallyTable table;
-    QVERIFY(table.addOpponent(QStringLiteral("Bob")));
-    table.addgame(winner, present);
+    QVERIFY(table.addOpponent(tallied));
+    table.addgame(playerWon ? TallyWinner::player() : TallyWinner::opponent(winner), present);
     QCOMPARE(rowOf(table, 0), own);
-    QCOMPARE(rowOf(table, 1), bob);
+    QCOMPARE(rowOf(table, 1), row);
     QCOMPARE(table.rowCount(), 2);
 }
 
@@ -178,7 +212,7 @@ void TestTally::tieCountsStrikesPerfectGameAndPoints()
         tally(*dialog, {QStringLiteral("Bob")});
         dialog->addtomineincrease(TallyTable::kStrikes);
         dialog->addtomineincrease(TallyTable::kStrikes);
-        dialog->gameEnded(QStringLiteral("300"), QString(), {QStringLiteral("Bob")});
+        dialog->gameEnded(QStringLiteral("300"), std::nullopt, {QStringLiteral("Bob")});
         QCOMPARE(rowOf(dialog->table(), 0), cells("0 0 0 1 2 0 300 0 0"));
         QCOMPARE(rowOf(dialog->table(), 1), cells("Bob 0 0 0 0 0 0 0 0"));
         QCOMPARE(dialog->mylabel_[3]->text(), QStringLiteral("1"));
@@ -282,7 +316,7 @@ void TestTally::removingTheSecondOfThreeKeepsListAndRows()
     });
     const QStringList three = {QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")};
     tally(*dialog, three);
-    dialog->gameEnded(QStringLiteral("50"), QStringLiteral("Cid"), three);
+    dialog->gameEnded(QStringLiteral("50"), won("Cid"), three);
 
     dialog->listbox_tally->item(1)->setCheckState(Qt::Unchecked);
     QCOMPARE(asked, QStringLiteral("This will delete Bob's Tally, Are you want to delete it?"));
@@ -341,7 +375,7 @@ void TestTally::loadingStartsANewSession()
     saved.setCell(TallyTable::kStrikes, 0, QStringLiteral("12"));
     saved.addOpponent(QStringLiteral("Bob"));
     saved.addOpponent(QStringLiteral("Ann"));
-    saved.addgame(QStringLiteral("Bob"), {QStringLiteral("Bob"), QStringLiteral("Ann")});
+    saved.addgame(won("Bob"), {QStringLiteral("Bob"), QStringLiteral("Ann")});
     QVERIFY(TallyFile(tallyPath()).save(saved));
 
     auto dialog = openDialog();
@@ -382,11 +416,92 @@ void TestTally::damagedFileStartsEmpty()
     QCOMPARE(dialog->mylabel_[1]->text(), QStringLiteral("0"));
 
     // The damaged file is kept aside before the empty tally replaces it.
-    QFile copy(tallyPath() + QStringLiteral(".damaged"));
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), file);
+    QCOMPARE(damagedCopies(), QList<QByteArray>{file});
     dialog.reset();
     QCOMPARE(TallyFile(tallyPath()).load().rowCount(), 1);
+}
+
+void TestTally::eachDamagedFileIsKept()
+{
+    const QList<QByteArray> files = {"the first damaged file", "the second damaged file"};
+    for (const QByteArray &file : files) {
+        writeFile(tallyPath(), file);
+        ErrorRecorder errors;
+        openDialog(); // keeps a copy, then saves an empty tally over the file
+        QCOMPARE(errors.messages.size(), 1);
+    }
+    QList<QByteArray> kept = damagedCopies();
+    std::sort(kept.begin(), kept.end());
+    QCOMPARE(kept, files);
+}
+
+void TestTally::textLimits_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("nameBytes");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("10,000 rows") << 10000 << 3 << true;
+    QTest::newRow("10,001 rows") << 10001 << 3 << false;
+    QTest::newRow("a line of 4,096 bytes") << 2 << 4096 << true;
+    QTest::newRow("a line of 4,097 bytes") << 2 << 4097 << false;
+}
+
+void TestTally::textLimits()
+{
+    QFETCH(int, rows);
+    QFETCH(int, nameBytes);
+    QFETCH(bool, accepted);
+    QStringList items = {QStringLiteral("9"), QString::number(rows), QStringLiteral("0")};
+    items += QStringList(rows - 1, QString(nameBytes, QLatin1Char('n')));
+    items += QStringList(8 * rows, QStringLiteral("1"));
+    try {
+        QCOMPARE(TallyTable::fromText(lines(items)).rowCount(), rows);
+        QVERIFY(accepted);
+    } catch (const ETallyFormat &) {
+        QVERIFY(!accepted);
+    }
+
+    // A table never grows into one that its file could not hold: built by
+    // adding the same opponents, its last one is refused exactly when the
+    // text is.
+    TallyTable table;
+    for (int row = 2; row < rows; ++row)
+        table.addOpponent(QString::number(row));
+    QCOMPARE(table.addOpponent(QString(nameBytes, QLatin1Char('n'))), accepted);
+}
+
+void TestTally::bombIsRefusedWithinAMemoryCap_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    // One block of 32,768 line breaks, repeated: 82 KB that expand to 64 MiB.
+    const QByteArray chunk = Tlzrw1().compressData(QByteArray(32768, '\n'));
+    const QByteArray block = chunk.mid(8, 2 + qFromLittleEndian<quint16>(chunk.constData() + 8));
+    QTest::newRow("64 MiB of line breaks")
+        << QByteArray::fromHex("57525a4c 00000004") + block.repeated(2048) + QByteArray::fromHex("0100 80");
+    QTest::newRow("4 million rows declared")
+        << Tlzrw1().compressData("9\r\n4000000\r\n" + QByteArray(36000000, '\n'));
+}
+
+// Either file took gigabytes to be found damaged: it must be refused within
+// a cap of the memory the program may use, as a damaged file, not a crash.
+void TestTally::bombIsRefusedWithinAMemoryCap()
+{
+    QFETCH(QByteArray, file);
+    writeFile(tallyPath(), file);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PINLEX_TALLY_FILE"), tallyPath());
+    process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([] {
+        constexpr rlim_t kCap = 128 * 1024 * 1024;
+        const rlimit limit = {kCap, kCap};
+        setrlimit(RLIMIT_DATA, &limit);
+    });
+    process.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("--tally")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("the tally table is damaged"));
 }
 
 void TestTally::textLayoutReadsWhatItWrites_data()
@@ -441,7 +556,8 @@ void TestTally::commandLinePrintsTheTally()
 {
     TallyTable table;
     table.addOpponent(QStringLiteral("Bob"));
-    table.addgame(QStringLiteral("Bob"), {QStringLiteral("Bob")});
+    table.addOpponent(QStringLiteral("Eve\x1b]0;x\x07\u009b2J\u202e"));
+    table.addgame(won("Bob"), {QStringLiteral("Bob")});
     table.addtomineincrease(TallyTable::kStrikes);
     QVERIFY(TallyFile(tallyPath()).save(table));
 
@@ -456,6 +572,8 @@ void TestTally::commandLinePrintsTheTally()
     QVERIFY2(output.contains(QRegularExpression(QStringLiteral("Strikes: +1\n"))), qPrintable(output));
     QVERIFY2(output.contains(QRegularExpression(QStringLiteral("\nBob +1 +1 +0 +0 +\\| +1 +1 +0 +0\n"))),
              qPrintable(output));
+    // A name from the file never reaches the terminal as control characters.
+    QVERIFY2(output.contains(QStringLiteral("\nEve?]0;x??2J? ")), qPrintable(output));
 }
 
 QTEST_MAIN(TestTally)
