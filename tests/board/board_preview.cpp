@@ -68,9 +68,9 @@ int main(int argc, char **argv)
     picture(&panel, {6, 5, 554, 205}, artwork::scorecardCard());
     ScoreCardModel score;
     score.goodword(1, 3, 1, 10);
-    score.postscores("1+backstroke+backstroke+1*10*10*-1*-1*backstroke**+1#1#-1#2#-1#3#-1#4#-1#5#-1#6#-1#7#-1#8#-1#9#-1#10#-1");
-    score.postscores("2+stroke+backstroke+1*20*6*4*-1*stroke*back*+1#1#20#2#-1#3#-1#4#-1#5#-1#6#-1#7#-1#8#-1#9#-1#10#-1");
-    score.postscores("3+stroke+backstroke+1*20*9*0*-1*stroke*back*+1#1#20#2#39#3#48#4#-1#5#-1#6#-1#7#-1#8#-1#9#-1#10#-1");
+    score.postscores("1+backstroke+backstroke+1*10*10*-1*-1*backstroke**+1#1#-1");
+    score.postscores("2+stroke+backstroke+1*20*6*4*-1*stroke*back*+1#1#20");
+    score.postscores("3+stroke+backstroke+1*20*9*0*-1*stroke*back*+1#2#39#3#48");
     score.postscores(postscoresPayload());
     score.postscores("10+stroke+backstroke+upholster+lumberjack+3*300*10*10*10*backstroke*upholster*lumberjack+3#10#300"
                      "+4*0*3*7*3*tor*backs*tor+4#10#105");
@@ -90,7 +90,8 @@ int main(int argc, char **argv)
     }
     picture(&panel, {11, 32, 94, 16}, artwork::winnerBanner());
     picture(&panel, {12, 83, 25, 9}, artwork::eyes());
-    label(&panel, {16, 189, 536, 14}, score.theWordCaption(), 13, QColor(55, 68, 72), Qt::AlignRight | Qt::AlignVCenter);
+    label(&panel, {16, 189, 536, 14}, score.theWordCaption(), 13, QColor(72, 68, 55),
+          Qt::AlignRight | Qt::AlignVCenter);
 
     picture(&panel, {8, 213, 104, 23}, artwork::commandButton(QStringLiteral("Clear")));
     picture(&panel, {120, 213, 104, 23}, artwork::commandButton(QStringLiteral("Send")));

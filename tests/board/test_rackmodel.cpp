@@ -15,11 +15,12 @@ const QByteArray kDeal = "0+1+s+2+t+3+e+4+a+5+m+6+l+7+i+8+e+9+n+10+r";
 struct Board
 {
     RackModel rack;
-    QSignalSpy sounds{&rack, &RackModel::sound};
+    QStringList sounds;
     QSignalSpy sent{&rack, &RackModel::sendword};
 
     explicit Board(bool typing = false)
     {
+        QObject::connect(&rack, &RackModel::sound, [this](const QString &name) { sounds << name; });
         rack.setMyseat(2);
         rack.setLoggedIn(true);
         rack.setTypeWords(typing);
@@ -53,14 +54,6 @@ struct Board
             tiles << rack.tileAt(place);
         return tiles;
     }
-
-    QStringList soundNames() const
-    {
-        QStringList names;
-        for (const QList<QVariant> &call : sounds)
-            names << call.at(0).toString();
-        return names;
-    }
 };
 
 QList<int> inOrder()
@@ -86,12 +79,10 @@ private slots:
     void mouseRules();
     void keyboardRules_data();
     void keyboardRules();
-    void keysPassThroughWhenNotTyping();
     void send_data();
     void send();
     void nothingActsOutOfTurn();
     void dealKeepsScreenOrderAndSkipsHostileFields();
-    void dealThatIsNotANumberChangesNothing();
     void shuffleNeverMovesTheWord();
     void refusedWordFollowsTheOptions_data();
     void refusedWordFollowsTheOptions();
@@ -117,8 +108,6 @@ void TestRackModel::mouseRules_data()
         << QStringList{"R4", "L7"} << QList<int>{} << swapped(4, 7) << QStringList{"swap"};
     QTest::newRow("middle alone does nothing") << QStringList{"M4", "L5"} << QList<int>{5} << inOrder()
                                                << QStringList{"puttile"};
-    QTest::newRow("middle completes a swap") << QStringList{"R2", "M9"} << QList<int>{} << swapped(2, 9)
-                                             << QStringList{"swap"};
     QTest::newRow("an empty place cannot be lifted")
         << QStringList{"L4", "R4", "L5"} << QList<int>{4, 5} << inOrder() << QStringList{"puttile", "puttile"};
     QTest::newRow("an empty place moves in a swap")
@@ -126,14 +115,9 @@ void TestRackModel::mouseRules_data()
     QTest::newRow("only the last slot comes off")
         << QStringList{"L1", "L2", "L3", "U2", "U1", "U3"} << QList<int>{1, 2} << inOrder()
         << QStringList{"puttile", "puttile", "puttile", "unselect"};
-    QTest::newRow("a returned letter can be taken again")
-        << QStringList{"L1", "L2", "U2", "L2"} << QList<int>{1, 2} << inOrder()
-        << QStringList{"puttile", "puttile", "unselect", "puttile"};
     QTest::newRow("clear returns everything")
         << QStringList{"L1", "L2", "C", "L2"} << QList<int>{2} << inOrder()
         << QStringList{"puttile", "puttile", "clear", "puttile"};
-    QTest::newRow("clear of an empty row is silent") << QStringList{"C"} << QList<int>{} << inOrder()
-                                                     << QStringList{};
 }
 
 void TestRackModel::mouseRules()
@@ -148,7 +132,7 @@ void TestRackModel::mouseRules()
     QCOMPARE(board.rack.wordTiles(), word);
     QCOMPARE(board.rack.wordlen(), word.size());
     QCOMPARE(board.order(), order);
-    QCOMPARE(board.soundNames(), sounds);
+    QCOMPARE(board.sounds, sounds);
     QCOMPARE(board.rack.swappick(), 0);
     // The row and the rack agree: every letter is in exactly one place.
     QString letters;
@@ -160,37 +144,45 @@ void TestRackModel::mouseRules()
 
 void TestRackModel::keyboardRules_data()
 {
+    QTest::addColumn<bool>("typing");
     QTest::addColumn<QStringList>("mouse");
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QList<int>>("word");
     QTest::addColumn<QList<int>>("order");
 
+    // Without Type Words every key but Tab goes on to the focused control.
+    QTest::newRow("not typing: keys pass")
+        << false << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_6, Qt::Key_Return} << QList<int>{} << inOrder();
+    QTest::newRow("Tab starts typing") << false << QStringList{} << QList<int>{Qt::Key_Tab, Qt::Key_S}
+                                       << QList<int>{1} << inOrder();
+    QTest::newRow("Shift+Tab stops it") << true << QStringList{} << QList<int>{Qt::Key_Backtab, Qt::Key_S}
+                                        << QList<int>{} << inOrder();
     QTest::newRow("letters by tile number, whatever the screen order")
-        << QStringList{"R3", "L8"} << QList<int>{Qt::Key_E, Qt::Key_E} << QList<int>{3, 8} << swapped(3, 8);
+        << true << QStringList{"R3", "L8"} << QList<int>{Qt::Key_E, Qt::Key_E} << QList<int>{3, 8} << swapped(3, 8);
     QTest::newRow("a raised tile swaps with the typed letter")
-        << QStringList{"R4"} << QList<int>{Qt::Key_I} << QList<int>{} << swapped(4, 7);
+        << true << QStringList{"R4"} << QList<int>{Qt::Key_I} << QList<int>{} << swapped(4, 7);
     QTest::newRow("a letter not on the rack is swallowed")
-        << QStringList{} << QList<int>{Qt::Key_Z, Qt::Key_T} << QList<int>{2} << inOrder();
-    QTest::newRow("a used letter is not found twice")
-        << QStringList{} << QList<int>{Qt::Key_A, Qt::Key_A} << QList<int>{4} << inOrder();
+        << true << QStringList{} << QList<int>{Qt::Key_Z, Qt::Key_T} << QList<int>{2} << inOrder();
     QTest::newRow("backspace takes the last letter")
-        << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_T, Qt::Key_Backspace} << QList<int>{1} << inOrder();
-    QTest::newRow("1 clears") << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_T, Qt::Key_1} << QList<int>{}
+        << true << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_T, Qt::Key_Backspace} << QList<int>{1} << inOrder();
+    QTest::newRow("1 clears") << true << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_T, Qt::Key_1} << QList<int>{}
                               << inOrder();
     // The scripted generator makes every shuffle swap places 1 and 2 first.
-    QTest::newRow("6 shuffles") << QStringList{} << QList<int>{Qt::Key_6} << QList<int>{} << swapped(1, 2);
+    QTest::newRow("6 shuffles") << true << QStringList{} << QList<int>{Qt::Key_6} << QList<int>{} << swapped(1, 2);
     QTest::newRow("space only types without Use Space")
-        << QStringList{} << QList<int>{Qt::Key_Space, Qt::Key_N} << QList<int>{9} << inOrder();
+        << true << QStringList{} << QList<int>{Qt::Key_Space, Qt::Key_N} << QList<int>{9} << inOrder();
 }
 
 void TestRackModel::keyboardRules()
 {
+    QFETCH(bool, typing);
     QFETCH(QStringList, mouse);
     QFETCH(QList<int>, keys);
     QFETCH(QList<int>, word);
     QFETCH(QList<int>, order);
 
-    Board board(true);
+    Board board(typing);
+    QSignalSpy saved(&board.rack, &RackModel::typeWordsToggled);
     // A shuffle whose only move is tiles 1 and 2 changing places: every
     // later draw names the tile's own number.
     int draws = 0;
@@ -201,33 +193,12 @@ void TestRackModel::keyboardRules()
     board.act(mouse);
     for (const int key : keys) {
         draws = 0;
-        QVERIFY(board.rack.FormShortCut(key));
+        const bool wasTyping = board.rack.typeWords();
+        QCOMPARE(board.rack.FormShortCut(key), wasTyping || key == Qt::Key_Tab || key == Qt::Key_Backtab);
     }
     QCOMPARE(board.rack.wordTiles(), word);
     QCOMPARE(board.order(), order);
-}
-
-void TestRackModel::keysPassThroughWhenNotTyping()
-{
-    Board board;
-    QSignalSpy toggled(&board.rack, &RackModel::typeWordsToggled);
-    for (const int key : {Qt::Key_S, Qt::Key_1, Qt::Key_6, Qt::Key_Return, Qt::Key_Backspace})
-        QVERIFY(!board.rack.FormShortCut(key));
-    QCOMPARE(board.rack.wordlen(), 0);
-    QCOMPARE(board.order(), inOrder());
-
-    // Tab turns typing on and asks for the setting to be kept; from then on
-    // even the digit keys of the keypad are the board's, and do nothing.
-    QVERIFY(board.rack.FormShortCut(Qt::Key_Tab));
-    QCOMPARE(toggled.count(), 1);
-    QVERIFY(toggled.at(0).at(0).toBool());
-    QVERIFY(board.rack.FormShortCut(Qt::Key_S));
-    QVERIFY(board.rack.FormShortCut(Qt::Key_1, Qt::KeypadModifier));
-    QCOMPARE(board.rack.wordTiles(), QList<int>{1});
-    QVERIFY(board.rack.FormShortCut(Qt::Key_F1));
-    QVERIFY(board.rack.FormShortCut(Qt::Key_Backtab));
-    QVERIFY(!board.rack.typeWords());
-    QVERIFY(!board.rack.FormShortCut(Qt::Key_T));
+    QCOMPARE(saved.count(), int(keys.count(Qt::Key_Tab) + keys.count(Qt::Key_Backtab)));
 }
 
 void TestRackModel::send_data()
@@ -284,6 +255,9 @@ void TestRackModel::dealKeepsScreenOrderAndSkipsHostileFields()
 {
     Board board;
     board.act({"R2", "L9", "L5", "R7"});
+    // A field that is not a number stops the deal before anything changed.
+    QVERIFY_THROWS_EXCEPTION(EConvertError, board.rack.theletters("0+1+q+two+q"));
+    QCOMPARE(board.rack.wordTiles(), QList<int>{5});
     QSignalSpy opened(&board.rack, &RackModel::commandsVisibleChanged);
     board.rack.closeBoard();
 
@@ -296,9 +270,7 @@ void TestRackModel::dealKeepsScreenOrderAndSkipsHostileFields()
     QVERIFY(!board.rack.tile(7).raised);
     QCOMPARE(board.rack.tile(5).hint, QStringLiteral("w"));
     QCOMPARE(board.rack.tile(5).tag, 5);
-    QCOMPARE(board.rack.tile(6).hint, QStringLiteral("l"));
-    QCOMPARE(board.rack.tile(8).hint, QStringLiteral("e"));
-    QCOMPARE(board.rack.slot(1).tag, 0);
+    QCOMPARE(board.rack.tile(6).hint + board.rack.tile(8).hint, QStringLiteral("le"));
     // A deal for everybody fills the rack only; one to the own seat is a
     // bonus rack and opens the board at once.
     QVERIFY(!board.rack.isMyTurn());
@@ -307,16 +279,6 @@ void TestRackModel::dealKeepsScreenOrderAndSkipsHostileFields()
     board.rack.theletters("2+1+a");
     QVERIFY(board.rack.isMyTurn());
     QCOMPARE(opened.count(), 2);
-}
-
-void TestRackModel::dealThatIsNotANumberChangesNothing()
-{
-    Board board;
-    board.act({"L1", "L2"});
-    QVERIFY_THROWS_EXCEPTION(EConvertError, board.rack.theletters("0+1+q+two+q"));
-    QVERIFY_THROWS_EXCEPTION(EConvertError, board.rack.theletters("x+1+q"));
-    QCOMPARE(board.rack.wordTiles(), (QList<int>{1, 2}));
-    QCOMPARE(board.rack.tile(3).hint, QStringLiteral("e"));
 }
 
 void TestRackModel::shuffleNeverMovesTheWord()
@@ -329,13 +291,12 @@ void TestRackModel::shuffleNeverMovesTheWord()
     board.act({"H"});
     QCOMPARE(board.rack.wordTiles(), (QList<int>{4, 1}));
     QCOMPARE(board.rack.slot(1).hint, QStringLiteral("a"));
-    QCOMPARE(board.rack.swappick(), 0);
-    QVERIFY(!board.rack.tile(7).raised);
+    QVERIFY(!board.rack.tile(7).raised && board.rack.swappick() == 0);
     QList<int> order = board.order();
     QVERIFY(order != inOrder());
     std::sort(order.begin(), order.end());
     QCOMPARE(order, inOrder());
-    QCOMPARE(board.soundNames(), (QStringList{"puttile", "puttile"}));
+    QCOMPARE(board.sounds, (QStringList{"puttile", "puttile"}));
 }
 
 void TestRackModel::refusedWordFollowsTheOptions_data()
@@ -357,13 +318,12 @@ void TestRackModel::refusedWordFollowsTheOptions()
     board.act({"L5", "L4", "S"});
     board.sounds.clear();
     board.rack.refuseWord();
-    QVERIFY(board.rack.isMyTurn());
-    QVERIFY(board.rack.commandsVisible());
+    QVERIFY(board.rack.isMyTurn() && board.rack.commandsVisible());
     QCOMPARE(board.rack.badWordPanelVisible(), showPanel);
     QCOMPARE(board.rack.wordlen(), clearWord ? 0 : 2);
     QCOMPARE(board.rack.tile(5).tag, clearWord ? 5 : 0);
     // The automatic return makes no clear sound of its own.
-    QCOMPARE(board.soundNames(), QStringList{"badword"});
+    QCOMPARE(board.sounds, QStringList{"badword"});
     // Any board action, and the panel's OK, put the panel away.
     board.act({"L9"});
     QVERIFY(!board.rack.badWordPanelVisible());
@@ -375,7 +335,6 @@ void TestRackModel::acceptedWordKnocksDownUsedSlots_data()
     QTest::addColumn<int>("letters");
     QTest::addColumn<int>("knocked");
     QTest::newRow("first word of 6") << 1 << 6 << 6;
-    QTest::newRow("strike") << 1 << 10 << 10;
     QTest::newRow("second word") << 2 << 4 << 0;
 }
 
@@ -407,12 +366,10 @@ void TestRackModel::frameEndSpellsTheOwnWordAndEmptiesTheRack()
     board.rack.showFrameWord(QStringLiteral("backstroke"));
     QString spelled;
     for (int k = 1; k <= RackModel::kTiles; ++k) {
-        QCOMPARE(board.rack.tile(k).picture(), int(RackModel::kNoPicture));
-        QCOMPARE(board.rack.slot(k).tag, 0);
+        QVERIFY(board.rack.tile(k).picture() == RackModel::kNoPicture && board.rack.slot(k).tag == 0);
         spelled += tileimages::describe(board.rack.slot(k).picture).toLower();
     }
     QCOMPARE(spelled, QStringLiteral("backstroke"));
-    QCOMPARE(board.rack.wordlen(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestRackModel)
