@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QString>
 
 // The picture strip of the board, 38 pictures of 41 x 41:
 //   0        blank tile
@@ -17,5 +18,7 @@ inline constexpr int kSize = 41;
 const QPixmap &picture(int index);
 // "a" gives 1 ... "z" gives 26; anything else 0.
 int numofletter(QChar letter);
+// What a picture shows, for a screen reader: "K", "pin 3", "knocked-down pin".
+QString describe(int index);
 
 } // namespace tileimages

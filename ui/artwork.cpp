@@ -1,20 +1,19 @@
 #include "ui/artwork.h"
 
-#include <QFont>
+#include "ui/palette.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
+
+#include <array>
+#include <cmath>
+
+using namespace palette;
 
 namespace artwork {
 namespace {
-
-QFont arial(int pixelSize, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 QPixmap blank(int w, int h)
 {
@@ -23,55 +22,190 @@ QPixmap blank(int w, int h)
     return pixmap;
 }
 
-const QColor kInk(55, 68, 72);
-const QColor kRed(221, 0, 0);
+// Caption with a one-pixel shadow, so it stays legible on any ground.
+void embossedText(QPainter &p, const QRect &box, const QString &text, const QColor &ink, const QColor &shadow)
+{
+    p.setPen(shadow);
+    p.drawText(box.translated(0, 1), Qt::AlignCenter, text);
+    p.setPen(ink);
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+// A rounded plate with a vertical gradient, a dark rim and a thin light
+// edge along its top: the common shape of buttons and panels.
+void plate(QPainter &p, const QRectF &box, qreal radius, const QColor &top, const QColor &bottom,
+           const QColor &rim)
+{
+    QLinearGradient fill(box.topLeft(), box.bottomLeft());
+    fill.setColorAt(0, top);
+    fill.setColorAt(1, bottom);
+    p.setBrush(fill);
+    p.setPen(QPen(rim, 1));
+    p.drawRoundedRect(box, radius, radius);
+    p.setPen(QPen(QColor(255, 255, 255, 70), 1));
+    p.drawLine(QPointF(box.left() + radius, box.top() + 1.5), QPointF(box.right() - radius, box.top() + 1.5));
+}
+
+// The scorecard's marks as pixel glyphs, 7 x 11 inside the 9 x 13 cell:
+// crisp at their one size, where a scaled font would blur.
+constexpr std::array<std::array<const char *, 11>, 13> kGlyphs = {{
+    {"..###..", ".##.##.", "##...##", "##...##", "##...##", "##...##", "##...##", "##...##", "##...##",
+     ".##.##.", "..###.."},
+    {"...##..", "..###..", ".####..", "...##..", "...##..", "...##..", "...##..", "...##..", "...##..",
+     "...##..", ".######"},
+    {".#####.", "##...##", ".....##", ".....##", "....##.", "...##..", "..##...", ".##....", "##.....",
+     "##.....", "#######"},
+    {".#####.", "##...##", ".....##", ".....##", "..####.", ".....##", ".....##", ".....##", ".....##",
+     "##...##", ".#####."},
+    {"....##.", "...###.", "..####.", ".##.##.", "##..##.", "##..##.", "#######", "....##.", "....##.",
+     "....##.", "....##."},
+    {"#######", "##.....", "##.....", "######.", ".....##", ".....##", ".....##", ".....##", ".....##",
+     "##...##", ".#####."},
+    {"..####.", ".##....", "##.....", "##.....", "######.", "##...##", "##...##", "##...##", "##...##",
+     "##...##", ".#####."},
+    {"#######", ".....##", ".....##", "....##.", "....##.", "...##..", "...##..", "..##...", "..##...",
+     "..##...", "..##..."},
+    {".#####.", "##...##", "##...##", "##...##", ".#####.", "##...##", "##...##", "##...##", "##...##",
+     "##...##", ".#####."},
+    {".#####.", "##...##", "##...##", "##...##", "##...##", ".######", ".....##", ".....##", ".....##",
+     "....##.", ".####.."},
+    {".......", ".......", ".......", ".......", ".......", "#######", "#######", ".......", ".......",
+     ".......", "......."},
+    {".....##", ".....##", "....##.", "....##.", "...##..", "...##..", "..##...", "..##...", ".##....",
+     ".##....", "##....."},
+    {"##...##", "##...##", ".##.##.", ".##.##.", "..###..", "..###..", "..###..", ".##.##.", ".##.##.",
+     "##...##", "##...##"},
+}};
+
+QPixmap littleMark(int index)
+{
+    QImage image(9, 13, QImage::Format_ARGB32);
+    if (index == 13 || index == 14) {
+        // The empty boxes are opaque and of these exact colours.
+        image.fill(index == 13 ? QColor(255, 254, 244) : QColor(236, 235, 230));
+        return QPixmap::fromImage(image);
+    }
+    image.fill(Qt::transparent);
+    // Spares and strikes in red, counts in navy, as on a real sheet.
+    const QRgb ink = (index == 11 || index == 12 ? kRed : kNavy).rgb();
+    const auto &glyph = kGlyphs[index];
+    for (int y = 0; y < 11; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            if (glyph[y][x] == '#')
+                image.setPixel(x + 1, y + 1, ink);
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+// Card geometry: the paint box of marks lies at (101, 23) on the card;
+// frame f covers x 26(f-1) .. 26f-1 there, seat bands are 40 high. Mark
+// boxes sit 3, 16 (and in frame 10 29) pixels into a frame, 2 below the
+// band's top; the total row's digit cells fill offsets 1 .. 25, 22 below.
+constexpr int kOx = 101, kOy = 23, kPitch = 26, kBand = 40;
+constexpr int kTotalLeft = kOx + 9 * kPitch + 40;   // 375: frame 10 is 40 wide
+constexpr int kWordsLeft = kTotalLeft + 34;
+constexpr int kBottom = kOy + 4 * kBand;
+
+int frameLeft(int f)
+{
+    return kOx + kPitch * (f - 1);
+}
+
+void markBox(QPainter &p, int x, int y, const QColor &fill, bool closedRight)
+{
+    // The fill is the box picture's own colour, so a frame whose boxes are
+    // not painted over looks the same as one that is.
+    p.fillRect(x, y, closedRight ? 9 : 10, 13, fill);
+    p.setPen(QColor(124, 132, 150));
+    p.drawLine(x - 1, y - 1, x - 1, y + 13);
+    p.drawLine(x - 1, y + 13, x + 9, y + 13);
+    p.drawLine(x - 1, y - 1, x + 9, y - 1);
+    if (closedRight)
+        p.drawLine(x + 9, y - 1, x + 9, y + 13);
+}
 
 } // namespace
 
 QPixmap scorecardCard()
 {
-    // Card geometry: the paint box of marks lies at (101, 23) on the card;
-    // frame f covers x 26(f-1) .. 26f-1 there, seat bands are 40 high.
-    constexpr int kOx = 101, kOy = 23, kBand = 40;
     QPixmap pixmap = blank(554, 205);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath outline;
-    outline.addRoundedRect(QRectF(0.5, 0.5, 553, 204), 6, 6);
-    QLinearGradient paper(0, 0, 0, 205);
-    paper.setColorAt(0, QColor(255, 253, 240));
-    paper.setColorAt(1, QColor(244, 238, 214));
-    p.fillPath(outline, paper);
-    p.setPen(QPen(QColor(120, 96, 60), 1));
-    p.drawPath(outline);
+    outline.addRoundedRect(QRectF(0.5, 0.5, 553, 204), 7, 7);
+    p.fillPath(outline, kCream);
+
+    // Maple strips above and below the bands: the heads and the word line.
+    p.save();
+    p.setClipPath(outline);
+    QLinearGradient wood(0, 0, 0, kOy);
+    wood.setColorAt(0, kMapleLight);
+    wood.setColorAt(1, kMaple);
+    p.fillRect(QRect(0, 0, 554, kOy - 1), wood);
+    QLinearGradient foot(0, kBottom, 0, 205);
+    foot.setColorAt(0, kMaple);
+    foot.setColorAt(1, kMapleLight);
+    p.fillRect(QRect(0, kBottom + 1, 554, 205 - kBottom), foot);
+    p.restore();
     p.setRenderHint(QPainter::Antialiasing, false);
 
-    // Heads.
-    p.setFont(arial(10, true));
-    p.setPen(kInk);
-    for (int f = 1; f <= 10; ++f)
-        p.drawText(QRect(kOx + 26 * (f - 1), 6, f == 10 ? 36 : 26, 16), Qt::AlignCenter, QString::number(f));
-    p.drawText(QRect(375, 6, 33, 16), Qt::AlignCenter, QStringLiteral("Total"));
-    p.drawText(QRect(415, 6, 130, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Words"));
+    // Seat bands, a shade apart.
+    for (int s = 0; s < 4; ++s)
+        p.fillRect(QRect(1, kOy + kBand * s, 552, kBand), s % 2 ? QColor(248, 241, 222) : kCream);
 
-    // Seat bands and frame cells.
-    const QColor rule(170, 150, 110);
+    // Heads.
+    p.setFont(sans(12));
+    p.setPen(kNavy);
+    for (int f = 1; f <= 10; ++f)
+        p.drawText(QRect(frameLeft(f), 3, f == 10 ? 40 : kPitch, 18), Qt::AlignCenter, QString::number(f));
+    p.setFont(sans(10));
+    p.drawText(QRect(kTotalLeft, 3, 34, 18), Qt::AlignCenter, QStringLiteral("TOTAL"));
+    p.drawText(QRect(kWordsLeft + 6, 3, 130, 18), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("WORDS"));
+
     for (int s = 0; s < 4; ++s) {
         const int top = kOy + kBand * s;
-        p.fillRect(QRect(4, top, 546, kBand), s % 2 ? QColor(238, 232, 206, 120) : QColor(255, 255, 255, 90));
-        p.setPen(rule);
-        p.drawLine(4, top, 549, top);
         for (int f = 1; f <= 10; ++f) {
-            const int x = kOx + 26 * (f - 1);
-            const int w = f == 10 ? 38 : 26;
-            p.drawRect(x, top + 1, w, kBand - 2);
-            // The mark boxes' frame: the marks themselves are painted over.
-            p.drawRect(x + 2, top + 1, w - 2, 15);
+            const int x = frameLeft(f);
+            markBox(p, x + 3, top + 2, QColor(255, 254, 244), true);
+            markBox(p, x + 16, top + 2, QColor(236, 235, 230), f == 10);
+            if (f == 10)
+                markBox(p, x + 29, top + 2, QColor(236, 235, 230), true);
+            // The running total's three cells.
+            p.fillRect(x + 1, top + 22, f == 10 ? 38 : 25, 13, QColor(255, 254, 244));
         }
-        p.drawRect(375, top + 17, 33, 21); // behind the seat's score
+        // Behind the seat's score.
+        p.setPen(QColor(200, 184, 150));
+        p.setBrush(QColor(255, 254, 244));
+        p.drawRect(kTotalLeft + 3, top + 17, 27, 20);
+        p.setBrush(Qt::NoBrush);
+        // Faint lines under the three words.
+        p.setPen(QColor(226, 214, 186));
+        for (const int y : {12, 24, 37})
+            p.drawLine(kWordsLeft + 4, top + y, 546, top + y);
     }
+
+    // Rules: navy under the heads and around the card, lighter between the
+    // seats and frames.
+    const QColor rule(150, 158, 178);
     p.setPen(rule);
-    p.drawLine(4, kOy + 4 * kBand, 549, kOy + 4 * kBand);
+    for (int s = 1; s < 4; ++s)
+        p.drawLine(1, kOy + kBand * s, 552, kOy + kBand * s);
+    for (int f = 1; f <= 10; ++f)
+        p.drawLine(frameLeft(f), kOy - 1, frameLeft(f), kBottom);
+    p.drawLine(kTotalLeft, kOy - 1, kTotalLeft, kBottom);
+    p.drawLine(kWordsLeft, kOy - 1, kWordsLeft, kBottom);
+    p.setPen(kNavy);
+    p.drawLine(1, kOy - 1, 552, kOy - 1);
+    p.drawLine(1, kBottom, 552, kBottom);
+    p.setPen(kRed);
+    p.drawLine(1, kOy - 2, 552, kOy - 2);
+    p.drawLine(1, kBottom + 1, 552, kBottom + 1);
+
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kWoodEdge, 1));
+    p.drawPath(outline);
     return pixmap;
 }
 
@@ -80,34 +214,34 @@ QPixmap commandButton(const QString &caption)
     QPixmap pixmap = blank(104, 23);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient fill(0, 0, 0, 23);
-    fill.setColorAt(0, QColor(146, 36, 28));
-    fill.setColorAt(1, QColor(96, 18, 14));
-    p.setBrush(fill);
-    p.setPen(QPen(QColor(60, 10, 8), 1));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 103, 22), 10, 10);
-    p.setPen(QColor(255, 240, 200));
-    p.setFont(arial(12, true));
-    p.drawText(pixmap.rect(), Qt::AlignCenter, caption);
+    plate(p, QRectF(0.5, 0.5, 103, 22), 11, QColor(204, 44, 48), kRedDark, QColor(84, 8, 14));
+    p.setFont(sans(13));
+    embossedText(p, pixmap.rect(), caption, kCream, QColor(70, 4, 10));
     return pixmap;
 }
 
 QPixmap sortButton()
 {
+    // A bowling ball with two arrows chasing round it: the letters change
+    // places.
     QPixmap pixmap = blank(32, 32);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(146, 36, 28));
-    p.setPen(QPen(QColor(60, 10, 8), 1));
+    QRadialGradient ball(QPointF(11, 9), 22);
+    ball.setColorAt(0, kNavyLight);
+    ball.setColorAt(1, QColor(14, 22, 44));
+    p.setBrush(ball);
+    p.setPen(QPen(QColor(8, 12, 26), 1));
     p.drawEllipse(QRectF(1, 1, 30, 30));
-    p.setPen(QPen(QColor(255, 240, 200), 2));
-    // Two crossing arrows: the letters change places.
-    p.drawLine(9, 11, 23, 21);
-    p.drawLine(9, 21, 23, 11);
-    p.drawLine(23, 21, 18, 21);
-    p.drawLine(23, 21, 23, 16);
-    p.drawLine(23, 11, 18, 11);
-    p.drawLine(23, 11, 23, 16);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kCream, 2.2, Qt::SolidLine, Qt::RoundCap));
+    const QRectF ring(9, 9, 14, 14);
+    p.drawArc(ring, 30 * 16, 120 * 16);
+    p.drawArc(ring, 210 * 16, 120 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kCream);
+    p.drawPolygon(QPolygonF({QPointF(5.5, 15), QPointF(12.5, 15), QPointF(9, 20)}));
+    p.drawPolygon(QPolygonF({QPointF(19.5, 17), QPointF(26.5, 17), QPointF(23, 12)}));
     return pixmap;
 }
 
@@ -116,9 +250,11 @@ QPixmap timerFrame()
     QPixmap pixmap = blank(107, 44);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(60, 52, 40));
-    p.setPen(QPen(QColor(30, 24, 18), 1));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 106, 43), 6, 6);
+    plate(p, QRectF(0.5, 0.5, 106, 43), 6, kMapleLight, kMapleDark, kWoodEdge);
+    // The empty track the bar shrinks along.
+    p.setBrush(QColor(16, 22, 38));
+    p.setPen(QPen(QColor(92, 58, 26), 1));
+    p.drawRoundedRect(QRectF(4.5, 3.5, 99, 36), 3, 3);
     return pixmap;
 }
 
@@ -127,9 +263,11 @@ QPixmap timerBar()
     QPixmap pixmap(97, 34);
     QPainter p(&pixmap);
     QLinearGradient fill(0, 0, 0, 34);
-    fill.setColorAt(0, QColor(64, 140, 72));
-    fill.setColorAt(1, QColor(24, 84, 36));
+    fill.setColorAt(0, QColor(72, 108, 172));
+    fill.setColorAt(0.45, QColor(40, 66, 124));
+    fill.setColorAt(1, QColor(24, 40, 82));
     p.fillRect(pixmap.rect(), fill);
+    p.fillRect(QRect(0, 1, 97, 1), QColor(255, 255, 255, 60));
     return pixmap;
 }
 
@@ -138,12 +276,11 @@ QPixmap logo()
     QPixmap pixmap = blank(58, 24);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(96, 18, 14));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(0, 0, 58, 24), 5, 5);
-    p.setPen(QColor(255, 236, 180));
-    p.setFont(arial(13, true));
-    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("Pinlex"));
+    plate(p, QRectF(0.5, 0.5, 57, 23), 5, kNavyLight, kNavy, QColor(10, 16, 34));
+    p.setFont(sans(13));
+    embossedText(p, QRect(0, 0, 58, 23), QStringLiteral("Pinlex"), kCream, QColor(6, 10, 24));
+    p.setPen(QPen(kRed, 2));
+    p.drawLine(QPointF(12, 19.5), QPointF(46, 19.5));
     return pixmap;
 }
 
@@ -152,12 +289,12 @@ QPixmap noPlayBanner()
     QPixmap pixmap = blank(238, 41);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(255, 250, 230, 235));
-    p.setPen(QPen(kRed, 2));
+    plate(p, QRectF(1, 1, 236, 39), 8, kCream, kCreamShade, kNavy);
+    p.setPen(QPen(kNavy, 2));
+    p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(1, 1, 236, 39), 8, 8);
-    p.setPen(kRed);
-    p.setFont(arial(14, true));
-    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("Not playing this frame"));
+    p.setFont(sans(15));
+    embossedText(p, pixmap.rect(), QStringLiteral("Not playing this frame"), kNavy, QColor(255, 255, 255));
     return pixmap;
 }
 
@@ -166,18 +303,24 @@ QPixmap badWordPanel()
     QPixmap pixmap = blank(240, 57);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(255, 250, 230));
+    plate(p, QRectF(1, 1, 238, 55), 8, kCream, kCreamShade, kRed);
     p.setPen(QPen(kRed, 2));
+    p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(1, 1, 238, 55), 8, 8);
-    p.setPen(kRed);
-    p.setFont(arial(16, true));
-    p.drawText(QRect(0, 4, 240, 26), Qt::AlignCenter, QStringLiteral("Invalid Word"));
+    p.setFont(sans(17));
+    embossedText(p, QRect(0, 5, 240, 24), QStringLiteral("Invalid Word"), kRed, QColor(255, 255, 255));
     return pixmap;
 }
 
 QPixmap okPicture()
 {
-    return commandButton(QStringLiteral("OK")).scaled(40, 18, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap pixmap = blank(40, 18);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    plate(p, QRectF(0.5, 0.5, 39, 17), 8.5, kNavyLight, kNavy, QColor(10, 16, 34));
+    p.setFont(sans(12));
+    embossedText(p, pixmap.rect(), QStringLiteral("OK"), kCream, QColor(6, 10, 24));
+    return pixmap;
 }
 
 QPixmap eyes()
@@ -185,12 +328,19 @@ QPixmap eyes()
     QPixmap pixmap = blank(25, 9);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    for (int x : {1, 14}) {
+    for (const qreal x : {1.0, 14.0}) {
+        QPainterPath eye;
+        eye.moveTo(x, 4.5);
+        eye.quadTo(x + 5, -1.5, x + 10, 4.5);
+        eye.quadTo(x + 5, 10.5, x, 4.5);
+        p.setPen(QPen(kNavy, 1));
         p.setBrush(Qt::white);
-        p.setPen(QPen(Qt::black, 1));
-        p.drawEllipse(QRectF(x + 0.5, 0.5, 9, 8));
-        p.setBrush(Qt::black);
-        p.drawEllipse(QRectF(x + 3.5, 2.5, 4, 4));
+        p.drawPath(eye);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kNavyLight);
+        p.drawEllipse(QPointF(x + 5, 4.5), 2.4, 2.4);
+        p.setBrush(kNavy);
+        p.drawEllipse(QPointF(x + 5, 4.5), 1.1, 1.1);
     }
     return pixmap;
 }
@@ -200,24 +350,63 @@ QPixmap winnerBanner()
     QPixmap pixmap = blank(94, 16);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(236, 190, 40));
-    p.setPen(QPen(QColor(140, 100, 10), 1));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 93, 15), 7, 7);
-    p.setPen(QColor(90, 50, 0));
-    p.setFont(arial(11, true));
-    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("WINNER"));
+    plate(p, QRectF(0.5, 0.5, 93, 15), 7.5, QColor(204, 44, 48), kRedDark, QColor(84, 8, 14));
+    // A gold star at either end.
+    const auto star = [&p](QPointF c) {
+        QPolygonF points;
+        for (int i = 0; i < 10; ++i) {
+            const qreal r = i % 2 ? 2.2 : 5;
+            const qreal a = M_PI / 5 * i - M_PI / 2;
+            points << c + QPointF(r * std::cos(a), r * std::sin(a));
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(246, 200, 72));
+        p.drawPolygon(points);
+    };
+    star(QPointF(10, 8.5));
+    star(QPointF(84, 8.5));
+    p.setFont(sans(11));
+    embossedText(p, QRect(0, 0, 94, 15), QStringLiteral("WINNER"), kCream, QColor(70, 4, 10));
     return pixmap;
 }
 
 QPixmap formBackground(const QSize &size)
 {
+    // Maple boards: light wood with soft grain, drawn from a fixed sequence
+    // so the program's own random numbers are left alone.
     QPixmap pixmap(size);
     QPainter p(&pixmap);
     QLinearGradient fill(0, 0, 0, size.height());
-    fill.setColorAt(0, QColor(205, 196, 168));
-    fill.setColorAt(1, QColor(178, 168, 136));
+    fill.setColorAt(0, QColor(240, 220, 184));
+    fill.setColorAt(1, QColor(226, 200, 156));
     p.fillRect(pixmap.rect(), fill);
+    p.setRenderHint(QPainter::Antialiasing);
+    quint32 seed = 12345;
+    const auto next = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 16) % quint32(n));
+    };
+    for (int y = 2; y < size.height(); y += 3 + next(4)) {
+        QPainterPath grain;
+        grain.moveTo(0, y);
+        for (int x = 0; x < size.width(); x += 60)
+            grain.quadTo(x + 30, y + next(5) - 2, x + 60, y);
+        p.setPen(QPen(QColor(196, 156, 100, 40 + next(40)), 1));
+        p.drawPath(grain);
+    }
     return pixmap;
+}
+
+const QPixmap &littlePicture(int index)
+{
+    static const std::array<QPixmap, kLittleCount> strip = [] {
+        std::array<QPixmap, kLittleCount> pictures;
+        for (int i = 0; i < kLittleCount; ++i)
+            pictures[i] = littleMark(i);
+        return pictures;
+    }();
+    static const QPixmap none;
+    return index >= 0 && index < kLittleCount ? strip[index] : none;
 }
 
 } // namespace artwork

@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+// The letter board without its widgets: the ten rack tiles, the ten word
+// slots, the swap in progress, the turn gate, the board's options and the
+// mouse and keyboard rules. Views draw what it holds and refresh on its
+// signals; sounds, status texts and the outgoing word leave through signals.
+//
+// Rack tile i keeps its letter in `hint` and its own number in `tag` while it
+// holds the letter; once the letter is in the word row the tag is 0. Word
+// slot k keeps the number of the tile its letter came from in `tag`. A
+// tile's number is fixed; its place on the screen is not (swaps, shuffles).
+class RackModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kTiles = 10;
+    static constexpr int kNoPicture = -1;
+
+    struct Tile
+    {
+        int tag = 0;
+        QString hint;
+        int place = 0;        // screen place 1..10, left to right
+        bool raised = false;  // lifted for a swap
+        // The tile picture of its letter, or kNoPicture for an empty place.
+        int picture() const;
+    };
+
+    struct Slot
+    {
+        int tag = 0;
+        QString hint;
+        int picture = 0;      // tile picture; an empty slot shows a pin
+    };
+
+    // 0 .. n-1, uniformly; the program's generator unless replaced.
+    using RandomSource = std::function<int(int n)>;
+
+    explicit RackModel(QObject *parent = nullptr);
+
+    // Tiles and slots are numbered 1..10; other numbers give an empty one.
+    const Tile &tile(int number) const;
+    const Slot &slot(int number) const;
+    int wordlen() const { return m_wordlen; }
+    int swappick() const { return m_swappick; }
+    // The rack tile numbers of the word row, in word order.
+    QList<int> wordTiles() const;
+    // The tile whose screen place is place (1..10), or 0.
+    int tileAt(int place) const;
+
+    // The turn gate: the board acts only while turnseat is myseat.
+    int myseat() const { return m_myseat; }
+    void setMyseat(int seat) { m_myseat = seat; }
+    int turnseat() const { return m_turnseat; }
+    void setTurnseat(int seat);
+    bool isMyTurn() const { return m_myseat > 0 && m_turnseat == m_myseat; }
+    bool loggedin() const { return m_loggedin; }
+    void setLoggedIn(bool loggedin) { m_loggedin = loggedin; }
+
+    // The three command images (clear, send, shuffle) and the invalid-word
+    // panel.
+    bool commandsVisible() const { return m_commandsVisible; }
+    void setCommandsVisible(bool visible);
+    bool badWordPanelVisible() const { return m_badWordPanel; }
+    void setBadWordPanelVisible(bool visible);
+    // turnseat := myseat and the commands shown; or turnseat 0 and hidden.
+    void openBoard();
+    void closeBoard();
+
+    // The options, as the menu holds them.
+    bool typeWords() const { return m_typeWords; }
+    void setTypeWords(bool on) { m_typeWords = on; }
+    bool useSpace() const { return m_useSpace; }
+    void setUseSpace(bool on) { m_useSpace = on; }
+    bool clearWords() const { return m_clearWords; }
+    void setClearWords(bool on) { m_clearWords = on; }
+    bool showBadWord() const { return m_showBadWord; }
+    void setShowBadWord(bool on) { m_showBadWord = on; }
+
+    void setRandomSource(RandomSource source) { m_random = std::move(source); }
+
+    // The rules. Each answers whether anything changed; none looks at the
+    // turn gate or makes a sound.
+    bool take(int tile);          // the tile's letter to the end of the word
+    bool swap(int a, int b);      // exchange the screen places of two tiles
+    bool putBack(int slot);       // the last filled slot's letter back home
+    bool returnWord();            // every letter of the word back home
+    void shuffle();
+
+    // The handlers of the board, named after their controls.
+    void theletters(const QByteArray &payload);
+    void image_letters1MouseDown(int tile, Qt::MouseButton button);
+    void image_word1MouseUp(int slot);
+    void button_clearClick();
+    void button_sendClick();
+    void button_sortClick();
+    void Image3Click();
+    // The window's short-cut step, before the focused control sees the key
+    // (a Qt key code). True when the board consumed it.
+    bool FormShortCut(int key, Qt::KeyboardModifiers modifiers = {});
+    // Whether FormShortCut would consume the key, without acting.
+    bool claimsKey(int key) const;
+    // Key code to letter: A..Z give "a".."z", every other code "".
+    static QString myletter(int key);
+
+    // Steps of the game flow that change the board.
+    void clearall();              // game start
+    void refuseWord();            // the own word was refused
+    // The own word was accepted as ball 1..3 with letters letters; reopen
+    // when another word may be made from what is left.
+    void acceptWord(int ball, int letters, bool reopen);
+    // End of a frame: the word row spells ownword, the rack is emptied.
+    void showFrameWord(const QString &ownword);
+
+    // "CMD_sendword+seat+t+t..." with its end byte.
+    static QByteArray sendwordMessage(int seat, const QList<int> &tiles);
+
+signals:
+    void changed();                       // tiles, slots or the swap
+    void turnseatChanged(int seat);
+    void commandsVisibleChanged(bool visible);
+    void badWordPanelChanged(bool visible);
+    void statusText(const QString &text);
+    void sound(const QString &name);
+    void sendword(const QByteArray &message);
+    // Tab toggled Type Words: the menu follows and the settings are saved.
+    void typeWordsToggled(bool on);
+
+private:
+    bool valid(int number) const { return number >= 1 && number <= kTiles; }
+    void emptySlots();
+    void restore(int slot);
+    void lower(int tile);
+    void createAWord();
+    bool tileOfLetter(const QString &letter, int *tile) const;
+
+    std::array<Tile, kTiles + 1> m_tiles{};
+    std::array<Slot, kTiles + 1> m_slots{};
+    int m_wordlen = 0;
+    int m_swappick = 0;
+    int m_myseat = 0;
+    int m_turnseat = 0;
+    bool m_loggedin = false;
+    bool m_commandsVisible = false;
+    bool m_badWordPanel = false;
+    bool m_typeWords = false;
+    bool m_useSpace = false;
+    bool m_clearWords = false;
+    bool m_showBadWord = true;
+    RandomSource m_random;
+};

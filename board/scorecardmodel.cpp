@@ -1,0 +1,356 @@
+#include "board/scorecardmodel.h"
+
+#include "base/numbers.h"
+#include "net/fields.h"
+
+#include <QStringList>
+
+using namespace markpic;
+
+namespace {
+
+// The fields inside one score block, split at '*' or '#', read until the
+// end marker "@" the reader appends.
+class SubFields
+{
+public:
+    SubFields(const QByteArray &field, char separator) : m_rest(field), m_separator(separator)
+    {
+        m_rest += separator;
+        m_rest += '@';
+    }
+    bool more() const { return !m_rest.isEmpty() && m_rest != "@"; }
+    QByteArray take()
+    {
+        const qsizetype at = m_rest.indexOf(m_separator);
+        if (at < 0)
+            return std::exchange(m_rest, QByteArray());
+        QByteArray field = m_rest.left(at);
+        m_rest.remove(0, at + 1);
+        return field;
+    }
+    int takeInt() { return strToInt(take()); }
+
+private:
+    QByteArray m_rest;
+    char m_separator;
+};
+
+// A letter count as the host sends it: 0..10, or -1 for a word not played.
+int count(int value)
+{
+    return value >= -1 && value <= 10 ? value : -1;
+}
+
+int pictureOfCount(int value)
+{
+    return value >= 0 && value < kCount ? value : kNone;
+}
+
+QString markText(int picture)
+{
+    if (picture >= 0 && picture <= 9)
+        return QString::number(picture);
+    switch (picture) {
+    case kDash: return QStringLiteral("-");
+    case kSpare: return QStringLiteral("/");
+    case kStrike: return QStringLiteral("X");
+    default: return QString();
+    }
+}
+
+} // namespace
+
+ScoreCardModel::ScoreCardModel(QObject *parent) : QObject(parent)
+{
+    clearall();
+}
+
+ScoreCardModel::Marks ScoreCardModel::markPictures(const FrameScore &s, int frame)
+{
+    Marks marks{kNone, kNone, kNone};
+    if (frame < 10) {
+        // A strike goes into box 2; box 1 stays unmarked.
+        marks[0] = s.first == 10 ? kNone : s.first == 0 ? kDash : pictureOfCount(s.first);
+        marks[1] = s.first == 10                 ? kStrike
+                   : s.first + s.second == 10    ? kSpare
+                   : s.second == 0               ? kDash
+                                                 : pictureOfCount(s.second);
+        return marks;
+    }
+    marks[0] = s.first == 10 ? kStrike : s.first == 0 ? kDash : pictureOfCount(s.first);
+    marks[1] = s.second == 10                                ? kStrike
+               : s.first != 10 && s.first + s.second == 10   ? kSpare
+               : s.second == 0                               ? kDash
+                                                             : pictureOfCount(s.second);
+    marks[2] = s.third == 10                                 ? kStrike
+               : s.second != 10 && s.second + s.third == 10  ? kSpare
+               : s.third == 0                                ? kDash
+                                                             : pictureOfCount(s.third);
+    return marks;
+}
+
+ScoreCardModel::Digits ScoreCardModel::figurefour(int running)
+{
+    // Three cells can hold no more than 999; anything else shows blank.
+    if (running < 0 || running > 999)
+        return {kWhiteBox, kWhiteBox, kWhiteBox};
+    if (running == 0)
+        return {kWhiteBox, 0, kWhiteBox};
+    const int h = running / 100;
+    const int t = running % 100 / 10;
+    const int u = running % 10;
+    return {h > 0 ? h : kWhiteBox, t > 0 || h > 0 ? t : kWhiteBox, u};
+}
+
+std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodwordVerdict(const FrameScore &before, int frame,
+                                                                        int ball, int letters)
+{
+    if (!validFrame(frame) || ball < 1 || ball > 3 || letters < 0 || letters > 10)
+        return std::nullopt;
+    FrameScore s = before;
+    (ball == 1 ? s.first : ball == 2 ? s.second : s.third) = letters;
+    const bool tenth = frame == 10;
+    const bool all = letters == 10;
+
+    GoodWord v;
+    const QString strike = QStringLiteral("You got a Strike!");
+    const QString spare = QStringLiteral("You got a Spare!");
+    const auto scored = [&](int box, int picture, const QString &status, bool isStrike) {
+        v.marks[box - 1] = picture;
+        v.status = status;
+        v.sound = isStrike ? QStringLiteral("strike") : QStringLiteral("goodword");
+        v.strike = isStrike;
+    };
+    if (tenth && ball == 3 && s.first != 10) {
+        // The third word after a spare is played on a fresh rack: a ball of
+        // its own, never a second spare.
+        if (all)
+            scored(3, kStrike, strike, true);
+        else
+            scored(3, letters, QStringLiteral("You knocked down %1 pins.").arg(letters), false);
+    } else if (ball == 1 && all) {
+        scored(tenth ? 1 : 2, kStrike, strike, true);
+    } else if (s.first + s.second == 10) {
+        scored(2, kSpare, spare, false);
+    } else if (tenth && ball == 3 && s.second + s.third == 10) {
+        // After a strike the bonus words make a spare together.
+        scored(3, kSpare, spare, false);
+        v.marks[1] = pictureOfCount(s.second);
+    } else if (tenth && ball == 2 && s.second == 10) {
+        scored(2, kStrike, strike, true);
+    } else if (tenth && ball == 3 && s.third == 10) {
+        scored(3, kStrike, strike, true);
+    } else {
+        scored(ball, letters, QStringLiteral("You knocked down %1 pins.").arg(letters), false);
+    }
+    v.reopen = (ball == 1 && !all) || (tenth && ball == 2 && !all && s.first == 10);
+    return v;
+}
+
+std::optional<int> ScoreCardModel::gettop(int seat, int row)
+{
+    if (!validSeat(seat) || row < 1 || row > 4)
+        return std::nullopt;
+    return (row == 4 ? 22 : 2) + 40 * (seat - 1);
+}
+
+int ScoreCardModel::boxLeft(int frame, int box)
+{
+    return 26 * frame - 23 + 13 * (box - 1);
+}
+
+int ScoreCardModel::cellLeft(int frame, int cell)
+{
+    // Cells are 9 wide and 8 apart: neighbours share a pixel.
+    return 26 * frame - 25 + 8 * cell;
+}
+
+const FrameScore &ScoreCardModel::scores(int seat, int frame) const
+{
+    static const FrameScore blank;
+    return validSeat(seat) && validFrame(frame) ? m_scores[seat][frame] : blank;
+}
+
+ScoreCardModel::Marks ScoreCardModel::marks(int seat, int frame) const
+{
+    if (!validSeat(seat) || !validFrame(frame))
+        return {kNone, kNone, kNone};
+    Marks shown = markPictures(m_scores[seat][frame], frame);
+    const Marks &drawn = m_drawn[seat][frame];
+    for (int box = 0; box < 3; ++box) {
+        if (drawn[box] != kNone)
+            shown[box] = drawn[box];
+    }
+    return shown;
+}
+
+QString ScoreCardModel::accessibleText(int seat, int frame) const
+{
+    const QString head = QStringLiteral("seat %1 frame %2: ").arg(seat).arg(frame);
+    QStringList shown;
+    for (const int picture : marks(seat, frame)) {
+        const QString text = markText(picture);
+        if (!text.isEmpty())
+            shown << text;
+    }
+    if (shown.isEmpty())
+        return head + QStringLiteral("not played");
+    const int running = scores(seat, frame).running;
+    const QString total = running >= 0 ? QStringLiteral("total %1").arg(running)
+                                       : QStringLiteral("total not known yet");
+    return head + shown.join(u' ') + QStringLiteral(", ") + total;
+}
+
+QString ScoreCardModel::scoreText(int seat) const
+{
+    return validSeat(seat) ? m_scoreText[seat] : QString();
+}
+
+void ScoreCardModel::setScoreText(int seat, const QString &text)
+{
+    if (!validSeat(seat))
+        return;
+    m_scoreText[seat] = text;
+    emit textsChanged();
+}
+
+QString ScoreCardModel::wordText(int seat, int word) const
+{
+    return validSeat(seat) && word >= 1 && word <= kWords ? m_wordText[seat][word] : QString();
+}
+
+void ScoreCardModel::clearall()
+{
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        m_scoreText[seat] = QStringLiteral("0");
+        for (int k = 1; k <= kWords; ++k)
+            m_wordText[seat][k].clear();
+        for (int frame = 1; frame <= kFrames; ++frame) {
+            m_scores[seat][frame] = FrameScore{};
+            m_drawn[seat][frame] = {kNone, kNone, kNone};
+        }
+    }
+    // The hint too: a game started over a running one must not open with
+    // the old game's last word.
+    m_theWordCaption.clear();
+    m_theWordHint.clear();
+    emit textsChanged();
+    emit cardChanged();
+}
+
+// Layout: frame + ownword + frameword [+ bonusword2 + bonusword3 in frame 10],
+// then per seat + starfield + hashfield:
+//   starfield  seat*total*first*second*third*word1*word2*word3
+//   hashfield  seat#1#running1#2#running2 ... #10#running10
+// A block for a seat off the card, or a message for a frame off the card, is
+// ignored. A number field that is not a number stops the handling there;
+// what was stored before it stays.
+void ScoreCardModel::postscores(const QByteArray &payload)
+{
+    emit statusText(QStringLiteral("Posting Scores.. Please Wait."));
+    FieldReader fields(payload);
+    const int frame = fields.takeInt();
+    if (!validFrame(frame))
+        return;
+    const QString ownword = QString::fromLatin1(fields.take());
+    const QString frameword = QString::fromLatin1(fields.take()).toUpper();
+    if (frame < kFrames) {
+        m_theWordCaption = QStringLiteral("Original Word: ") + frameword;
+        m_theWordHint = QStringLiteral("Last Word: ") + frameword;
+    } else {
+        const QString bonus2 = QString::fromLatin1(fields.take()).toUpper();
+        const QString bonus3 = QString::fromLatin1(fields.take()).toUpper();
+        m_theWordCaption = QStringLiteral("Original Words: %1 / %2 / %3").arg(frameword, bonus2, bonus3);
+        m_theWordHint.clear();
+    }
+    emit ownWordPosted(ownword);
+
+    fields.appendEndMarker("+@");
+    try {
+        while (fields.hasListItem()) {
+            readStarfield(fields.take(), frame);
+            if (!fields.hasListItem())
+                break;
+            readHashfield(fields.take());
+        }
+    } catch (...) {
+        emit textsChanged();
+        emit cardChanged();
+        throw;
+    }
+    emit textsChanged();
+    emit cardChanged();
+}
+
+void ScoreCardModel::readStarfield(const QByteArray &field, int frame)
+{
+    SubFields star(field, '*');
+    while (star.more()) {
+        const int seat = star.takeInt();
+        const int total = star.takeInt();
+        const int first = star.takeInt();
+        const int second = star.takeInt();
+        const int third = star.takeInt();
+        std::array<QByteArray, kWords + 1> words;
+        for (int k = 1; k <= kWords; ++k)
+            words[k] = star.take();
+        if (!validSeat(seat))
+            continue;
+        FrameScore &score = m_scores[seat][frame];
+        score.first = count(first);
+        score.second = count(second);
+        score.third = count(third);
+        // The host's counts replace what an own word drew.
+        m_drawn[seat][frame] = {kNone, kNone, kNone};
+        m_scoreText[seat] = QString::number(total);
+        for (int k = 1; k <= kWords; ++k)
+            m_wordText[seat][k] = QString::fromLatin1(words[k]);
+    }
+}
+
+void ScoreCardModel::readHashfield(const QByteArray &field)
+{
+    SubFields hash(field, '#');
+    const int seat = hash.takeInt();
+    while (hash.more()) {
+        const int frame = hash.takeInt();
+        const int running = hash.takeInt();
+        // No game scores more than 300.
+        if (validSeat(seat) && validFrame(frame))
+            m_scores[seat][frame].running = running >= -1 && running <= 300 ? running : -1;
+    }
+}
+
+std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodword(int seat, int frame, int ball, int letters)
+{
+    if (!validSeat(seat))
+        return std::nullopt;
+    const std::optional<GoodWord> verdict = goodwordVerdict(scores(seat, frame), frame, ball, letters);
+    if (!verdict)
+        return std::nullopt;
+    FrameScore &score = m_scores[seat][frame];
+    (ball == 1 ? score.first : ball == 2 ? score.second : score.third) = letters;
+    Marks &drawn = m_drawn[seat][frame];
+    for (int box = 0; box < 3; ++box) {
+        if (verdict->marks[box] != kNone)
+            drawn[box] = verdict->marks[box];
+    }
+    emit cardChanged();
+    return verdict;
+}
+
+void ScoreCardModel::showLastWord()
+{
+    m_theWordCaption = m_theWordHint;
+    emit textsChanged();
+}
+
+void ScoreCardModel::clearWords()
+{
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        for (int k = 1; k <= kWords; ++k)
+            m_wordText[seat][k].clear();
+    }
+    emit textsChanged();
+}
