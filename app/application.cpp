@@ -44,7 +44,7 @@ int runGame(const QStringList &launchParameters)
     int status = 0;
     {
         Forms forms;
-        Tchat *chat = forms.chat.get();
+        Tchat *chat = forms.chat();
         QObject::connect(&instance, &SingleInstance::activateRequested, chat, [chat] { bringForward(chat); });
         // Open dialogs would otherwise keep the program running.
         QObject::connect(chat, &Tchat::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -7,26 +7,41 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <optional>
+
 #include <array>
 #include <memory>
 
+class BoardView;
 class ChatEdit;
 class ChatLog;
 class ChatView;
 class Dispatcher;
 class FlatButton;
+class Forms;
+class GameClient;
+class GameFlow;
 class PictureBox;
 class QAction;
 class QColorDialog;
 class QLabel;
 class QMenu;
+class RackModel;
 class RunMarker;
-class TSock;
-struct Forms;
+class ScoreCardModel;
+class ScoreCardView;
+class SoundPlayer;
+class Tdownload;
+class Tgamestart;
+class Tspylist;
+class TurnClock;
 
 // The main window: scorecard on top, the letter board in the middle, the
 // chat below. Controls carry the names players and the other windows know
-// them by; families of like controls are arrays indexed from 1.
+// them by; families of like controls are arrays indexed from 1. The window
+// builds the controls and connects them to the logic that lives elsewhere:
+// the client connection and roster, the game flow, the board and card
+// models, the sounds.
 class Tchat : public QMainWindow, public PauseSetting
 {
     Q_OBJECT
@@ -39,10 +54,16 @@ public:
     explicit Tchat(QWidget *parent = nullptr);
     ~Tchat() override;
 
-    // The other windows, created after this one; set once at start-up.
+    // The other windows, made when first used; set once at start-up.
     void setForms(Forms *forms) { m_forms = forms; }
     // The launch parameters: name, host address, "true" to host.
     void setLaunchParameters(const QStringList &parameters) { m_parameters = parameters; }
+    // The game's TCP port, for hosting and joining (7772 unless told).
+    void setPort(quint16 port);
+    // The other windows, as they are made: the window connects to them.
+    void downloadCreated(Tdownload *download);
+    void gamestartCreated(Tgamestart *gamestart);
+    void spylistCreated(Tspylist *spylist);
 
     // Window bounds as the settings file keeps them: the frame's left, top,
     // width and height.
@@ -57,15 +78,16 @@ public:
     bool phraseLockReady = true;
     quint32 systemColour = 0xFF0000; // clBlue
     int highestseat = kHighestSeat;
-    bool ishost = false;
-    int turnseat = 0;
     int linkcount = -1;
-    int swappick = 0;
 
-    // The client's connection: whether the host has given this client its
-    // slot, and which.
-    bool loggedin = false;
-    int myseat = 0;
+    // The logic the window shows: the connection, roster and sounds; the
+    // game's course; the board, the card and the turn clock.
+    GameClient *client = nullptr;
+    GameFlow *flow = nullptr;
+    RackModel *rack = nullptr;
+    ScoreCardModel *score = nullptr;
+    TurnClock *clock = nullptr;
+    SoundPlayer *sounds = nullptr;
 
     // The settings file, and the settings that live outside the menus.
     QString inifile;
@@ -80,7 +102,8 @@ public:
     // Board panel and everything on it.
     QWidget *panel_board = nullptr;
     PictureBox *Image4 = nullptr;
-    QWidget *scorecard = nullptr;
+    ScoreCardView *scorecard = nullptr;
+    BoardView *boardView = nullptr;
     QLabel *label_teamgame = nullptr;
     std::array<QLabel *, 5> label_playername{};
     std::array<QLabel *, 5> label_score{};
@@ -129,11 +152,8 @@ public:
     QAction *SelectAll1 = nullptr, *Copy1 = nullptr, *ClearMainChat2 = nullptr, *ScrollChatOff1 = nullptr;
     QAction *Paste1 = nullptr;
 
-    // Connections and the receive queue.
-    TSock *sock = nullptr;
-    TSock *Sock11 = nullptr;
+    // The client's receive queue.
     Dispatcher *receivedlist = nullptr;
-    QTimer turntime;
     // Releases the phrase lock two seconds after a phrase was sent.
     QTimer phraseLockTimer;
 
@@ -153,6 +173,8 @@ public:
     void processparams();
     // Back to the state before a game: rack, word row, words, scores, winners.
     void clearall();
+    // The start picture and File > Start Game.
+    void button_startClick();
     // The hosting player's "Time Between Rounds", read by the host at every
     // posting of scores.
     int pauseBetweenFrames() const override;
@@ -160,6 +182,11 @@ public:
     // The tally: View Tally, and the other seated players it may follow.
     void ViewTally1Click();
     QStringList loadchecklist();
+
+    // The roster's menus.
+    void label_playername1ContextPopup(int seat, const QPoint &at);
+    void JustWatch1Click();
+    void b_phrase10Click();
 
     // Reads the settings file into the window, its menus and the chat.
     void loadinifile();
@@ -209,6 +236,14 @@ private:
     void buildPopups();
     void connectChat();
     void connectOptions();
+    void connectGame();
+    void connectRoster();
+    void refreshGame();
+    void refreshSeat(int seat);
+    void refreshClock();
+    void refreshCard();
+    void applyOptions();
+    void startHost(quint16 port, bool everyAddress);
     // The Options handlers' save: a refused write goes to the error display.
     void saveReportingErrors();
     // False, with the error shown, when the socket refused the message.
@@ -219,5 +254,6 @@ private:
     Forms *m_forms = nullptr;
     QStringList m_parameters;
     std::unique_ptr<RunMarker> m_marker;
+    bool m_shown = false;
     std::unique_ptr<ChatLog> m_chatlog;
 };

@@ -12,23 +12,79 @@
 
 Forms::Forms()
 {
-    chat = std::make_unique<Tchat>();
-    about = std::make_unique<Tabout>();
-    tallylist = std::make_unique<Ttallylist>();
-    download = std::make_unique<Tdownload>();
-    gamestart = std::make_unique<Tgamestart>();
-    help = std::make_unique<Thelp>();
-    phrases = std::make_unique<Tphrases>();
-    server = std::make_unique<TServer>();
-    spylist = std::make_unique<Tspylist>();
-    chat->setForms(this);
-    server->setPauseSetting(chat.get());
-    QObject::connect(help.get(), &Thelp::aboutRequested, about.get(), &QWidget::show);
+    m_chat = std::make_unique<Tchat>();
+    m_chat->setForms(this);
 }
 
 // The host goes before the windows whose clients it serves.
 Forms::~Forms()
 {
-    server.reset();
-    chat.reset();
+    m_server.reset();
+    m_chat.reset();
+}
+
+Tabout *Forms::about()
+{
+    if (!m_about)
+        m_about = std::make_unique<Tabout>();
+    return m_about.get();
+}
+
+Ttallylist *Forms::tallylist()
+{
+    if (!m_tallylist)
+        m_tallylist = std::make_unique<Ttallylist>();
+    return m_tallylist.get();
+}
+
+Tdownload *Forms::download()
+{
+    if (!m_download) {
+        m_download = std::make_unique<Tdownload>();
+        m_chat->downloadCreated(m_download.get());
+    }
+    return m_download.get();
+}
+
+Tgamestart *Forms::gamestart()
+{
+    if (!m_gamestart) {
+        m_gamestart = std::make_unique<Tgamestart>();
+        m_chat->gamestartCreated(m_gamestart.get());
+    }
+    return m_gamestart.get();
+}
+
+Thelp *Forms::help()
+{
+    if (!m_help) {
+        m_help = std::make_unique<Thelp>();
+        QObject::connect(m_help.get(), &Thelp::aboutRequested, m_help.get(), [this] { about()->show(); });
+    }
+    return m_help.get();
+}
+
+Tphrases *Forms::phrases()
+{
+    if (!m_phrases)
+        m_phrases = std::make_unique<Tphrases>();
+    return m_phrases.get();
+}
+
+TServer *Forms::server()
+{
+    if (!m_server) {
+        m_server = std::make_unique<TServer>();
+        m_server->setPauseSetting(m_chat.get());
+    }
+    return m_server.get();
+}
+
+Tspylist *Forms::spylist()
+{
+    if (!m_spylist) {
+        m_spylist = std::make_unique<Tspylist>();
+        m_chat->spylistCreated(m_spylist.get());
+    }
+    return m_spylist.get();
 }

@@ -12,22 +12,38 @@ class Tphrases;
 class TServer;
 class Tspylist;
 
-// Every window of the program: one each, created at start-up in this order,
-// living until the program ends.
-struct Forms
+// Every window of the program, one each, living until the program ends.
+// The main window is made at once; the others when first used, so that the
+// main window shows without waiting for windows nobody may open.
+class Forms
 {
+public:
     Forms();
     ~Forms();
     Forms(const Forms &) = delete;
     Forms &operator=(const Forms &) = delete;
 
-    std::unique_ptr<Tchat> chat;
-    std::unique_ptr<Tabout> about;
-    std::unique_ptr<Ttallylist> tallylist;
-    std::unique_ptr<Tdownload> download;
-    std::unique_ptr<Tgamestart> gamestart;
-    std::unique_ptr<Thelp> help;
-    std::unique_ptr<Tphrases> phrases;
-    std::unique_ptr<TServer> server;
-    std::unique_ptr<Tspylist> spylist;
+    Tchat *chat() const { return m_chat.get(); }
+    Tabout *about();
+    Ttallylist *tallylist();
+    Tdownload *download();
+    Tgamestart *gamestart();
+    Thelp *help();
+    Tphrases *phrases();
+    TServer *server();
+    Tspylist *spylist();
+    // The host, when this copy has made one.
+    TServer *existingServer() const { return m_server.get(); }
+    Tspylist *existingSpylist() const { return m_spylist.get(); }
+
+private:
+    std::unique_ptr<Tchat> m_chat;
+    std::unique_ptr<Tabout> m_about;
+    std::unique_ptr<Ttallylist> m_tallylist;
+    std::unique_ptr<Tdownload> m_download;
+    std::unique_ptr<Tgamestart> m_gamestart;
+    std::unique_ptr<Thelp> m_help;
+    std::unique_ptr<Tphrases> m_phrases;
+    std::unique_ptr<TServer> m_server;
+    std::unique_ptr<Tspylist> m_spylist;
 };

@@ -1,8 +1,104 @@
 #include "client/spylistform.h"
 
-Tspylist::Tspylist(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint)
+#include "ui/artwork.h"
+#include "ui/controls.h"
+#include "ui/palette.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace {
+
+// Reports where the mouse moves over the list, buttons up or down.
+class HoverList : public QListWidget
+{
+public:
+    using QListWidget::QListWidget;
+    std::function<void(const QPoint &)> moved;
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        if (moved)
+            moved(event->position().toPoint());
+        QListWidget::mouseMoveEvent(event);
+    }
+    void leaveEvent(QEvent *event) override
+    {
+        if (moved)
+            moved(QPoint(-1, -1));
+        QListWidget::leaveEvent(event);
+    }
+};
+
+} // namespace
+
+Tspylist::Tspylist(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("spylist"));
     setWindowTitle(QStringLiteral("Pinlex - Spys"));
-    resize(220, 260);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setModal(false);
+    setFixedSize(220, 240);
+    QPalette background = palette();
+    background.setBrush(QPalette::Window, artwork::formBackground(size()));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    Label1 = new QLabel(QStringLiteral("Spy List"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(12, 8, 196, 22);
+    Label1->setFont(palette::sans(16));
+
+    auto *list = new HoverList(this);
+    listbox_spys = list;
+    listbox_spys->setObjectName(QStringLiteral("listbox_spys"));
+    listbox_spys->setGeometry(12, 36, 196, 158);
+    listbox_spys->setMouseTracking(true);
+    listbox_spys->setAccessibleName(QStringLiteral("Spectators"));
+    listbox_spys->setContextMenuPolicy(Qt::CustomContextMenu);
+    list->moved = [this](const QPoint &at) { listbox_spysMouseMove(at); };
+
+    popup_kick = new QMenu(this);
+    popup_kick->setObjectName(QStringLiteral("popup_kick"));
+    popup_kickhim = popup_kick->addAction(QStringLiteral("Remove From Game"));
+    popup_kickhim->setObjectName(QStringLiteral("popup_kickhim"));
+    popup_kickhim->setEnabled(false); // until the hosting copy enables it
+    connect(popup_kickhim, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(listbox_spys, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        listbox_spysMouseMove(at);
+        popup_kick->popup(listbox_spys->viewport()->mapToGlobal(at));
+    });
+
+    button_done = new FlatButton(QStringLiteral("Done"), this);
+    button_done->setObjectName(QStringLiteral("button_done"));
+    button_done->setGeometry(74, 204, 72, 24);
+    connect(button_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
+}
+
+void Tspylist::setLines(const QStringList &lines)
+{
+    listbox_spys->clear();
+    listbox_spys->addItems(lines);
+    m_spyhover = -1;
+}
+
+void Tspylist::listbox_spysMouseMove(const QPoint &at)
+{
+    const QModelIndex index = listbox_spys->indexAt(at);
+    m_spyhover = index.isValid() ? index.row() : -1;
+}
+
+void Tspylist::popup_kickhimClick()
+{
+    if (m_spyhover < 0 || m_spyhover >= listbox_spys->count())
+        return;
+    emit removeRequested(listbox_spys->item(m_spyhover)->text());
+}
+
+void Tspylist::button_doneClick()
+{
+    close();
 }

@@ -242,8 +242,9 @@ void TSock::setListen(bool on)
     const quint16 port = resolvePort(m_portName);
     auto *server = new QTcpServer(this);
     server->setListenBacklogSize(5);
-    bool listening = server->listen(QHostAddress::Any, port);
-    if (!listening && server->serverError() == QAbstractSocket::UnsupportedSocketOperationError)
+    bool listening = server->listen(m_listenAddress, port);
+    if (!listening && m_listenAddress == QHostAddress(QHostAddress::Any)
+        && server->serverError() == QAbstractSocket::UnsupportedSocketOperationError)
         listening = server->listen(QHostAddress::AnyIPv4, port); // no IPv6 on this machine
     if (!listening) {
         const auto error = server->serverError();

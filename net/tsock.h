@@ -49,6 +49,8 @@ public:
 
     bool isListening() const { return m_server != nullptr; }
     void setListen(bool on);
+    // Where a listener listens: every address unless told otherwise.
+    void setListenAddress(const QHostAddress &address) { m_listenAddress = address; }
     quint16 localPort() const;   // the port a listener is bound to
 
     bool isConnected() const { return m_connected; }
@@ -119,6 +121,7 @@ private:
 
     QString m_hostName;
     QString m_portName;
+    QHostAddress m_listenAddress = QHostAddress(QHostAddress::Any);
     QTcpServer *m_server = nullptr;
     QTcpSocket *m_socket = nullptr;
     QByteArray m_incoming;

@@ -2,6 +2,8 @@
 #include "app/chatform.h"
 #include "ui/controls.h"
 #include "app/forms.h"
+#include "client/gameclient.h"
+#include "client/roster.h"
 #include "board/tileimages.h"
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
@@ -97,6 +99,7 @@ void TestMainWindow::controlsStandWhereTheLayoutPutsThem()
 void TestMainWindow::hiddenUntilTheirTime()
 {
     Tchat chat;
+    chat.setLaunchParameters({QStringLiteral("Tester")});   // no connection
     chat.show();
     for (QWidget *w : std::initializer_list<QWidget *>{chat.button_clear, chat.button_send, chat.button_sort,
                                                        chat.image_noplay, chat.panel_badword, chat.image_eyes[1],
@@ -171,22 +174,22 @@ void TestMainWindow::popupSoundsListEveryChatterSound()
 void TestMainWindow::windowsAreCreatedWithTheirCaptions()
 {
     Forms forms;
-    QCOMPARE(forms.chat->windowTitle(), QStringLiteral("Pinlex "));
+    QCOMPARE(forms.chat()->windowTitle(), QStringLiteral("Pinlex "));
     const QList<QPair<QWidget *, QString>> dialogs = {
-        {forms.about.get(), "Pinlex - About"},
-        {forms.tallylist.get(), "Pinlex - Tally List"},
-        {forms.download.get(), "Download The Orvik9 Lobby"},
-        {forms.gamestart.get(), "Pinlex - Game Start"},
-        {forms.help.get(), "Pinlex - Help File"},
-        {forms.phrases.get(), "Pinlex - Phrase Buttons "},
-        {forms.spylist.get(), "Pinlex - Spys"},
+        {forms.about(), "Pinlex - About"},
+        {forms.tallylist(), "Pinlex - Tally List"},
+        {forms.download(), "Download The Orvik9 Lobby"},
+        {forms.gamestart(), "Pinlex - Game Start"},
+        {forms.help(), "Pinlex - Help File"},
+        {forms.phrases(), "Pinlex - Phrase Buttons "},
+        {forms.spylist(), "Pinlex - Spys"},
     };
     for (const auto &[window, caption] : dialogs) {
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(!window->isVisible());
     }
-    QVERIFY(forms.spylist->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(forms.server->objectName(), QStringLiteral("Server"));
+    QVERIFY(forms.spylist()->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(forms.server()->objectName(), QStringLiteral("Server"));
 }
 
 void TestMainWindow::clientAreaNeverShrinksBelowTheBoard()
@@ -244,27 +247,26 @@ void TestMainWindow::closeWithoutMovingLeavesThePlacement()
 void TestMainWindow::hostReadsThePauseFromTheMenu()
 {
     Forms forms;
-    forms.chat->inifile = m_runtime.filePath(QStringLiteral("pause.ini"));
-    QCOMPARE(forms.server->pauseSeconds(), 10);
-    forms.chat->Fast1Click(forms.chat->Slow1);
-    QCOMPARE(forms.server->pauseSeconds(), 5);
-    forms.chat->Fast1Click(forms.chat->Fast1);
-    QCOMPARE(forms.server->pauseSeconds(), 15);
+    forms.chat()->inifile = m_runtime.filePath(QStringLiteral("pause.ini"));
+    QCOMPARE(forms.server()->pauseSeconds(), 10);
+    forms.chat()->Fast1Click(forms.chat()->Slow1);
+    QCOMPARE(forms.server()->pauseSeconds(), 5);
+    forms.chat()->Fast1Click(forms.chat()->Fast1);
+    QCOMPARE(forms.server()->pauseSeconds(), 15);
 }
 
 void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
 {
     Forms forms;
-    Tchat &chat = *forms.chat;
-    chat.myseat = 2;
-    chat.label_playername[1]->setText(QStringLiteral("Ann"));
-    chat.label_playername[2]->setText(QStringLiteral("Me"));
-    chat.label_playername[4]->setText(QStringLiteral("Dan"));
+    Tchat &chat = *forms.chat();
+    chat.client->myseat = 2;
+    for (const char *arrival : {"1+Ann", "2+Me", "4+Dan"})
+        chat.client->roster->newplayerinfo(arrival);
     chat.ViewTally1Click();
-    QVERIFY(forms.tallylist->isVisible());
+    QVERIFY(forms.tallylist()->isVisible());
     QStringList offered;
-    for (int row = 0; row < forms.tallylist->checklist->count(); ++row)
-        offered << forms.tallylist->checklist->item(row)->text();
+    for (int row = 0; row < forms.tallylist()->checklist->count(); ++row)
+        offered << forms.tallylist()->checklist->item(row)->text();
     QCOMPARE(offered, (QStringList{"Ann", "Dan"}));
 }
 

@@ -5,6 +5,8 @@
 #include "ui/controls.h"
 #include "base/errordisplay.h"
 #include "app/forms.h"
+#include "client/gameclient.h"
+#include "net/connection.h"
 #include "chat/chatedit.h"
 #include "chat/chatview.h"
 #include "chat/phrasesform.h"
@@ -34,10 +36,8 @@ struct Host
     {
         if (!server.listen(QHostAddress::LocalHost, 0))
             return false;
-        chat.sock->setHostName(QStringLiteral("127.0.0.1"));
-        chat.sock->setPortName(QString::number(server.serverPort()));
-        chat.sock->open();
-        if (!QTest::qWaitFor([&] { return server.hasPendingConnections() && chat.sock->isConnected(); }))
+        chat.client->sock->open(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+        if (!QTest::qWaitFor([&] { return server.hasPendingConnections() && chat.client->sock->isConnected(); }))
             return false;
         peer = server.nextPendingConnection();
         return peer != nullptr;
@@ -129,8 +129,8 @@ void TestChatWindow::senditSendsTheChatEditsText()
     Tchat chat;
     Host host;
     QVERIFY(host.connect(chat));
-    chat.loggedin = true;
-    chat.myseat = 3;
+    chat.client->loggedin = true;
+    chat.client->myseat = 3;
     chat.chatColour = 0x0000FF;
     chat.mychat->setText(text);
     QTest::keyClick(chat.mychat, Qt::Key_Return);
@@ -152,7 +152,7 @@ void TestChatWindow::chatWaitsForTheLogin()
 
     // A socket that refuses the message keeps the text and shows why.
     Tchat unconnected;
-    unconnected.loggedin = true;
+    unconnected.client->loggedin = true;
     unconnected.mychat->setText(QStringLiteral("lost?"));
     unconnected.sendit();
     QCOMPARE(unconnected.mychat->text(), QStringLiteral("lost?"));
@@ -164,7 +164,7 @@ void TestChatWindow::placeholderGoesAtTheFirstKey()
     Tchat chat;
     Host host;
     QVERIFY(host.connect(chat));
-    chat.loggedin = true;
+    chat.client->loggedin = true;
     QCOMPARE(chat.mychat->text(), QStringLiteral("<Enter Chat Here>"));
     QTest::keyClick(chat.mychat, Qt::Key_Return);
     QCOMPARE(chat.mychat->text(), QString());
@@ -210,7 +210,7 @@ void TestChatWindow::phraseLockLetsOnePhraseThroughUntilReleased()
     Tchat chat;
     Host host;
     QVERIFY(host.connect(chat));
-    chat.myseat = 2;   // phrases do not wait for the login
+    chat.client->myseat = 2;   // phrases do not wait for the login
     QCOMPARE(chat.b_phrase[7]->toolTip(), QStringLiteral("Thanks!"));
 
     QTest::mouseClick(chat.b_phrase[7], Qt::LeftButton);
@@ -230,10 +230,10 @@ void TestChatWindow::phraseLockLetsOnePhraseThroughUntilReleased()
 void TestChatWindow::phraseEditorStoresThePhrases()
 {
     Forms forms;
-    Tchat &chat = *forms.chat;
+    Tchat &chat = *forms.chat();
     chat.inifile = m_dir.filePath(QStringLiteral("phrases.ini"));
     chat.PrhaseList1->trigger();
-    Tphrases &editor = *forms.phrases;
+    Tphrases &editor = *forms.phrases();
     QVERIFY(editor.isVisible());
     QCOMPARE(editor.phrase[1]->text(), QStringLiteral("Way To Go!"));
     QCOMPARE(editor.phrase[10]->text(), QStringLiteral("Chatter Sounds"));
@@ -269,8 +269,8 @@ void TestChatWindow::receivedLinesAreShownInTheirColour()
     chat.receivedlist->enqueue("CMD_chat+2+P2 chats: hi|clBlue");
     chat.receivedlist->enqueue("CMD_action+2+P2 says: Thanks!|clBlack");
     chat.receivedlist->enqueue("CMD_chat+2+P2 chats: a|b|clBlue");
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(chat.receivedlist->dispatchOne());
+    while (chat.receivedlist->dispatchOne()) {
+    }
     QCOMPARE(chat.mainchat->toPlainText(),
              QStringLiteral("P2 chats:  hi \nP2 says:  Thanks! \nP2 chats:  a "));
     // The last line's unreadable colour (red) is now slot 2's colour.
@@ -336,6 +336,7 @@ void TestChatWindow::clearMainChatEmptiesTheView()
 {
     Tchat chat;
     chat.show();
+    chat.ClearMainChat1Click();   // the launch step's own lines
     chat.addlinetochat(QStringLiteral("0+You are Connected."), chat.systemColour);
     chat.SelectAll1Click();
     QVERIFY(chat.mainchat->hasSelection());

@@ -66,7 +66,7 @@ fi
 # ---- the installed copy runs, and keeps its tally beside itself ----
 touch "$scratch/installed"
 [ "$(run "$program" --version)" = "Pinlex $version" ] || fail "--version does not print 'Pinlex $version'"
-tally=$(run "$program" --tally | head -n 1)
+tally=$(run "$program" --tally | sed -n 1p)
 [ "$tally" = "Tally file: $prefix/bin/Pinlex1tally.tld" ] ||
     fail "writable prefix: expected the tally beside the program, got '$tally'"
 
@@ -82,26 +82,27 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     chmod -R a-w "$prefix"
 fi
-tally=$(run "${as_user[@]}" "$program" --tally | head -n 1)
+tally=$(run "${as_user[@]}" "$program" --tally | sed -n 1p)
 [ "$tally" = "Tally file: $home/data/Pinlex/Pinlex1tally.tld" ] ||
     fail "read-only prefix: expected the tally in XDG_DATA_HOME, got '$tally'"
 
-# The window with one launch parameter opens no connection; it writes out its
-# dictionary at start. Watch which files it opens while it does, if we can.
+# The window with one launch parameter opens no connection. Watch which
+# files it opens while it starts, if we can; its run marker in the runtime
+# folder says the window is up.
 tracer=()
 if command -v strace >/dev/null 2>&1 && strace -o /dev/null true 2>/dev/null; then
     tracer=(strace -f -qq -e trace=%file -o "$scratch/files.log")
 fi
 (cd "$home" && exec "${environment[@]}" "${tracer[@]}" "${as_user[@]}" "$program" Tester) 2>"$scratch/gui.err" &
 gui=$!
-dictionary=
+started=
 for _ in $(seq 100); do
-    dictionary=$(compgen -G "$home/cache/Pinlex/run-*/English" || true)
-    [ -n "$dictionary" ] || ! kill -0 "$gui" 2>/dev/null && break
+    [ -e "$home/runtime/Pinlex.lock" ] && started=1
+    [ -n "$started" ] || ! kill -0 "$gui" 2>/dev/null && break
     sleep 0.1
 done
 stop_gui
-[ -n "$dictionary" ] || fail "read-only prefix: no dictionary in XDG_CACHE_HOME/Pinlex ($(head -c 400 "$scratch/gui.err"))"
+[ -n "$started" ] || fail "read-only prefix: the window did not start ($(head -c 400 "$scratch/gui.err"))"
 written=$(find "$prefix" -newer "$scratch/installed")
 [ -z "$written" ] || fail "the installed copy wrote into its prefix: $written"
 if [ -f "$scratch/files.log" ] && grep -F "$source/" "$scratch/files.log" >"$scratch/source.log"; then

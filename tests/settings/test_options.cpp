@@ -103,10 +103,10 @@ void TestOptions::loadedTextSizeChecksOnlyItsOwnItem_data()
     QTest::addColumn<QByteArray>("size");
     QTest::addColumn<int>("points");
     QTest::addColumn<QString>("checked");   // items checked after the load
-    QTest::newRow("11: no item") << QByteArray("11") << 11 << "N10";
-    QTest::newRow("12: its item, the earlier check stays") << QByteArray("12") << 12 << "N10 N12";
-    QTest::newRow("hex 0xC") << QByteArray("0xC") << 12 << "N10 N12";
-    QTest::newRow("absurd size is kept readable") << QByteArray("100000") << ChatStyles::kMaxPointSize << "N10";
+    QTest::newRow("11: no item") << QByteArray("11") << 11 << "";
+    QTest::newRow("12: its item alone") << QByteArray("12") << 12 << "N12";
+    QTest::newRow("hex 0xC") << QByteArray("0xC") << 12 << "N12";
+    QTest::newRow("absurd size is kept readable") << QByteArray("100000") << ChatStyles::kMaxPointSize << "";
 }
 
 void TestOptions::loadedTextSizeChecksOnlyItsOwnItem()

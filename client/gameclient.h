@@ -1,0 +1,112 @@
+#pragma once
+
+#include "net/framing.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+
+class Connection;
+class Roster;
+class SoundOutput;
+class TSock;
+enum class SocketInfo;
+
+// The main window's side of the protocol, without the window: the launch
+// parameters, the connection to the host (the hosting player's own copy
+// included, over 127.0.0.1), the login, and the dispatch of every message
+// to the handler that owns it. The roster and the sounds live here too;
+// the board, the scorecard and the game flow hook their handlers into the
+// table.
+class GameClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kHighestSeat = 4;
+    static constexpr quint16 kDefaultPort = 7772;
+
+    // The options the window's menus hold that this side reads.
+    struct Options
+    {
+        bool playSounds = true;
+        bool chatterSounds = false;
+        int turnSound = 0;   // 0 Classic, 1 New
+    };
+
+    // Starts the host's listener: on every address when the game is open to
+    // others, on the loopback address only for a solo game. Throws
+    // ESockException when it cannot listen.
+    using HostStarter = std::function<void(quint16 port, bool everyAddress)>;
+
+    explicit GameClient(QObject *parent = nullptr);
+    ~GameClient() override;
+
+    void setHostStarter(HostStarter starter) { m_startHost = std::move(starter); }
+    void setSoundOutput(SoundOutput *output) { m_sound = output; }
+    void setPort(quint16 port) { m_port = port; }
+    quint16 port() const { return m_port; }
+    Options options;
+
+    // The connection state.
+    QString myname;
+    QString hostaddress;
+    bool ishost = false;
+    bool loggedin = false;
+    int myseat = 0;
+    const int highestseat = kHighestSeat;
+    bool isSpectator() const { return myseat > highestseat; }
+
+    Connection *sock = nullptr;   // the game connection
+    TSock *Sock11 = nullptr;      // the lobby link, opened and never used
+    Dispatcher *receivedlist = nullptr;
+    Roster *roster = nullptr;
+
+    // Puts a handler of the board, scorecard or game flow into the table.
+    // The table's order is fixed; this only fills a place in it.
+    void setHandler(const QByteArray &command, std::function<void(const QByteArray &)> handler);
+
+    // The launch step: the lobby's three parameters, or none for a solo game.
+    void processparams(const QStringList &parameters);
+    void hostpress(bool solo = false);
+    void joinpress();
+    void sendloginfo(const QByteArray &payload);
+    void sockInfo(SocketInfo kind, const QString &text);
+
+    // Hands a whole message to the host; a refusal goes to the error
+    // display and gives false.
+    bool send(const QByteArray &message);
+
+    // The sounds. Game sounds follow "Play Sounds"; chatter sounds are
+    // sent to everybody and played, or named in the chat, on arrival.
+    void playsounds(const QString &name);
+    void wave20Click(int number);
+    void playasound(const QByteArray &payload);
+
+signals:
+    // A system line, "0+" and the notice.
+    void systemLine(const QString &line);
+    void downloadDialogRequested();
+    // The hosting copy: the start picture, "Start Game" and the spy list's
+    // "Remove From Game" come on; a joining copy: off.
+    void hostingChanged(bool hosting);
+    void loggedIn(int slot);
+    // The host turned us away: "Game is full", then the window closes.
+    void gameFull();
+    // The connection ended (the host quit or removed us): the window closes.
+    void connectionEnded();
+
+private:
+    void buildTable();
+    void dispatch(const char *command, const QByteArray &payload);
+    void openGameConnection(const QString &host);
+
+    HostStarter m_startHost;
+    SoundOutput *m_sound = nullptr;
+    quint16 m_port = kDefaultPort;
+    std::map<QByteArray, std::function<void(const QByteArray &)>> m_hooks;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "tally/tallytable.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class GameClient;
+class RackModel;
+class ScoreCardModel;
+class TurnClock;
+
+// A game as the player sees it, between its start and its winner: the
+// start request, the reset, each frame's opening, the turn clock, the
+// host's verdicts on the own words, the end of a frame's time and the
+// winner with its effect on the tally. The host decides everything; this
+// side shows the decisions and opens or closes the board.
+class GameFlow : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint32 kDarkRed = 221;   // 0x0000DD, 00BBGGRR
+    static constexpr quint32 kBlack = 0;
+    static constexpr int kDefaultTurnSeconds = 90;
+
+    GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, TurnClock &clock, QObject *parent = nullptr);
+
+    // What the window shows besides the board and the card.
+    bool teamGame() const { return m_team; }
+    QString teamGameText() const { return m_team ? QStringLiteral("Team Game") : QStringLiteral("Good Luck!"); }
+    quint32 seatColour(int seat) const { return m_team && (seat == 1 || seat == 3) ? kBlack : kDarkRed; }
+    QString timePerTurnText() const { return m_timePerTurnText; }
+    bool winnerShown(int seat) const { return seat >= 1 && seat <= 4 && m_winners[seat]; }
+    bool noPlayShown() const { return m_noPlay; }
+    bool startShown() const { return m_startShown; }
+    bool gameRunning() const { return m_running; }
+
+    // The start picture and File > Start Game: the options dialog, or "You
+    // are not connected".
+    void button_startClick();
+    // Seats 2, 3 and 4 all taken: teams are even, no question needed.
+    bool teamsAreEven() const;
+    // The options dialog's start: asks the host to start a game.
+    void startGame(int secondsPerTurn, bool team);
+
+    // Handlers of the host's messages.
+    void startthegame(const QByteArray &payload);
+    void getnextplayer(const QByteArray &payload);
+    void goodword(const QByteArray &payload);
+    void worderror(const QByteArray &payload);
+    void timeisup(const QByteArray &payload);
+    void winner(const QByteArray &payload);
+    void loadstats(const QByteArray &payload);
+    // Back to the state before a game.
+    void clearall();
+
+signals:
+    void changed();
+    void statusText(const QString &text);
+    void startDialogRequested();
+    void notConnected();
+    // Tally events: a strike of the player's, and a finished game.
+    void strikeCounted();
+    void gameRecorded(const QString &ownScore, const std::optional<TallyWinner> &winner, const QStringList &opponents);
+
+private:
+    void setTeam(const QByteArray &team);
+    void setTurnLimit(int seconds);
+    void onClockRanOut();
+
+    GameClient &m_client;
+    RackModel &m_rack;
+    ScoreCardModel &m_score;
+    TurnClock &m_clock;
+    bool m_team = false;
+    bool m_running = false;
+    bool m_noPlay = false;
+    bool m_startShown = false;
+    std::array<bool, 5> m_winners{};
+    QString m_timePerTurnText = QStringLiteral("Turn Time: 200 s.");
+};
