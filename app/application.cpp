@@ -23,7 +23,7 @@ void bringForward(QWidget *window)
     window->activateWindow();
 }
 
-int runGame(const QStringList &launchParameters)
+int runGame(const QStringList &launchParameters, quint16 port)
 {
     QString problem;
     if (userRuntimeDirectory(&problem).isEmpty()) {
@@ -49,6 +49,7 @@ int runGame(const QStringList &launchParameters)
         // Open dialogs would otherwise keep the program running.
         QObject::connect(chat, &Tchat::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         chat->setLaunchParameters(launchParameters);
+        chat->setPort(port);
         chat->show();
         status = QApplication::exec();
     }

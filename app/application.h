@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QStringList>
+#include <QtGlobal>
 
 // Runs the windowed game: the single-instance check, the windows, the event
 // loop. Returns the program's exit status.
-int runGame(const QStringList &launchParameters);
+int runGame(const QStringList &launchParameters, quint16 port = 7772);
 
 class QWidget;
 

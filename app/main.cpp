@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
                                  QStringLiteral("true]"));
     const QCommandLineOption serve(QStringLiteral("serve"),
                                    QStringLiteral("Run a game host without a window (no display needed)."));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The host's TCP port (default 7772)."),
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The game's TCP port, for hosting, joining and --serve (default 7772)."),
                                   QStringLiteral("N"), QStringLiteral("7772"));
     const QCommandLineOption pause(QStringLiteral("pause"),
                                    QStringLiteral("Seconds between frames of a headless host: 5, 10 or 15."),
@@ -92,14 +92,14 @@ int main(int argc, char *argv[])
     }
     if (parser.isSet(tally))
         return printTallyCommand();
+    bool portOk = false;
+    const uint portNumber = parser.value(port).toUInt(&portOk);
+    if (!portOk || portNumber == 0 || portNumber > 65535) {
+        std::fputs("pinlex: --port takes a number from 1 to 65535.\n", stderr);
+        return 2;
+    }
     if (parser.isSet(serve)) {
-        bool portOk = false;
-        const uint portNumber = parser.value(port).toUInt(&portOk);
         const QString pauseText = parser.value(pause);
-        if (!portOk || portNumber == 0 || portNumber > 65535) {
-            std::fputs("pinlex: --port takes a number from 1 to 65535.\n", stderr);
-            return 2;
-        }
         if (pauseText != QLatin1String("5") && pauseText != QLatin1String("10") && pauseText != QLatin1String("15")) {
             std::fputs("pinlex: --pause takes 5, 10 or 15.\n", stderr);
             return 2;
@@ -112,5 +112,5 @@ int main(int argc, char *argv[])
         }
         return runHeadlessHost(quint16(portNumber), pauseText.toInt(), limit);
     }
-    return runGame(arguments);
+    return runGame(arguments, quint16(portNumber));
 }
