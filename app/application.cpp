@@ -8,6 +8,7 @@
 #include "app/singleinstance.h"
 
 #include <QApplication>
+#include <QProcess>
 
 bool displayAvailable()
 {
@@ -48,6 +49,16 @@ int runGame(const QStringList &launchParameters, quint16 port)
         QObject::connect(&instance, &SingleInstance::activateRequested, chat, [chat] { bringForward(chat); });
         // Open dialogs would otherwise keep the program running.
         QObject::connect(chat, &Tchat::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        // Playing with others starts the game again with the new launch
+        // parameters: the new copy takes over the name and the port.
+        QObject::connect(chat, &Tchat::relaunchRequested, chat, [&instance, chat](const QStringList &arguments) {
+            instance.release();
+            if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) {
+                showError(QStringLiteral("The game could not be started again."));
+                return;
+            }
+            chat->close();
+        });
         chat->setLaunchParameters(launchParameters);
         chat->setPort(port);
         chat->show();

@@ -31,6 +31,7 @@ class RunMarker;
 class ScoreCardModel;
 class ScoreCardView;
 class SoundPlayer;
+class TPlayDialog;
 class Tdownload;
 class Tgamestart;
 class Tspylist;
@@ -134,6 +135,7 @@ public:
 
     // Main menu.
     QAction *StartGame1 = nullptr, *Exit1 = nullptr;
+    QAction *HostAGame1 = nullptr, *JoinAGame1 = nullptr;
     QAction *PlaySounds1 = nullptr, *PlayChatterSounds1 = nullptr;
     QAction *TurnSound1 = nullptr, *Classic1 = nullptr, *New1 = nullptr;
     QAction *TypeWords1 = nullptr, *usespace = nullptr, *clearwords1 = nullptr;
@@ -183,6 +185,9 @@ public:
     void ViewTally1Click();
     QStringList loadchecklist();
 
+    // Host a Game / Join a Game: the dialog, then the game starts again.
+    void playWithOthers(bool hosting);
+
     // The roster's menus.
     void label_playername1ContextPopup(int seat, const QPoint &at);
     void JustWatch1Click();
@@ -224,6 +229,8 @@ public:
 signals:
     // The window has closed: the program ends with it, whatever else is open.
     void closed();
+    // Start a new copy of the game with these arguments and end this one.
+    void relaunchRequested(const QStringList &arguments);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -255,5 +262,6 @@ private:
     QStringList m_parameters;
     std::unique_ptr<RunMarker> m_marker;
     bool m_shown = false;
+    TPlayDialog *m_playDialog = nullptr;
     std::unique_ptr<ChatLog> m_chatlog;
 };

@@ -10,12 +10,15 @@
 #include "client/gameclient.h"
 #include "client/gameflow.h"
 #include "client/gamestartform.h"
+#include "client/playdialog.h"
 #include "client/roster.h"
 #include "client/spylistform.h"
 #include "client/turnclock.h"
 #include "dialogs/downloadform.h"
 #include "host/serverform.h"
+#include "net/connection.h"
 #include "net/tsock.h"
+#include "settings/inifile.h"
 #include "tally/tallylistform.h"
 
 #include <QHostAddress>
@@ -203,6 +206,29 @@ void Tchat::b_phrase10Click()
 void Tchat::downloadCreated(Tdownload *download)
 {
     connect(download, &Tdownload::exitRequested, this, &Tchat::Exit1Click);
+    // Without the lobby program, playing with others goes through our own dialog.
+    connect(download, &Tdownload::playWithOthersRequested, this, [this] { playWithOthers(false); });
+}
+
+void Tchat::playWithOthers(bool hosting)
+{
+    if (!m_playDialog) {
+        m_playDialog = new TPlayDialog(this);
+        connect(m_playDialog, &TPlayDialog::playRequested, this, [this](const PlayChoice &choice) {
+            try {
+                IniFile file(inifile);
+                choice.save(file, sectionName);
+            } catch (const std::exception &error) {
+                showError(QString::fromUtf8(error.what()));
+            }
+            // The new copy listens on the port and takes over the name.
+            if (m_forms && m_forms->existingServer())
+                m_forms->existingServer()->Sock1->setListen(false);
+            client->sock->abort();
+            emit relaunchRequested(choice.launchArguments());
+        });
+    }
+    m_playDialog->present(PlayChoice::load(IniFile(inifile), sectionName), hosting);
 }
 
 void Tchat::gamestartCreated(Tgamestart *gamestart)

@@ -28,6 +28,10 @@ void Tchat::buildMenus()
     StartGame1 = addItem(file, QStringLiteral("StartGame1"), QStringLiteral("Start Game"));
     StartGame1->setEnabled(false);
     connect(StartGame1, &QAction::triggered, this, &Tchat::button_startClick);
+    HostAGame1 = addItem(file, QStringLiteral("HostAGame1"), QStringLiteral("Host a Game\u2026"));
+    connect(HostAGame1, &QAction::triggered, this, [this] { playWithOthers(true); });
+    JoinAGame1 = addItem(file, QStringLiteral("JoinAGame1"), QStringLiteral("Join a Game\u2026"));
+    connect(JoinAGame1, &QAction::triggered, this, [this] { playWithOthers(false); });
     addSeparator(file, QStringLiteral("N1"));
     Exit1 = addItem(file, QStringLiteral("Exit1"), QStringLiteral("Exit"));
     connect(Exit1, &QAction::triggered, this, &Tchat::Exit1Click);

@@ -117,3 +117,12 @@ bool RunMarker::isHeld() const
 {
     return m_lock && m_lock->isLocked();
 }
+
+void SingleInstance::release()
+{
+    if (m_server) {
+        m_server->close();
+        delete std::exchange(m_server, nullptr);
+    }
+    m_lock.reset();
+}

@@ -36,6 +36,9 @@ public:
     // asked to come forward. False when this copy is the first: it then
     // keeps the name until it ends.
     bool IsPrevInstance(const QString &name, bool activate);
+    // Gives the name up before this copy ends, so that a copy started to
+    // take over is not turned away.
+    void release();
 
 signals:
     // A later copy asked this one to come forward.

@@ -10,6 +10,8 @@
 #include "sound/soundoutput.h"
 #include "sound/soundtable.h"
 
+#include <QNetworkInterface>
+
 GameClient::GameClient(QObject *parent) : QObject(parent)
 {
     receivedlist = new Dispatcher(this);
@@ -136,6 +138,29 @@ void GameClient::hostpress(bool solo)
     ishost = true;
     openGameConnection(QStringLiteral("127.0.0.1"));
     emit hostingChanged(true);
+    if (!solo)
+        announceAddresses();
+}
+
+void GameClient::announceAddresses()
+{
+    QStringList addresses;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        // Loopback and link-local addresses reach nobody else.
+        if (address.isLoopback() || address.isLinkLocal() || address.isNull())
+            continue;
+        addresses << address.toString();
+    }
+    if (addresses.isEmpty()) {
+        emit systemLine(QStringLiteral("0+Hosting on port %1; this computer has no network address others can reach.")
+                            .arg(m_port));
+        return;
+    }
+    // The address list goes after the line's first ':', where a chat line
+    // is not cut into speaker and text.
+    emit systemLine(QStringLiteral("0+Others can join this game on port %1 at: %2")
+                        .arg(m_port)
+                        .arg(addresses.join(QStringLiteral(" or "))));
 }
 
 void GameClient::joinpress()

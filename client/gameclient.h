@@ -104,6 +104,8 @@ private:
     void buildTable();
     void dispatch(const char *command, const QByteArray &payload);
     void openGameConnection(const QString &host);
+    // The addresses others can join this hosted game at, as a system line.
+    void announceAddresses();
 
     HostStarter m_startHost;
     SoundOutput *m_sound = nullptr;

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -154,6 +155,12 @@ void Tdownload::Button1Click()
 
 void Tdownload::Button2Click()
 {
+    const QMetaMethod offered = QMetaMethod::fromSignal(&Tdownload::playWithOthersRequested);
+    if (!LobbyDownload::lobbyInstalled() && isSignalConnected(offered)) {
+        close();
+        emit playWithOthersRequested();
+        return;
+    }
     m_lobby->playWithOthers();
 }
 

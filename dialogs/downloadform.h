@@ -30,6 +30,9 @@ public:
 signals:
     // The installer or the lobby runs: the game must end (File > Exit).
     void exitRequested();
+    // "Play with Others" without the lobby program installed, in a window
+    // that offers its own way to play with others.
+    void playWithOthersRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -130,6 +130,12 @@ void LobbyDownload::stop()
         abandon(QStringLiteral("Download has been aborted."), QStringLiteral("Download Aborted"));
 }
 
+bool LobbyDownload::lobbyInstalled()
+{
+    const QFileInfo program(lobbyProgramPath());
+    return program.isFile() && program.isExecutable();
+}
+
 void LobbyDownload::playWithOthers()
 {
     const QString path = lobbyProgramPath();

@@ -58,6 +58,8 @@ public:
     void start();           // "Download And Install The Orvik9 Lobby Now"
     void stop();            // "Stop Download"
     void playWithOthers();  // "Play with Others"
+    // The lobby program is there to be started.
+    static bool lobbyInstalled();
 
 signals:
     void changed();                          // a text or a button's state

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class IniFile;
+
+// What a player chose in "Host a Game" / "Join a Game": the name to play
+// under, whether to host or join, the host's address and the port. The
+// choice is remembered in the settings file (its own keys in the game's
+// section), with the last five addresses joined offered again. It becomes
+// the launch parameters the lobby would pass.
+class PlayChoice
+{
+public:
+    static constexpr int kMaxName = 24;        // what the host keeps of a name
+    static constexpr int kRecentHosts = 5;
+    static constexpr quint16 kDefaultPort = 7772;
+
+    QString name;
+    bool hosting = true;
+    QString host;
+    QStringList recentHosts;                   // newest first
+    quint16 port = kDefaultPort;
+
+    // The remembered choice; the name defaults to the account's user name.
+    static PlayChoice load(const IniFile &file, const QString &section);
+    // Remembers it; the address joined goes first in the recent list.
+    void save(IniFile &file, const QString &section) const;
+
+    // Why the choice cannot be played, or empty when it can.
+    QString problem() const;
+    // "NAME HOST true|other --port N", as a new copy of the game takes them.
+    QStringList launchArguments() const;
+
+    static QString accountName();
+};
