@@ -1,0 +1,141 @@
+// Hosting and joining from the window: the choice is remembered, becomes the
+// launch parameters of a new copy, and those copies meet.
+#include "app/chatform.h"
+#include "app/forms.h"
+#include "chat/chatview.h"
+#include "client/gameclient.h"
+#include "client/playchoice.h"
+#include "client/playdialog.h"
+#include "client/roster.h"
+#include "settings/inifile.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// What a copy started with these arguments gets: launch parameters and port.
+void launch(Tchat &chat, const QStringList &arguments)
+{
+    chat.setLaunchParameters(arguments.mid(0, 3));
+    chat.setPort(quint16(arguments.value(4).toUInt()));
+    chat.show();
+}
+
+} // namespace
+
+class TestPlayWithOthers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void choiceIsRememberedWithTheLastFiveAddresses();
+    void copiesStartedFromTheDialogMeet();
+    void joiningAClosedPortSaysWhy();
+
+private:
+    // The arguments the dialog of chat asks the new copy to start with.
+    QStringList play(Tchat &chat, bool hosting, const QString &name, const QString &host, quint16 port);
+
+    QTemporaryDir m_dir;
+};
+
+QStringList TestPlayWithOthers::play(Tchat &chat, bool hosting, const QString &name, const QString &host,
+                                     quint16 port)
+{
+    QSignalSpy relaunch(&chat, &Tchat::relaunchRequested);
+    chat.playWithOthers(hosting);
+    auto *dialog = chat.findChild<TPlayDialog *>();
+    if (!dialog)
+        return {};
+    dialog->edit_name->setText(name);
+    dialog->combo_host->setEditText(host);
+    dialog->spin_port->setValue(port);
+    const auto buttons = dialog->findChildren<QPushButton *>();
+    for (QPushButton *button : buttons) {
+        if (button->text() == QStringLiteral("&Play"))
+            button->click();
+    }
+    return relaunch.isEmpty() ? QStringList() : relaunch.first().first().toStringList();
+}
+
+void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
+{
+    IniFile file(m_dir.filePath(QStringLiteral("remember.ini")));
+    PlayChoice first = PlayChoice::load(file, QStringLiteral("Pinlex"));
+    QCOMPARE(first.name, PlayChoice::accountName().left(PlayChoice::kMaxName));
+    QCOMPARE(first.port, quint16(7772));
+    QVERIFY(first.recentHosts.isEmpty());
+
+    PlayChoice choice = first;
+    choice.hosting = false;
+    choice.name = QStringLiteral("Bob");
+    choice.port = 7800;
+    for (const char *host : {"a.example", "b.example", "c.example", "d.example", "e.example", "f.example",
+                             "c.example"}) {
+        choice.host = QString::fromLatin1(host);
+        choice.save(file, QStringLiteral("Pinlex"));
+        choice = PlayChoice::load(file, QStringLiteral("Pinlex"));
+    }
+    QCOMPARE(choice.name, QStringLiteral("Bob"));
+    QVERIFY(!choice.hosting);
+    QCOMPARE(choice.port, quint16(7800));
+    QCOMPARE(choice.host, QStringLiteral("c.example"));
+    QCOMPARE(choice.recentHosts, (QStringList{"c.example", "f.example", "e.example", "d.example", "b.example"}));
+}
+
+void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
+{
+    const quint16 port = freePort();
+    QStringList hostArguments, joinArguments;
+    {
+        Forms solo;
+        solo.chat()->inifile = m_dir.filePath(QStringLiteral("ann.ini"));
+        hostArguments = play(*solo.chat(), true, QStringLiteral("Ann"), QString(), port);
+        Tchat joiner;
+        joiner.inifile = m_dir.filePath(QStringLiteral("bob.ini"));
+        joinArguments = play(joiner, false, QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), port);
+    }
+    QCOMPARE(hostArguments, (QStringList{"Ann", "127.0.0.1", "true", "--port", QString::number(port)}));
+    QCOMPARE(joinArguments, (QStringList{"Bob", "127.0.0.1", "other", "--port", QString::number(port)}));
+
+    Forms host;
+    launch(*host.chat(), hostArguments);
+    QTRY_COMPARE(host.chat()->client->roster->seatName(1), QStringLiteral("Ann"));
+    Forms join;
+    launch(*join.chat(), joinArguments);
+    QTRY_COMPARE(join.chat()->client->roster->seatName(2), QStringLiteral("Bob"));
+    QTRY_COMPARE(host.chat()->client->roster->seatName(2), QStringLiteral("Bob"));
+    QCOMPARE(join.chat()->client->roster->seatName(1), QStringLiteral("Ann"));
+    // The hosting copy tells where others can find it.
+    QVERIFY(host.chat()->mainchat->toPlainText().contains(QStringLiteral("port %1").arg(port)));
+}
+
+void TestPlayWithOthers::joiningAClosedPortSaysWhy()
+{
+    const quint16 port = freePort();
+    Tchat joiner;
+    launch(joiner, {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("other"),
+                    QStringLiteral("--port"), QString::number(port)});
+    QTRY_VERIFY(joiner.mainchat->toPlainText().contains(QStringLiteral("refused")));
+    QVERIFY(joiner.mainchat->toPlainText().contains(QString::number(port)));
+    QVERIFY(joiner.isVisible());
+    QVERIFY(joiner.JoinAGame1->isEnabled());
+}
+
+QTEST_MAIN(TestPlayWithOthers)
+#include "test_playwithothers.moc"
