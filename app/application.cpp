@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QProcess>
 
+#include <memory>
+
 bool displayAvailable()
 {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
@@ -39,8 +41,13 @@ int runGame(const QStringList &launchParameters, quint16 port)
     font.setPixelSize(11);
     QApplication::setFont(font);
 
-    ErrorWindow errors;
-    const ErrorSink previous = setErrorSink([&errors](const QString &message) { errors.report(message); });
+    // Made at the first error: most games never need it.
+    std::unique_ptr<ErrorWindow> errors;
+    const ErrorSink previous = setErrorSink([&errors](const QString &message) {
+        if (!errors)
+            errors = std::make_unique<ErrorWindow>();
+        errors->report(message);
+    });
 
     int status = 0;
     {

@@ -124,11 +124,11 @@ void Tchat::buildBoard()
         label_score[n]->setFont(arial(16, true));
         setTextColour(label_score[n], GameFlow::kDarkRed);
 
-        image_eyes[n] = makePicture(b, QStringLiteral("image_eyes%1").arg(n), {12, y - 6, 25, 9}, artwork::eyes(),
-                                    false, QStringLiteral("seat %1 is just watching").arg(n));
+        image_eyes[n] = makeLazyPicture(b, QStringLiteral("image_eyes%1").arg(n), {12, y - 6, 25, 9}, &artwork::eyes,
+                                        QStringLiteral("seat %1 is just watching").arg(n));
         image_eyes[n]->hide();
-        image_winner[n] = makePicture(b, QStringLiteral("image_winner%1").arg(n), {11, kWinnerY[n], 94, 16},
-                                      artwork::winnerBanner(), false, QStringLiteral("seat %1 won").arg(n));
+        image_winner[n] = makeLazyPicture(b, QStringLiteral("image_winner%1").arg(n), {11, kWinnerY[n], 94, 16},
+                                          &artwork::winnerBanner, QStringLiteral("seat %1 won").arg(n));
         image_winner[n]->hide();
 
         for (int k = 1; k <= 3; ++k) {
@@ -144,16 +144,17 @@ void Tchat::buildBoard()
     label_theword->setFont(arial(13, true));
     setTextColour(label_theword, 3621960);
 
-    button_start = makePicture(b, QStringLiteral("button_start"), {64, 212, 104, 23},
-                               artwork::commandButton(QStringLiteral("Start Game")), false,
-                               QStringLiteral("Start Game"));
+    button_start = makeLazyPicture(b, QStringLiteral("button_start"), {64, 212, 104, 23},
+                                   [] { return artwork::commandButton(QStringLiteral("Start Game")); },
+                                   QStringLiteral("Start Game"));
     button_start->setCursor(Qt::PointingHandCursor);
     connect(button_start, &PictureBox::clicked, this, &Tchat::button_startClick);
-    button_clear = makePicture(b, QStringLiteral("button_clear"), {8, 213, 104, 23},
-                               artwork::commandButton(QStringLiteral("Clear")), false, QStringLiteral("Clear"));
+    button_clear = makeLazyPicture(b, QStringLiteral("button_clear"), {8, 213, 104, 23},
+                                   [] { return artwork::commandButton(QStringLiteral("Clear")); },
+                                   QStringLiteral("Clear"));
     button_clear->hide();
-    button_send = makePicture(b, QStringLiteral("button_send"), {120, 213, 104, 23},
-                              artwork::commandButton(QStringLiteral("Send")), false, QStringLiteral("Send"));
+    button_send = makeLazyPicture(b, QStringLiteral("button_send"), {120, 213, 104, 23},
+                                  [] { return artwork::commandButton(QStringLiteral("Send")); }, QStringLiteral("Send"));
     button_send->hide();
     label_status = makeLabel(b, QStringLiteral("label_status"), {230, 216, 327, 16}, QStringLiteral("Welcome Pinlex"),
                              QStringLiteral("status"));
@@ -174,18 +175,18 @@ void Tchat::buildBoard()
     setTextColour(label_timer, TurnClock::kPaleYellow);
     label_timeperturn = makeLabel(b, QStringLiteral("label_timeperturn"), {450, 275, 113, 14},
                                   QStringLiteral("Turn Time: 200 s."), QStringLiteral("time per turn"));
-    button_sort = makePicture(b, QStringLiteral("button_sort"), {465, 241, 32, 32}, artwork::sortButton(), false,
-                              QStringLiteral("Sort Letters"));
+    button_sort = makeLazyPicture(b, QStringLiteral("button_sort"), {465, 241, 32, 32}, &artwork::sortButton,
+                                  QStringLiteral("Sort Letters"));
     button_sort->setToolTip(QStringLiteral("Sort Letters"));
     button_sort->hide();
 
-    image_noplay = makePicture(b, QStringLiteral("image_noplay"), {128, 262, 238, 41}, artwork::noPlayBanner(),
-                               false, QStringLiteral("Not playing this frame"));
+    image_noplay = makeLazyPicture(b, QStringLiteral("image_noplay"), {128, 262, 238, 41}, &artwork::noPlayBanner,
+                                   QStringLiteral("Not playing this frame"));
     image_noplay->hide();
-    panel_badword = makePicture(b, QStringLiteral("panel_badword"), {120, 246, 240, 57}, artwork::badWordPanel(),
-                                false, QStringLiteral("Invalid word"));
-    Image3 = makePicture(panel_badword, QStringLiteral("Image3"), {100, 33, 40, 18}, artwork::okPicture(), false,
-                         QStringLiteral("OK"));
+    panel_badword = makeLazyPicture(b, QStringLiteral("panel_badword"), {120, 246, 240, 57}, &artwork::badWordPanel,
+                                    QStringLiteral("Invalid word"));
+    Image3 = makeLazyPicture(panel_badword, QStringLiteral("Image3"), {100, 33, 40, 18}, &artwork::okPicture,
+                             QStringLiteral("OK"));
     Image3->setCursor(Qt::PointingHandCursor);
     panel_badword->hide();
     boardView->attachCommands(button_clear, button_send, button_sort, panel_badword, Image3);

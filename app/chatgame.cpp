@@ -40,10 +40,14 @@ void Tchat::connectGame()
         rack->setMyseat(slot);
         rack->setLoggedIn(true);
     });
-    connect(client, &GameClient::downloadDialogRequested, this, [this] {
-        if (m_forms)
-            m_forms->download()->show();
-    });
+    // After the main window is on the screen: the dialog takes a moment to make.
+    connect(
+        client, &GameClient::downloadDialogRequested, this,
+        [this] {
+            if (m_forms)
+                m_forms->download()->show();
+        },
+        Qt::QueuedConnection);
     connect(client, &GameClient::gameFull, this, [this] {
         // The box does not hold the queue up; the window closes behind it.
         auto *box = new QMessageBox(QMessageBox::Information, windowTitle(), QStringLiteral("Game is full"),

@@ -46,9 +46,15 @@ void Tchat::connectChat()
     connect(button_smilies, &QPushButton::clicked, this, &Tchat::button_smiliesClick);
     for (QAction *item : popup_smilies->actions()) {
         const int code = item->data().toInt();
-        item->setIcon(QPixmap::fromImage(smilies::picture(code - smilies::kFirstCode)));
         connect(item, &QAction::triggered, this, [this, code] { N271Click(code); });
     }
+    // The pictures are painted when the menu first opens.
+    connect(popup_smilies, &QMenu::aboutToShow, this, [this] {
+        for (QAction *item : popup_smilies->actions()) {
+            if (item->icon().isNull())
+                item->setIcon(QPixmap::fromImage(smilies::picture(item->data().toInt() - smilies::kFirstCode)));
+        }
+    });
 
     const auto received = [this](const QByteArray &payload) { chatrecieved(payload); };
     client->setHandler("CMD_chat", received);

@@ -47,6 +47,15 @@ inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect
     return box;
 }
 
+// A picture painted when it first shows.
+inline PictureBox *makeLazyPicture(QWidget *parent, const QString &name, const QRect &geometry,
+                                   std::function<QPixmap()> paint, const QString &accessibleName = {})
+{
+    PictureBox *box = makePicture(parent, name, geometry, {}, false, accessibleName);
+    box->setPictureLater(std::move(paint));
+    return box;
+}
+
 inline void setTextColour(QLabel *label, quint32 value)
 {
     QPalette palette = label->palette();

@@ -134,18 +134,22 @@ QPixmap slot(int pin)
 
 const QPixmap &picture(int index)
 {
-    static const std::array<QPixmap, kCount> strip = [] {
-        std::array<QPixmap, kCount> pictures;
-        pictures[0] = tile(QString());
-        for (int i = 1; i <= 26; ++i)
-            pictures[i] = tile(QString(QChar(u'A' + i - 1)));
-        pictures[kKnockedDown] = slot(0);
-        for (int k = 1; k <= 10; ++k)
-            pictures[kKnockedDown + k] = slot(k);
-        return pictures;
-    }();
+    // Each picture is painted the first time it is asked for, and kept: a
+    // window that shows ten pins at start paints ten pictures, not 38.
+    static std::array<QPixmap, kCount> strip;
     static const QPixmap none;
-    return index >= 0 && index < kCount ? strip[index] : none;
+    if (index < 0 || index >= kCount)
+        return none;
+    QPixmap &picture = strip[index];
+    if (picture.isNull()) {
+        if (index == 0)
+            picture = tile(QString());
+        else if (index <= 26)
+            picture = tile(QString(QChar(u'A' + index - 1)));
+        else
+            picture = slot(index - kKnockedDown);
+    }
+    return picture;
 }
 
 int numofletter(QChar letter)

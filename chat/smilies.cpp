@@ -252,6 +252,7 @@ std::array<QImage, kCount> paintAll()
 
 QImage picture(int index)
 {
+    // Painted when first shown: most games never show a smiley.
     static const std::array<QImage, kCount> pictures = paintAll();
     return pictures[index >= 0 && index < kCount ? index : 0];
 }

@@ -13,6 +13,21 @@ void PictureBox::setPicture(const QPixmap &picture, bool stretch)
     setPixmap(picture);
 }
 
+void PictureBox::setPictureLater(std::function<QPixmap()> paint, bool stretch)
+{
+    m_paintLater = std::move(paint);
+    m_stretchLater = stretch;
+    if (isVisible())
+        setPicture(std::exchange(m_paintLater, nullptr)(), stretch);
+}
+
+void PictureBox::showEvent(QShowEvent *event)
+{
+    if (m_paintLater)
+        setPicture(std::exchange(m_paintLater, nullptr)(), m_stretchLater);
+    QLabel::showEvent(event);
+}
+
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
     emit mousePressed(event->button());

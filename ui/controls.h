@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QString>
 
+#include <functional>
+
 // The look-only controls of the windows: a picture that reports clicks and
 // carries a tag and a hint as data (rack tiles keep their source position
 // and letter there), and a small flat push button.
@@ -22,6 +24,9 @@ public:
 
     // Replaces the picture; stretched pictures fill the control.
     void setPicture(const QPixmap &picture, bool stretch = false);
+    // The picture is painted when the control is first shown: a picture
+    // that may never show costs nothing at start.
+    void setPictureLater(std::function<QPixmap()> paint, bool stretch = false);
 
 signals:
     void mousePressed(Qt::MouseButton button);
@@ -29,12 +34,15 @@ signals:
     void clicked();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     int m_tag = 0;
     QString m_hint;
+    std::function<QPixmap()> m_paintLater;
+    bool m_stretchLater = false;
 };
 
 class FlatButton : public QPushButton
