@@ -10,12 +10,15 @@
 #include "settings/inifile.h"
 
 #include <QComboBox>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -46,6 +49,7 @@ private slots:
     void choiceIsRememberedWithTheLastFiveAddresses();
     void copiesStartedFromTheDialogMeet();
     void joiningAClosedPortSaysWhy();
+    void aRealCopyHostsOnItsPort();
 
 private:
     // The arguments the dialog of chat asks the new copy to start with.
@@ -135,6 +139,42 @@ void TestPlayWithOthers::joiningAClosedPortSaysWhy()
     QVERIFY(joiner.mainchat->toPlainText().contains(QString::number(port)));
     QVERIFY(joiner.isVisible());
     QVERIFY(joiner.JoinAGame1->isEnabled());
+}
+
+// The program itself, as the dialog starts it, in a home of its own.
+void TestPlayWithOthers::aRealCopyHostsOnItsPort()
+{
+    const quint16 port = freePort();
+    QTemporaryDir home;
+    QProcess copy;
+    QStringList environment = QProcess::systemEnvironment();
+    for (const char *folder : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        environment << QString::fromLatin1(folder) + QLatin1Char('=') + home.path();
+    environment << QStringLiteral("QT_QPA_PLATFORM=offscreen");
+    copy.setEnvironment(environment);
+    copy.start(QStringLiteral(PINLEX_BINARY),
+               {QStringLiteral("Cid"), QStringLiteral("127.0.0.1"), QStringLiteral("true"), QStringLiteral("--port"),
+                QString::number(port)});
+    QVERIFY(copy.waitForStarted());
+    const auto stop = qScopeGuard([&copy] {
+        copy.kill();
+        copy.waitForFinished();
+    });
+
+    // Wait until the copy listens.
+    QVERIFY(QTest::qWaitFor(
+        [port] {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            return probe.waitForConnected(200);
+        },
+        20000));
+    Tchat joiner;
+    joiner.inifile = m_dir.filePath(QStringLiteral("dee.ini"));
+    launch(joiner, {QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), QStringLiteral("other"),
+                    QStringLiteral("--port"), QString::number(port)});
+    QTRY_COMPARE_WITH_TIMEOUT(joiner.client->roster->seatName(1), QStringLiteral("Cid"), 10000);
+    QTRY_COMPARE(joiner.client->roster->seatName(joiner.client->myseat), QStringLiteral("Dee"));
 }
 
 QTEST_MAIN(TestPlayWithOthers)
