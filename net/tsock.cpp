@@ -321,10 +321,11 @@ void TSock::open()
         guarded([&] {
             const QHostAddress chosen = chooseAddress(found);
             if (chosen.isNull()) {
-                info(SocketInfo::Lookup, kHostNotFound);
                 if (OnConnectFailed)
                     OnConnectFailed(this, connectFailure(QAbstractSocket::HostNotFoundError));
-                return;
+                // As a lookup that could be answered at once would have
+                // raised it: the error display shows it.
+                throw ESockException(kHostNotFound);
             }
             hostCache().insert(host.toLower(), chosen);
             connectTo(chosen, port);
