@@ -223,12 +223,16 @@ void TServer::receivedlogininfo(const QByteArray &payload, quint64 connection)
     const int slot = ownSlot(fields, connection);
     if (!slot)
         return;
-    const QByteArray version = fields.take();
     TPlayerSlot &player = players[slot];
+    // Logging in again renames: an announcement to everybody, as cheap to
+    // flood as a chat line.
+    if (player.loggedin && !mayRelay(slot))
+        return;
+    const QByteArray version = fields.take();
     player.name = fields.rest().left(kMaxName);
     player.connected = true;
     player.loggedin = true;
-    emit playerLoggedIn(slot, player.name, version);
+    emit playerLoggedIn(slot, player.name, version.left(kMaxName));
 
     sendToAll(wire::message("CMD_newplayerinfo", number(slot) + '+' + player.name));
     for (int k = 1; k <= slotcount; ++k) {
@@ -264,12 +268,13 @@ void TServer::justwatch(const QByteArray &payload, quint64 connection)
     if (seat < 1 || seat > seatcount || (sender != seat && sender != 1))
         return;
     const int request = fields.takeInt();
-    if (request == 2)
-        players[seat].watching = false;
-    else if (request == 1 && gamestarted)
-        players[seat].watching = true; // left out from the next deal on
-    else
+    if (request != 2 && !(request == 1 && gamestarted))
         return;
+    // Every switch is a line in everybody's chat.
+    if (!mayRelay(sender))
+        return;
+    // Watching leaves the seat out from the next deal on.
+    players[seat].watching = request == 1;
     sendToAll(wire::message("CMD_justwatching", number(seat) + '+' + number(request)));
 }
 
@@ -336,9 +341,10 @@ void TServer::startgame(const QByteArray &payload, quint64 connection)
     timer1.stop();
     gamestarted = true;
     FieldReader fields(payload);
-    const QByteArray name = fields.take();
+    // Both texts go to everybody as they came, within the bounds of a name.
+    const QByteArray name = fields.take().left(kMaxName);
     const QByteArray seconds = fields.take();
-    const QByteArray team = fields.take();
+    const QByteArray team = fields.take().left(kMaxName);
     if (!tryStrToInt(seconds, &timeperturn))
         timeperturn = 90;
     teamgame = team == "t";

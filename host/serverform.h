@@ -62,8 +62,10 @@ public:
     // but only calls of timer1Timer() advance the clock (for tests).
     void useManualClock();
 
-    // Chat lines, actions and chatter sounds each connection may have
-    // relayed per second after a burst of 20; 0 relays everything.
+    // Chat lines, actions and chatter sounds (and the rarer announcements a
+    // peer can repeat at will: logging in again, switching to watching)
+    // each connection may have relayed per second after a burst of 20;
+    // 0 relays everything.
     void setChatLimit(int perSecond) { m_chatLimit = perSecond; }
     // How long a connection may hold a slot without logging in.
     void setLoginTimeout(int milliseconds) { m_loginTimeoutMs = milliseconds; }

@@ -49,6 +49,11 @@ bool Connection::isConnected() const
     return !m_ended && m_sock->isConnected();
 }
 
+qint64 Connection::bufferedBytes() const
+{
+    return m_buffer.heldBytes() + m_sock->bytesAvailable();
+}
+
 void Connection::open(const QString &host, const QString &port)
 {
     m_sock->setHostName(host);

@@ -34,6 +34,9 @@ public:
     // From the connect (or the accept) until the end was reported.
     bool isConnected() const;
     bool hasEnded() const { return m_ended; }
+    // The memory its received bytes take until they are queued as
+    // messages: what a flooding peer makes this side hold.
+    qint64 bufferedBytes() const;
 
     void open(const QString &host, const QString &port);
     // Hands the whole message text to the socket. Throws ESockException

@@ -34,6 +34,8 @@ public:
     bool append(QByteArrayView bytes, const std::function<void(QByteArray)> &deliver);
 
     qsizetype pendingSize() const { return m_pending.size() - m_start; }
+    // The memory it holds, what was handed on but not dropped yet included.
+    qsizetype heldBytes() const { return m_pending.capacity(); }
     void clear();
 
 private:

@@ -77,16 +77,6 @@ QList<QPointer<QTcpSocket>> &lingering()
     return sockets;
 }
 
-qint64 lingeringBytes()
-{
-    qint64 total = 0;
-    auto &sockets = lingering();
-    sockets.removeIf([](const QPointer<QTcpSocket> &socket) { return socket.isNull(); });
-    for (const QPointer<QTcpSocket> &socket : sockets)
-        total += socket->bytesToWrite();
-    return total;
-}
-
 // The Windows Sockets numbers and names that peers and players know these
 // failures by.
 QString describeError(QAbstractSocket::SocketError error)
@@ -474,6 +464,21 @@ QByteArray TSock::receive(qsizetype count)
 qint64 TSock::bytesToWrite() const
 {
     return m_socket ? m_socket->bytesToWrite() : 0;
+}
+
+qint64 TSock::bytesAvailable() const
+{
+    return m_incoming.size() + (m_socket ? m_socket->bytesAvailable() : 0);
+}
+
+qint64 TSock::lingeringBytes()
+{
+    qint64 total = 0;
+    auto &sockets = lingering();
+    sockets.removeIf([](const QPointer<QTcpSocket> &socket) { return socket.isNull(); });
+    for (const QPointer<QTcpSocket> &socket : sockets)
+        total += socket->bytesToWrite();
+    return total;
 }
 
 void TSock::close()

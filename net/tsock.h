@@ -79,6 +79,8 @@ public:
     // parent; nullptr when there is none to take.
     TSock *accept(QObject *parent = nullptr);
     qint64 bytesToWrite() const;
+    // Bytes received and not taken yet, the platform socket's buffer included.
+    qint64 bytesAvailable() const;
 
     std::function<void(TSock *)> OnConnect;
     std::function<void(TSock *)> OnDisconnect;
@@ -96,6 +98,9 @@ public:
     using HostLookup = std::function<void(const QString &name, QObject *context,
                                           std::function<void(QList<QHostAddress>)> done)>;
     static HostLookup setHostLookup(HostLookup lookup);   // returns the previous one
+
+    // What all closed sockets still flushing their last words hold now.
+    static qint64 lingeringBytes();
 
     // The process-wide cache of looked-up host names.
     static void clearHostCache();

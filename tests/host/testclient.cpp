@@ -9,10 +9,14 @@ TestClient::TestClient()
     m_sock.setHostName(QStringLiteral("127.0.0.1"));
     m_sock.OnRead = [this](TSock *sock, qsizetype) {
         m_buffer.append(sock->receive(), [this](QByteArray line) { m_received << line; });
+        if (m_wake)
+            m_wake->quit();
     };
     m_sock.OnInfo = [this](TSock *, SocketInfo, const QString &text) {
         if (text == QLatin1String("Socket Closed"))
             m_closed = true;
+        if (m_wake)
+            m_wake->quit();
     };
 }
 
@@ -20,7 +24,7 @@ bool TestClient::connectTo(quint16 port)
 {
     m_sock.setPortName(QString::number(port));
     m_sock.open();
-    if (!QTest::qWaitFor([this] { return !m_received.isEmpty() || m_closed; }, 5000) || m_received.isEmpty())
+    if (!spin([this] { return !m_received.isEmpty() || m_closed; }, 5000) || m_received.isEmpty())
         return false;
     const QByteArray &first = m_received.first();
     if (first.startsWith("CMD_sendlogininfo+"))
@@ -54,7 +58,7 @@ QByteArray TestClient::waitFor(const QByteArray &prefix, int timeoutMs)
         }
         return false;
     };
-    if (!QTest::qWaitFor(search, timeoutMs))
+    if (!spin(search, timeoutMs))
         return {};
     m_read = found + 1;
     return m_received[found];
@@ -69,5 +73,21 @@ QList<QByteArray> TestClient::takeUnread()
 
 bool TestClient::waitClosed(int timeoutMs)
 {
-    return QTest::qWaitFor([this] { return m_closed; }, timeoutMs);
+    return spin([this] { return m_closed; }, timeoutMs);
+}
+
+bool TestClient::spin(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        m_wake = &loop;
+        QTimer::singleShot(deadline.remainingTime(), &loop, &QEventLoop::quit);
+        loop.exec();
+        m_wake = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
 }

@@ -4,7 +4,10 @@
 #include "net/tsock.h"
 
 #include <QByteArray>
+#include <QEventLoop>
 #include <QList>
+
+#include <functional>
 
 // A scripted client of the game host over a real loopback connection: it
 // frames what arrives and lets a test wait for the message it expects.
@@ -37,7 +40,13 @@ public:
     quint64 serial() const { return m_sock.serial(); }
 
 private:
+    // Runs the event loop at full speed until done() or the time-out; woken
+    // by every arrival. (QTest::qWaitFor sleeps 10 ms between its passes,
+    // which starves a host in the same process under load.)
+    bool spin(const std::function<bool()> &done, int timeoutMs);
+
     TSock m_sock;
+    QEventLoop *m_wake = nullptr;
     FrameBuffer m_buffer;
     QList<QByteArray> m_received;
     qsizetype m_read = 0;

@@ -32,7 +32,8 @@ private slots:
     void unterminatedFloodClosesTheConnection();
     void dispatchMatchesExactNamesOnly_data();
     void dispatchMatchesExactNamesOnly();
-    void dispatchTakesOneMessagePerTickInOrder();
+    void batchKeepsArrivalOrderAcrossSenders();
+    void nestedEventLoopNeverRunsTheNextHandlerBeneath();
     void badNumberIsReportedAndTheQueueGoesOn();
     void idleQueueKeepsNoTimerRunning();
     void listPayloadsReadUpToTheEndMarker_data();
@@ -118,20 +119,54 @@ void TestFraming::dispatchMatchesExactNamesOnly()
     QCOMPARE(dispatcher.pending(), 0);
 }
 
-void TestFraming::dispatchTakesOneMessagePerTickInOrder()
+void TestFraming::batchKeepsArrivalOrderAcrossSenders()
 {
+    // More than one pass's worth from two connections, interleaved as they
+    // arrived: a batch must neither regroup them by sender nor reorder.
     Dispatcher dispatcher;
     QList<QPair<QByteArray, quint64>> seen;
     dispatcher.addCommand("CMD_chat", [&](const QByteArray &payload, quint64 from) { seen.append({payload, from}); });
-    dispatcher.enqueue("CMD_chat+a", 7);
-    dispatcher.enqueue("CMD_chat+b", 9);
-    QVERIFY(dispatcher.dispatchOne());
-    QCOMPARE(seen.size(), 1);
-    QCOMPARE(seen[0], qMakePair(QByteArray("a"), quint64(7)));
-    // The event loop drains the rest without being asked.
-    QTRY_COMPARE(seen.size(), 2);
-    QCOMPARE(seen[1], qMakePair(QByteArray("b"), quint64(9)));
+    QList<QPair<QByteArray, quint64>> sent;
+    for (int i = 0; i < Dispatcher::kBatchMessages + 50; ++i) {
+        const quint64 from = i % 3 ? 7 : 9;
+        sent.append({QByteArray::number(i), from});
+        dispatcher.enqueue("CMD_chat+" + sent.last().first, from);
+    }
+    dispatcher.dispatchBatch();
+    QVERIFY2(seen.size() > 1, "one message per pass");
+    QVERIFY(seen.size() <= Dispatcher::kBatchMessages);
+    // The event loop handles the rest without being asked.
+    QTRY_COMPARE(seen.size(), sent.size());
+    QCOMPARE(seen, sent);
+    QCOMPARE(dispatcher.pendingFrom(7), 0);
+    QCOMPARE(dispatcher.pendingFrom(9), 0);
     QVERIFY(!dispatcher.dispatchOne());
+}
+
+void TestFraming::nestedEventLoopNeverRunsTheNextHandlerBeneath()
+{
+    // A handler that shows a message box spins the event loop; the message
+    // behind it, and one arriving meanwhile, wait until it has returned.
+    Dispatcher dispatcher;
+    QStringList events;
+    bool nestedDispatch = true;
+    dispatcher.addCommand("CMD_box", [&](const QByteArray &, quint64) {
+        events << QStringLiteral("box opened");
+        dispatcher.enqueue("CMD_chat+arrived meanwhile", 2);
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+        nestedDispatch = dispatcher.dispatchOne();
+        events << QStringLiteral("box closed");
+    });
+    dispatcher.addCommand("CMD_chat",
+                          [&](const QByteArray &payload, quint64) { events << QString::fromLatin1(payload); });
+    dispatcher.enqueue("CMD_box+", 1);
+    dispatcher.enqueue("CMD_chat+queued behind", 1);
+    QTRY_COMPARE(events.size(), 4);
+    QCOMPARE(events, (QStringList{QStringLiteral("box opened"), QStringLiteral("box closed"),
+                                  QStringLiteral("queued behind"), QStringLiteral("arrived meanwhile")}));
+    QVERIFY(!nestedDispatch);
 }
 
 void TestFraming::badNumberIsReportedAndTheQueueGoesOn()

@@ -2,6 +2,7 @@
 #include "net/tsock.h"
 
 #include <QTcpServer>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -74,6 +75,10 @@ private slots:
     void lookupErrors();
     void portInUseCannotBeBound();
     void refusedConnectIsReportedAsAnError();
+    void hostNameLookupNeverBlocks_data();
+    void hostNameLookupNeverBlocks();
+    void peerThatStopsReadingIsAbortedAndItsDataDropped();
+    void closedSocketsKeepAtMostTheLingeringBudget();
 };
 
 void TestTSock::listenerRefusesWhatOnlyConnectionsDo()
@@ -239,6 +244,128 @@ void TestTSock::refusedConnectIsReportedAsAnError()
     QTRY_VERIFY(log.has(QStringLiteral("Error #10061 (WSAECONNREFUSED)")));
     QVERIFY(!client.isConnected());
     QCOMPARE(errorOf([&] { client.send("x"); }), QStringLiteral("Send - Socket Not Connected"));
+}
+
+void TestTSock::hostNameLookupNeverBlocks_data()
+{
+    QTest::addColumn<bool>("known");
+    QTest::newRow("name found late") << true;
+    QTest::newRow("unknown name") << false;
+}
+
+void TestTSock::hostNameLookupNeverBlocks()
+{
+    QFETCH(bool, known);
+    TSock listener;
+    listener.setPortName(QStringLiteral("0"));
+    listener.OnAccept = [](TSock *l) { l->accept(l); };
+    listener.setListen(true);
+
+    // A lookup that answers only after the event loop has run a while; a
+    // blocking open() would never see the timer tick.
+    int lookups = 0;
+    int ticks = 0;
+    bool answered = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    const TSock::HostLookup previous = TSock::setHostLookup(
+        [&](const QString &, QObject *context, std::function<void(QList<QHostAddress>)> done) {
+            ++lookups;
+            QTimer::singleShot(100, context, [&, known, done] {
+                answered = true;
+                done(known ? QList<QHostAddress>{QHostAddress(QHostAddress::LocalHost)} : QList<QHostAddress>());
+            });
+        });
+    TSock::clearHostCache();
+
+    TSock client;
+    InfoLog log;
+    QStringList failures;
+    client.OnInfo = log.handler();
+    client.OnConnectFailed = [&](TSock *, const QString &reason) { failures << reason; };
+    client.setHostName(QStringLiteral("slow-name.test"));
+    client.setPortName(QString::number(listener.localPort()));
+    client.open();
+    QVERIFY(!answered);
+    if (known) {
+        QTRY_VERIFY(client.isConnected());
+        QVERIFY(failures.isEmpty());
+        // Remembered: a second connection to that name asks nobody.
+        TSock again;
+        again.setHostName(QStringLiteral("SLOW-NAME.test"));
+        again.setPortName(client.portName());
+        again.open();
+        QTRY_VERIFY(again.isConnected());
+    } else {
+        QTRY_COMPARE(failures.size(), 1);
+        QVERIFY(!failures[0].isEmpty());
+        QVERIFY(log.has(QStringLiteral("Host Lookup - Could Not Find Host Entry")));
+        QVERIFY(!client.isConnected());
+    }
+    QVERIFY(answered);
+    QVERIFY(ticks > 5);
+    QCOMPARE(lookups, 1);
+    TSock::setHostLookup(previous);
+    TSock::clearHostCache();
+}
+
+void TestTSock::peerThatStopsReadingIsAbortedAndItsDataDropped()
+{
+    QTRY_COMPARE(TSock::lingeringBytes(), 0);
+    Pair pair;
+    QVERIFY(pair.connect());
+    pair.client.setReadPaused(true);
+    QList<SocketInfo> serverInfo;
+    pair.server->OnInfo = [&](TSock *, SocketInfo kind, const QString &) { serverInfo << kind; };
+
+    // The platform takes what it can; then the socket's own queue grows.
+    const QByteArray chunk(64 * 1024, 'x');
+    qint64 sent = 0;
+    qint64 mostQueued = 0;
+    while (pair.server->isConnected() && sent < 64 * 1024 * 1024) {
+        pair.server->send(chunk);
+        sent += chunk.size();
+        mostQueued = std::max(mostQueued, pair.server->bytesToWrite());
+        QCoreApplication::processEvents();
+    }
+    QVERIFY2(!pair.server->isConnected(), "a peer that reads nothing was sent 64 MiB");
+    QVERIFY(serverInfo.contains(SocketInfo::Close));
+    QVERIFY(mostQueued <= TSock::kMaxOutgoing);
+    // Aborted, not closed: nothing of it waits to go out.
+    QCOMPARE(TSock::lingeringBytes(), 0);
+}
+
+void TestTSock::closedSocketsKeepAtMostTheLingeringBudget()
+{
+    // Closes of peers that read nothing, each with most of a megabyte unsent:
+    // the first keep their last words, the rest drop theirs.
+    QTRY_COMPARE(TSock::lingeringBytes(), 0);
+    TSock listener;
+    listener.setPortName(QStringLiteral("0"));
+    QList<TSock *> accepted;
+    listener.OnAccept = [&](TSock *l) { accepted << l->accept(&listener); };
+    listener.setListen(true);
+    std::vector<std::unique_ptr<TSock>> peers;
+    for (int i = 0; i < 8; ++i) {
+        peers.push_back(std::make_unique<TSock>());
+        peers.back()->setHostName(QStringLiteral("127.0.0.1"));
+        peers.back()->setPortName(QString::number(listener.localPort()));
+        peers.back()->setReadPaused(true);
+        peers.back()->open();
+    }
+    QTRY_COMPARE(accepted.size(), 8);
+    const QByteArray lastWords(TSock::kMaxOutgoing * 3 / 4, 'x');
+    qint64 most = 0;
+    for (TSock *sock : accepted) {
+        sock->send(lastWords);
+        sock->close();
+        most = std::max(most, TSock::lingeringBytes());
+        QVERIFY(TSock::lingeringBytes() <= TSock::kMaxLingering);
+    }
+    QVERIFY(most >= lastWords.size());
+    peers.clear();
+    QTRY_COMPARE(TSock::lingeringBytes(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTSock)
