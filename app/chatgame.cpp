@@ -33,10 +33,6 @@ void Tchat::connectGame()
         if (m_forms && m_forms->existingSpylist())
             m_forms->existingSpylist()->popup_kickhim->setEnabled(hosting);
     });
-    connect(client, &GameClient::loggedIn, this, [this](int slot) {
-        rack->setMyseat(slot);
-        rack->setLoggedIn(true);
-    });
     connect(client, &GameClient::downloadDialogRequested, this, [this] {
         if (m_forms)
             m_forms->download()->show();
@@ -55,13 +51,10 @@ void Tchat::connectGame()
     connect(rack, &RackModel::statusText, this, status);
     connect(score, &ScoreCardModel::statusText, this, status);
     connect(flow, &GameFlow::statusText, this, status);
-    connect(rack, &RackModel::sound, client, &GameClient::playsounds);
-    connect(rack, &RackModel::sendword, client, &GameClient::send);
     connect(rack, &RackModel::typeWordsToggled, this, [this](bool on) {
         TypeWords1->setChecked(on);
         saveReportingErrors();
     });
-    connect(score, &ScoreCardModel::ownWordPosted, rack, &RackModel::showFrameWord);
     connect(score, &ScoreCardModel::textsChanged, this, &Tchat::refreshCard);
     connect(clock, &TurnClock::changed, this, &Tchat::refreshClock);
     connect(flow, &GameFlow::changed, this, &Tchat::refreshGame);
