@@ -125,13 +125,19 @@ void GameFlow::getnextplayer(const QByteArray &payload)
     m_score.showLastWord();
     m_noPlay = false;
     m_rack.setBadWordPanelVisible(false);
-    m_rack.setTurnseat(seat);
     m_score.clearWords();
-    if (seat == m_client.myseat) {
+    if (seat == m_client.myseat && m_client.roster->ownWatching()) {
+        // The host left a watching seat out of this deal and would drop
+        // its words: the board stays closed.
+        m_rack.closeBoard();
+        m_noPlay = true;
+    } else if (seat == m_client.myseat) {
+        m_rack.setTurnseat(seat);
         emit statusText(QStringLiteral("Create a word."));
         m_client.playsounds(m_client.options.turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
         m_rack.setCommandsVisible(true);
     } else {
+        m_rack.setTurnseat(seat);
         emit statusText(m_client.roster->seatName(seat) + QStringLiteral("'s turn."));
     }
     m_clock.start();

@@ -95,6 +95,7 @@ class TestClientGame : public QObject
 private slots:
     void initTestCase();
     void wholeGameAgainstARealHost();
+    void watchingSeatIsNotOfferedTheBoard();
     void winnerTextsAndTheTally_data();
     void winnerTextsAndTheTally();
     void windowFollowsAPerfectGameAndKeepsTheTally();
@@ -228,6 +229,35 @@ void TestClientGame::wholeGameAgainstARealHost()
     QCOMPARE(recorded[0][0].toString(), QString::number(host.server.players[1].total));
     QVERIFY(recorded[0][1].value<std::optional<TallyWinner>>()->isPlayer());
     QCOMPARE(recorded[0][2].toStringList(), QStringList{"Bob"});
+}
+
+void TestClientGame::watchingSeatIsNotOfferedTheBoard()
+{
+    TestHost host;
+    ClientRig me;
+    QVERIFY(me.join(host.port, "Me"));
+    TestClient *bob = host.join("Bob");
+    QVERIFY(bob && me.waitLine("0+Bob is Connected."));
+    Frames frames(host, *bob, me.score);
+    me.flow.startGame(45, false);
+    me.client.roster->JustWatch1Click();
+    QVERIFY(me.waitLine("0+Me is just watching"));
+    QCOMPARE(play(me.rack, me.sound, 10), QStringLiteral("strike"));   // still in this frame
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    // Left out of this deal: no board, no turn sound; the picture says so.
+    const qsizetype heard = me.sound.played.size();
+    QVERIFY(until([&] { return me.clock.isRunning(); }));
+    QVERIFY(!me.rack.isMyTurn() && !me.rack.commandsVisible());
+    QVERIFY(me.flow.noPlayShown());
+    QVERIFY(!me.sound.played.mid(heard).contains("turn"));
+    me.client.roster->JustWatch1Click();
+    QVERIFY(me.waitLine("0+Me is now playing again"));
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+    QVERIFY(until([&] { return me.rack.isMyTurn(); }));
+    QVERIFY(!me.flow.noPlayShown());
 }
 
 void TestClientGame::winnerTextsAndTheTally_data()
