@@ -47,8 +47,6 @@ private slots:
     void removalAndTheHostQuittingCloseWithoutAMessage();
     void soundOptionsGateTheirOwnKind_data();
     void soundOptionsGateTheirOwnKind();
-    void chatterLineNamesTheSeatAndTheSound_data();
-    void chatterLineNamesTheSeatAndTheSound();
     void onlyALoggedInSeatSendsChatter();
     void hostileFieldsAreIgnored_data();
     void hostileFieldsAreIgnored();
@@ -138,8 +136,8 @@ void TestGameClient::connectionFailuresLeaveTheWindowOpen()
         QCOMPARE(rig.lines.size(), 1);
     } else {
         QTRY_COMPARE(rig.lines.size(), 2);
-        QCOMPARE(rig.lines[1], QStringLiteral("0+Could not connect to 127.0.0.1 on port %1: the connection was refused.")
-                                   .arg(port));
+        QCOMPARE(rig.lines[1],
+                 QStringLiteral("0+Could not connect to 127.0.0.1 on port %1: the connection was refused.").arg(port));
         QVERIFY(display.errors.isEmpty());
     }
     QCOMPARE(rig.ended, 0);
@@ -329,33 +327,6 @@ void TestGameClient::soundOptionsGateTheirOwnKind()
     QCOMPARE(me.sound.played, played);
 }
 
-void TestGameClient::chatterLineNamesTheSeatAndTheSound_data()
-{
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QString>("line");   // empty: none
-    QTest::newRow("seat 2") << QByteArray("2+wave16+") << "0+P2: <Chatter Sound> Razzberry";
-    QTest::newRow("a name in capitals") << QByteArray("2+WAVE1+") << "0+P2: <Chatter Sound> Doh";
-    QTest::newRow("a spectator's slot") << QByteArray("5+wave1+") << QString();
-    QTest::newRow("slot 0") << QByteArray("0+wave1+") << QString();
-    QTest::newRow("beyond the menu") << QByteArray("2+wave21+") << QString();
-    QTest::newRow("a game sound") << QByteArray("2+strike+") << QString();
-}
-
-void TestGameClient::chatterLineNamesTheSeatAndTheSound()
-{
-    QFETCH(QByteArray, payload);
-    QFETCH(QString, line);
-    ClientRig me;
-    me.client.options.chatterSounds = false;
-    me.client.roster->newplayerinfo("2+P2");
-    me.client.roster->newplayerinfo("5+Spy");
-    me.lines.clear();
-    me.sound.played.clear();
-    me.client.playasound(payload);
-    QCOMPARE(me.lines, line.isEmpty() ? QStringList() : QStringList{line});
-    QVERIFY(me.sound.played.isEmpty());
-}
-
 void TestGameClient::onlyALoggedInSeatSendsChatter()
 {
     TestHost host;
@@ -388,7 +359,11 @@ void TestGameClient::hostileFieldsAreIgnored_data()
     QTest::newRow("login to slot 10") << QByteArray("CMD_sendlogininfo+10") << false;
     QTest::newRow("arrival in slot 10") << QByteArray("CMD_existingplayers+10+Mallory") << false;
     QTest::newRow("departure of slot 12") << QByteArray("CMD_playerdisconnected+12+Ann") << false;
-    QTest::newRow("departure of an unlisted spectator") << QByteArray("CMD_playerdisconnected+6+Nobody") << false;
+    QTest::newRow("departure of a spectator by another name") << QByteArray("CMD_playerdisconnected+5+Other")
+                                                              << false;
+    QTest::newRow("chatter from a spectator's slot") << QByteArray("CMD_playasound+5+wave1+") << false;
+    QTest::newRow("chatter beyond the menu") << QByteArray("CMD_playasound+2+wave21+") << false;
+    QTest::newRow("a game sound as chatter") << QByteArray("CMD_playasound+2+strike+") << false;
     QTest::newRow("seat 5 watching") << QByteArray("CMD_justwatching+5+1") << false;
     QTest::newRow("watching seat not a number") << QByteArray("CMD_justwatching+x+1") << true;
     QTest::newRow("turn of seat 9") << QByteArray("CMD_nextplayer+9+1+") << false;
@@ -406,6 +381,7 @@ void TestGameClient::hostileFieldsAreIgnored()
     me.client.loggedin = true;
     me.client.roster->newplayerinfo("1+Ann");
     me.client.roster->newplayerinfo("2+Me");
+    me.client.roster->newplayerinfo("5+Spy");
     me.lines.clear();
     me.sound.played.clear();
 
@@ -418,7 +394,7 @@ void TestGameClient::hostileFieldsAreIgnored()
     QCOMPARE(me.status, QString());
     QCOMPARE(me.client.myseat, 2);
     QCOMPARE(seatNames(*me.client.roster), (QStringList{"Ann", "Me", kWaiting, kWaiting}));
-    QVERIFY(me.client.roster->spectators().isEmpty());
+    QCOMPARE(me.client.roster->spectators(), QStringList{"5: Spy"});
     for (int seat = 1; seat <= 4; ++seat)
         QVERIFY(!me.client.roster->isWatching(seat) && !me.flow.winnerShown(seat));
     QVERIFY(!me.clock.isRunning());
