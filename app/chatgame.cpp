@@ -36,10 +36,6 @@ void Tchat::connectGame()
         if (m_forms && m_forms->existingSpylist())
             m_forms->existingSpylist()->popup_kickhim->setEnabled(hosting);
     });
-    connect(client, &GameClient::loggedIn, this, [this](int slot) {
-        rack->setMyseat(slot);
-        rack->setLoggedIn(true);
-    });
     // After the main window is on the screen: the dialog takes a moment to make.
     connect(
         client, &GameClient::downloadDialogRequested, this,
@@ -62,13 +58,10 @@ void Tchat::connectGame()
     connect(rack, &RackModel::statusText, this, status);
     connect(score, &ScoreCardModel::statusText, this, status);
     connect(flow, &GameFlow::statusText, this, status);
-    connect(rack, &RackModel::sound, client, &GameClient::playsounds);
-    connect(rack, &RackModel::sendword, client, &GameClient::send);
     connect(rack, &RackModel::typeWordsToggled, this, [this](bool on) {
         TypeWords1->setChecked(on);
         saveReportingErrors();
     });
-    connect(score, &ScoreCardModel::ownWordPosted, rack, &RackModel::showFrameWord);
     connect(score, &ScoreCardModel::textsChanged, this, &Tchat::refreshCard);
     connect(clock, &TurnClock::changed, this, &Tchat::refreshClock);
     connect(flow, &GameFlow::changed, this, &Tchat::refreshGame);

@@ -20,7 +20,8 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     // without a '+'.
     receivedlist->enqueue("receivedlist");
     receivedlist->setEndHandler([this](quint64 connection) {
-        if (sock && connection == sock->id())
+        // Turned away: the window closes once "Game is full" is read.
+        if (sock && connection == sock->id() && !m_full)
             emit connectionEnded();
     });
 
@@ -69,7 +70,10 @@ void GameClient::buildTable()
     hook("CMD_startgame");
     hook("CMD_nextplayer");
     hook("CMD_winner");
-    receivedlist->addCommand("CMD_full", [this](const QByteArray &, quint64) { emit gameFull(); });
+    receivedlist->addCommand("CMD_full", [this](const QByteArray &, quint64) {
+        m_full = true;
+        emit gameFull();
+    });
     receivedlist->addCommand("CMD_justwatching",
                              [this](const QByteArray &payload, quint64) { roster->justwatching(payload); });
     hook("CMD_postscores");

@@ -96,6 +96,7 @@ signals:
     void hostingChanged(bool hosting);
     void loggedIn(int slot);
     // The host turned us away: "Game is full", then the window closes.
+    // The connection's end that follows is not reported as well.
     void gameFull();
     // The connection ended (the host quit or removed us): the window closes.
     void connectionEnded();
@@ -110,5 +111,6 @@ private:
     HostStarter m_startHost;
     SoundOutput *m_sound = nullptr;
     quint16 m_port = kDefaultPort;
+    bool m_full = false;
     std::map<QByteArray, std::function<void(const QByteArray &)>> m_hooks;
 };

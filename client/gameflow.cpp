@@ -22,6 +22,15 @@ GameFlow::GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, T
 {
     connect(&m_clock, &TurnClock::ranOut, this, &GameFlow::onClockRanOut);
     connect(&m_clock, &TurnClock::sound, &m_client, &GameClient::playsounds);
+    // The board acts for the slot the host gave us; its words and sounds go
+    // out through the client, and a posted frame spells the own word.
+    connect(&m_client, &GameClient::loggedIn, &m_rack, [this](int slot) {
+        m_rack.setMyseat(slot);
+        m_rack.setLoggedIn(true);
+    });
+    connect(&m_rack, &RackModel::sound, &m_client, &GameClient::playsounds);
+    connect(&m_rack, &RackModel::sendword, &m_client, &GameClient::send);
+    connect(&m_score, &ScoreCardModel::ownWordPosted, &m_rack, &RackModel::showFrameWord);
     connect(&m_client, &GameClient::hostingChanged, this, [this](bool hosting) {
         m_startShown = hosting;
         emit changed();
@@ -116,13 +125,19 @@ void GameFlow::getnextplayer(const QByteArray &payload)
     m_score.showLastWord();
     m_noPlay = false;
     m_rack.setBadWordPanelVisible(false);
-    m_rack.setTurnseat(seat);
     m_score.clearWords();
-    if (seat == m_client.myseat) {
+    if (seat == m_client.myseat && m_client.roster->ownWatching()) {
+        // The host left a watching seat out of this deal and would drop
+        // its words: the board stays closed.
+        m_rack.closeBoard();
+        m_noPlay = true;
+    } else if (seat == m_client.myseat) {
+        m_rack.setTurnseat(seat);
         emit statusText(QStringLiteral("Create a word."));
         m_client.playsounds(m_client.options.turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
         m_rack.setCommandsVisible(true);
     } else {
+        m_rack.setTurnseat(seat);
         emit statusText(m_client.roster->seatName(seat) + QStringLiteral("'s turn."));
     }
     m_clock.start();
@@ -172,8 +187,6 @@ void GameFlow::worderror(const QByteArray &payload)
 
 void GameFlow::winner(const QByteArray &payload)
 {
-    m_rack.setCommandsVisible(false);
-    m_running = false;
     FieldReader fields(payload);
     fields.appendEndMarker("@");
     QList<int> winners;
@@ -182,13 +195,17 @@ void GameFlow::winner(const QByteArray &payload)
         if (validSeat(seat) && !winners.contains(seat))
             winners << seat;
     }
+    if (winners.isEmpty())
+        return; // no host announces a game nobody won
+    m_rack.setCommandsVisible(false);
+    m_running = false;
     QString text;
     for (int seat : winners) {
         m_winners[seat] = true;
         const QString name = seat == m_client.myseat ? QStringLiteral("You") : m_client.roster->seatName(seat);
         text += text.isEmpty() ? name : QStringLiteral(" and ") + name;
     }
-    const bool plural = winners.size() > 1 || (!winners.isEmpty() && winners.first() == m_client.myseat);
+    const bool plural = winners.size() > 1 || winners.first() == m_client.myseat;
     m_client.playsounds(QStringLiteral("gameover"));
     const QString status = text + (plural ? QStringLiteral(" have Won the Game!") : QStringLiteral(" has Won the Game!"));
     emit statusText(status);

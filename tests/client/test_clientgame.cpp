@@ -1,0 +1,358 @@
+// Whole games as a player sees them, against a real host on a loopback port
+// whose clock the test advances; a scripted second seat plays along.
+#include "../host/testhost.h"
+#include "app/chatform.h"
+#include "app/forms.h"
+#include "clientrig.h"
+#include "tally/tallylistform.h"
+#include "ui/controls.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+namespace {
+
+using namespace markpic;
+
+const QStringList kVerdicts{"strike", "goodword", "badword"};
+
+// The sound of the host's answer to the word just sent, or "" when none
+// came.
+QString awaitVerdict(const FakeSoundOutput &sound, qsizetype heardBefore)
+{
+    QString verdict;
+    until([&] {
+        for (qsizetype i = heardBefore; i < sound.played.size(); ++i) {
+            if (kVerdicts.contains(sound.played[i]))
+                verdict = sound.played[i];
+        }
+        return !verdict.isEmpty();
+    });
+    return verdict;
+}
+
+// Builds a word of the first letters tiles still on the rack and sends it.
+QString play(RackModel &rack, const FakeSoundOutput &sound, int letters)
+{
+    if (!until([&] { return rack.isMyTurn(); }))
+        return QStringLiteral("board closed");
+    for (int tile = 1, taken = 0; tile <= RackModel::kTiles && taken < letters; ++tile) {
+        if (rack.tile(tile).tag != 0) {
+            rack.image_letters1MouseDown(tile, Qt::LeftButton);
+            ++taken;
+        }
+    }
+    const qsizetype heard = sound.played.size();
+    rack.button_sendClick();
+    return awaitVerdict(sound, heard);
+}
+
+// The scripted seat 2's frame: two one-letter words.
+void bobWords(TestClient &bob)
+{
+    bob.send("CMD_sendword+2+1");
+    bob.send("CMD_sendword+2+2");
+}
+
+void bobPlays(TestClient &bob)
+{
+    QVERIFY(!bob.waitFor("CMD_nextplayer+2+").isEmpty());
+    bobWords(bob);
+}
+
+// Frame by frame: once the scripted seat and the own card have the frame
+// posted, the host pauses, then deals the next frame.
+struct Frames
+{
+    TestHost &host;
+    TestClient &bob;
+    QSignalSpy posted;
+    int frame = 1;
+
+    Frames(TestHost &host, TestClient &bob, ScoreCardModel &score)
+        : host(host), bob(bob), posted(&score, &ScoreCardModel::ownWordPosted)
+    {
+    }
+
+    bool next()
+    {
+        if (bob.waitFor("CMD_postscores+").isEmpty() || !until([this] { return posted.count() >= frame; }))
+            return false;
+        ++frame;
+        host.tick(host.pause.seconds);
+        return true;
+    }
+};
+
+} // namespace
+
+class TestClientGame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void wholeGameAgainstARealHost();
+    void watchingSeatIsNotOfferedTheBoard();
+    void winnerTextsAndTheTally_data();
+    void winnerTextsAndTheTally();
+    void windowFollowsAPerfectGameAndKeepsTheTally();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestClientGame::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
+}
+
+void TestClientGame::wholeGameAgainstARealHost()
+{
+    TestHost host;
+    ClientRig me;
+    me.client.options.turnSound = 1;
+    me.rack.setClearWords(true);
+    me.rack.setShowBadWord(true);
+    QVERIFY(me.join(host.port, "Me"));
+    TestClient *bob = host.join("Bob");
+    QVERIFY(bob && me.waitLine("0+Bob is Connected."));
+    QSignalSpy strikes(&me.flow, &GameFlow::strikeCounted);
+    QSignalSpy recorded(&me.flow, &GameFlow::gameRecorded);
+    RackModel &rack = me.rack;
+    const auto card = [&](int frame) { return me.score.marks(1, frame); };
+
+    Frames frames(host, *bob, me.score);
+    me.flow.startGame(45, false);
+    QVERIFY(me.waitLine("0+Me has started a game."));
+
+    // 1: a strike closes the board.
+    QCOMPARE(play(rack, me.sound, 10), QStringLiteral("strike"));
+    QVERIFY(me.sound.played.contains("turnnew"));
+    QCOMPARE(me.status, QStringLiteral("You got a Strike!"));
+    QCOMPARE(strikes.count(), 1);
+    QVERIFY(!rack.isMyTurn() && !rack.commandsVisible());
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    // 2: six pins reopen the board for the rest; the rest is a spare.
+    QCOMPARE(play(rack, me.sound, 6), QStringLiteral("goodword"));
+    QCOMPARE(me.status, QStringLiteral("You knocked down 6 pins."));
+    QVERIFY(rack.isMyTurn() && rack.commandsVisible());
+    QCOMPARE(play(rack, me.sound, 4), QStringLiteral("goodword"));
+    QCOMPARE(me.status, QStringLiteral("You got a Spare!"));
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    // 3: an open frame; two words and the board stays closed.
+    QCOMPARE(play(rack, me.sound, 3), QStringLiteral("goodword"));
+    QCOMPARE(play(rack, me.sound, 4), QStringLiteral("goodword"));
+    QCOMPARE(me.status, QStringLiteral("You knocked down 4 pins."));
+    QVERIFY(!rack.isMyTurn());
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+    // The host's count replaces the own marks, and the card's total is the host's.
+    QCOMPARE(card(3), (ScoreCardModel::Marks{3, 4, kNone}));
+    QCOMPARE(me.score.scores(1, 3).running, host.server.players[1].frames[3].running);
+
+    // 4: a refused word, cleared at once, with the panel.
+    host.words->acceptAll = false;
+    QCOMPARE(play(rack, me.sound, 3), QStringLiteral("badword"));
+    QCOMPARE(me.status, QStringLiteral("Invalid Word"));
+    QVERIFY(rack.badWordPanelVisible() && rack.isMyTurn());
+    QCOMPARE(rack.wordlen(), 0);
+    for (int tile = 1; tile <= RackModel::kTiles; ++tile)
+        QCOMPARE(rack.tile(tile).tag, tile);
+    rack.Image3Click();
+    QVERIFY(!rack.badWordPanelVisible());
+    QCOMPARE(me.status, QStringLiteral("Create a word."));
+    host.words->acceptAll = true;
+    QCOMPARE(play(rack, me.sound, 10), QStringLiteral("strike"));
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    // 5: a refused word left in the row, without the panel; sent again.
+    rack.setClearWords(false);
+    rack.setShowBadWord(false);
+    host.words->acceptAll = false;
+    QCOMPARE(play(rack, me.sound, 3), QStringLiteral("badword"));
+    QVERIFY(!rack.badWordPanelVisible() && rack.isMyTurn());
+    QCOMPARE(rack.wordlen(), 3);
+    host.words->acceptAll = true;
+    const qsizetype heard = me.sound.played.size();
+    rack.button_sendClick();
+    QCOMPARE(awaitVerdict(me.sound, heard), QStringLiteral("goodword"));
+    QCOMPARE(me.status, QStringLiteral("You knocked down 3 pins."));
+    QCOMPARE(play(rack, me.sound, 7), QStringLiteral("goodword"));
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    // 6: the own clock runs out and closes the board; the host's ends the frame.
+    bobPlays(*bob);
+    QVERIFY(until([&] { return rack.isMyTurn(); }));
+    for (int second = 0; second < 60 && rack.isMyTurn(); ++second)
+        me.clock.tick();
+    QCOMPARE(me.status, QStringLiteral("Time is Up"));
+    QVERIFY(!rack.commandsVisible());
+    host.tick(host.server.countdown);
+    QVERIFY(until([&] { return me.sound.played.contains("timeup"); }));
+    QVERIFY(!me.clock.isRunning());
+    QCOMPARE(me.clock.text(), QStringLiteral("Time: 0:00"));
+    QVERIFY(frames.next());
+
+    for (int frame = 7; frame <= 9; ++frame) {
+        QCOMPARE(play(rack, me.sound, 10), QStringLiteral("strike"));
+        bobPlays(*bob);
+        QVERIFY(frames.next());
+    }
+
+    // 10: a strike brings a fresh rack; four pins leave six for a spare.
+    QCOMPARE(play(rack, me.sound, 10), QStringLiteral("strike"));
+    QCOMPARE(play(rack, me.sound, 4), QStringLiteral("goodword"));
+    QVERIFY(rack.isMyTurn());
+    QCOMPARE(play(rack, me.sound, 6), QStringLiteral("goodword"));
+    QCOMPARE(me.status, QStringLiteral("You got a Spare!"));
+    QCOMPARE(card(10), (ScoreCardModel::Marks{kStrike, 4, kSpare}));
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    QVERIFY(me.waitLine("0+You have Won the Game!"));
+    QCOMPARE(me.status, QStringLiteral("You have Won the Game!"));
+    QVERIFY(me.flow.winnerShown(1) && !me.flow.winnerShown(2));
+    QVERIFY(!rack.commandsVisible());
+    QCOMPARE(me.sound.played.last(), QStringLiteral("gameover"));
+    QCOMPARE(strikes.count(), 6);
+    QCOMPARE(recorded.count(), 1);
+    QCOMPARE(recorded[0][0].toString(), QString::number(host.server.players[1].total));
+    QVERIFY(recorded[0][1].value<std::optional<TallyWinner>>()->isPlayer());
+    QCOMPARE(recorded[0][2].toStringList(), QStringList{"Bob"});
+}
+
+void TestClientGame::watchingSeatIsNotOfferedTheBoard()
+{
+    TestHost host;
+    ClientRig me;
+    QVERIFY(me.join(host.port, "Me"));
+    TestClient *bob = host.join("Bob");
+    QVERIFY(bob && me.waitLine("0+Bob is Connected."));
+    Frames frames(host, *bob, me.score);
+    me.flow.startGame(45, false);
+    me.client.roster->JustWatch1Click();
+    QVERIFY(me.waitLine("0+Me is just watching"));
+    QCOMPARE(play(me.rack, me.sound, 10), QStringLiteral("strike"));   // still in this frame
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+
+    // Left out of this deal: no board, no turn sound; the picture says so.
+    const qsizetype heard = me.sound.played.size();
+    QVERIFY(until([&] { return me.clock.isRunning(); }));
+    QVERIFY(!me.rack.isMyTurn() && !me.rack.commandsVisible());
+    QVERIFY(me.flow.noPlayShown());
+    QVERIFY(!me.sound.played.mid(heard).contains("turn"));
+    me.client.roster->JustWatch1Click();
+    QVERIFY(me.waitLine("0+Me is now playing again"));
+    bobPlays(*bob);
+    QVERIFY(frames.next());
+    QVERIFY(until([&] { return me.rack.isMyTurn(); }));
+    QVERIFY(!me.flow.noPlayShown());
+}
+
+void TestClientGame::winnerTextsAndTheTally_data()
+{
+    QTest::addColumn<int>("myseat");
+    QTest::addColumn<QByteArray>("winners");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("recorded");   // "you", a name, "none", or "" for no tally at all
+    QTest::newRow("you alone") << 1 << QByteArray("1+") << "You have Won the Game!" << "you";
+    QTest::newRow("another alone") << 1 << QByteArray("2+") << "Bob has Won the Game!" << "Bob";
+    QTest::newRow("your team") << 1 << QByteArray("1+3+") << "You and Cy have Won the Game!" << "none";
+    QTest::newRow("your partner first") << 3 << QByteArray("1+3+") << "Ann and You have Won the Game!"
+                                        << "none";
+    QTest::newRow("the other team") << 1 << QByteArray("2+4+") << "Bob and Dee have Won the Game!" << "none";
+    QTest::newRow("a spectator") << 5 << QByteArray("2+") << "Bob has Won the Game!" << "";
+}
+
+void TestClientGame::winnerTextsAndTheTally()
+{
+    QFETCH(int, myseat);
+    QFETCH(QByteArray, winners);
+    QFETCH(QString, status);
+    QFETCH(QString, recorded);
+    ClientRig me;
+    me.client.myseat = myseat;
+    for (const char *arrival : {"1+Ann", "2+Bob", "3+Cy", "4+Dee", "5+Spy"})
+        me.client.roster->newplayerinfo(arrival);
+    QSignalSpy game(&me.flow, &GameFlow::gameRecorded);
+    me.flow.winner(winners);
+
+    QCOMPARE(me.status, status);
+    QCOMPARE(me.lines.last(), "0+" + status);
+    for (int seat = 1; seat <= 4; ++seat)
+        QCOMPARE(me.flow.winnerShown(seat), winners.contains(QByteArray::number(seat)));
+    QCOMPARE(game.count(), recorded.isEmpty() ? 0 : 1);
+    if (recorded.isEmpty())
+        return;
+    const auto winner = game[0][1].value<std::optional<TallyWinner>>();
+    QCOMPARE(winner ? (winner->isPlayer() ? QStringLiteral("you") : winner->name()) : QStringLiteral("none"),
+             recorded);
+}
+
+void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
+{
+    // The tally starts empty; never the player's own file.
+    const QString tallyFile = qEnvironmentVariable("PINLEX_TALLY_FILE");
+    if (tallyFile.isEmpty())
+        QSKIP("run through ctest, which gives the test a tally file of its own");
+    QFile::remove(tallyFile);
+
+    TestHost host;
+    Forms forms;
+    Tchat &chat = *forms.chat();
+    chat.inifile = m_dir.filePath(QStringLiteral("game.ini"));
+    FakeSoundOutput sound;
+    chat.client->setSoundOutput(&sound);
+    chat.setPort(host.port);
+    chat.setLaunchParameters({"Me", "127.0.0.1", "join"});
+    chat.show();
+    QVERIFY(until([&] { return chat.client->loggedin && chat.label_playername[1]->text() == "Me"; }));
+    chat.client->options.playSounds = true;
+    TestClient *bob = host.join("Bob");
+    QVERIFY(bob && until([&] { return chat.label_playername[2]->text() == "Bob"; }));
+
+    Frames frames(host, *bob, *chat.score);
+    chat.flow->startGame(45, false);
+    QVERIFY(!bob->waitFor("CMD_nextplayer+2+").isEmpty());
+    bob->send("CMD_justwatch+2+1");
+    QVERIFY(until([&] { return chat.image_eyes[2]->isVisible(); }));
+    bobWords(*bob);   // the first frame still counts Bob in
+    for (int frame = 1; frame <= 10; ++frame) {
+        for (int ball = 1; ball <= (frame == 10 ? 3 : 1); ++ball)
+            QCOMPARE(play(*chat.rack, sound, 10), QStringLiteral("strike"));
+        QVERIFY(frames.next());
+        QCOMPARE(chat.label_score[1]->text(), QString::number(host.server.players[1].total));
+    }
+    QVERIFY(until([&] { return chat.image_winner[1]->isVisible(); }));
+    QCOMPARE(chat.label_status->text(), QStringLiteral("You have Won the Game!"));
+    QCOMPARE(chat.label_score[1]->text(), QStringLiteral("300"));
+
+    const TallyTable &tally = forms.tallylist()->table();
+    QCOMPARE(tally.cell(TallyTable::kGames, 0), QStringLiteral("1"));
+    QCOMPARE(tally.cell(TallyTable::kWins, 0), QStringLiteral("1"));
+    QCOMPARE(tally.cell(TallyTable::kPerfectGames, 0), QStringLiteral("1"));
+    QCOMPARE(tally.cell(TallyTable::kStrikes, 0), QStringLiteral("12"));
+    QCOMPARE(tally.cell(TallyTable::kAverage, 0), QStringLiteral("300"));
+
+    // A new game: nobody watches, nobody has won, every score is 0.
+    QVERIFY(chat.image_eyes[2]->isVisible());
+    chat.flow->startGame(45, false);
+    QVERIFY(until([&] { return !chat.image_eyes[2]->isVisible(); }));
+    QVERIFY(!chat.image_winner[1]->isVisible());
+    QVERIFY(!chat.JustWatch1->isChecked());
+    QCOMPARE(chat.label_score[1]->text(), QStringLiteral("0"));
+}
+
+QTEST_MAIN(TestClientGame)
+#include "test_clientgame.moc"
