@@ -45,7 +45,7 @@ void Tchat::connectGame()
         },
         Qt::QueuedConnection);
     connect(client, &GameClient::gameFull, this, [this] {
-        // The box does not hold the queue up; the window closes behind it.
+        // The box does not hold the queue up; the window closes when it is dismissed.
         auto *box = new QMessageBox(QMessageBox::Information, windowTitle(), QStringLiteral("Game is full"),
                                     QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
