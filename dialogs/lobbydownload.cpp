@@ -1,5 +1,7 @@
 #include "dialogs/lobbydownload.h"
 
+#include "base/programfolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -74,8 +76,7 @@ QString LobbyDownload::installerFileName(const QUrl &address)
 
 QString LobbyDownload::defaultFolder()
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
+    if (const QString programFolder = writableProgramFolder(); !programFolder.isEmpty())
         return programFolder;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }

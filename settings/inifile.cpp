@@ -2,6 +2,7 @@
 
 #include "base/atomicfile.h"
 #include "base/numbers.h"
+#include "base/programfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -201,8 +202,10 @@ void IniFile::writeInteger(QStringView section, QStringView key, int value)
 
 QString IniFile::locate(const QString &name)
 {
-    const QString besideProgram = QCoreApplication::applicationDirPath();
-    if (!besideProgram.isEmpty() && QFileInfo(besideProgram).isWritable())
+    const QString chosen = qEnvironmentVariable("PINLEX_SETTINGS_FILE");
+    if (!chosen.isEmpty())
+        return chosen;
+    if (const QString besideProgram = writableProgramFolder(); !besideProgram.isEmpty())
         return QDir(besideProgram).filePath(name);
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(name);
 }

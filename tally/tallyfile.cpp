@@ -1,6 +1,7 @@
 #include "tally/tallyfile.h"
 
 #include "base/atomicfile.h"
+#include "base/programfolder.h"
 #include "tally/lzrw1kh.h"
 
 #include <QCoreApplication>
@@ -27,8 +28,7 @@ QString TallyFile::defaultPath()
     const QString chosen = qEnvironmentVariable("PINLEX_TALLY_FILE");
     if (!chosen.isEmpty())
         return chosen;
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
+    if (const QString programFolder = writableProgramFolder(); !programFolder.isEmpty())
         return QDir(programFolder).filePath(kFileName);
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(kFileName);
 }
