@@ -39,6 +39,9 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
         const QString played = words.isEmpty() ? QStringLiteral("no word") : peerText(words.join(", "));
         say(QStringLiteral("frame %1: %2; total %3").arg(frame).arg(played).arg(total));
     });
+    QObject::connect(&robot, &Robot::wordRefused, [](int frame, const QByteArray &word) {
+        say(QStringLiteral("frame %1: the host refused \"%2\"").arg(frame).arg(peerText(word)));
+    });
     QObject::connect(&robot, &Robot::gameOver, [&robot](const QList<int> &winners) {
         QStringList names;
         for (const int seat : winners)

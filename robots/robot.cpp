@@ -306,8 +306,10 @@ void Robot::worderror(const QByteArray &payload)
     if (numberOr(fieldsOf(payload).value(0), 0) != m_slot || !m_awaitingVerdict)
         return;
     m_awaitingVerdict = false;
+    const QByteArray word = m_move ? m_move->word : QByteArray();
     m_move.reset();
     m_brain.refused();
+    emit wordRefused(m_frame, word);
     if (++m_refusals < kMaxRefusals)
         thinkOfNextWord();
 }

@@ -70,6 +70,9 @@ signals:
     void gameStarted(const QByteArray &starter, int secondsPerTurn);
     // Its own word was accepted as ball 1 to 3 of the frame.
     void wordPlayed(int frame, const QByteArray &word, int ball);
+    // The host refused its word (it should not happen: the host and the
+    // robot know the same dictionary).
+    void wordRefused(int frame, const QByteArray &word);
     // The frame's scores: its own total and its words of the frame.
     void frameScored(int frame, int total, const QByteArrayList &words);
     void gameOver(const QList<int> &winners);
