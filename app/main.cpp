@@ -120,6 +120,10 @@ int main(int argc, char *argv[])
             return 2;
         }
         const QString name = parser.isSet(robotName) ? parser.value(robotName) : defaultRobotName(*strength);
+        if (name.trimmed().isEmpty()) {
+            std::fputs("pinlex: --name takes a name that is not empty.\n", stderr);
+            return 2;
+        }
         return runHeadlessRobot(*strength, name, arguments.first(), quint16(portNumber));
     }
     if (parser.isSet(serve)) {
