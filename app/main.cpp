@@ -68,7 +68,8 @@ int main(int argc, char *argv[])
                                    QStringLiteral("Play as a computer player against the host HOST without a window "
                                                   "(no display needed)."));
     const QCommandLineOption level(QStringLiteral("level"),
-                                   QStringLiteral("The computer player's strength: easy, medium or hard (default medium)."),
+                                   QStringLiteral("The computer player's strength: easy, medium or hard "
+                                                  "(default medium)."),
                                    QStringLiteral("level"), QStringLiteral("medium"));
     const QCommandLineOption robotName(QStringLiteral("name"),
                                        QStringLiteral("The computer player's name (default \"Robot (Medium)\", "

@@ -45,12 +45,15 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
     QObject::connect(&robot, &Robot::gameOver, [&robot](const QList<int> &winners) {
         QStringList names;
         for (const int seat : winners)
-            names << (seat == robot.slot() ? QStringLiteral("this robot") : QStringLiteral("\"%1\"").arg(peerText(robot.nameOf(seat))));
-        say(QStringLiteral("game over, won by %1").arg(names.isEmpty() ? QStringLiteral("nobody") : names.join(QLatin1String(" and "))));
+            names << (seat == robot.slot() ? QStringLiteral("this robot")
+                                           : QStringLiteral("\"%1\"").arg(peerText(robot.nameOf(seat))));
+        say(QStringLiteral("game over, won by %1")
+                .arg(names.isEmpty() ? QStringLiteral("nobody") : names.join(QLatin1String(" and "))));
     });
     QObject::connect(&robot, &Robot::connectFailed, [&](const QString &reason) {
         status = 1;
-        writeTerminalLine(stderr, QStringLiteral("pinlex: cannot join the game at %1 port %2: %3").arg(host).arg(port).arg(reason));
+        writeTerminalLine(
+            stderr, QStringLiteral("pinlex: cannot join the game at %1 port %2: %3").arg(host).arg(port).arg(reason));
     });
     // Queued: a connection that fails at once must still end the loop.
     QObject::connect(
@@ -62,7 +65,10 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
         },
         Qt::QueuedConnection);
 
-    say(QStringLiteral("joining the game at %1 port %2 as \"%3\" (%4)").arg(host).arg(port).arg(name, strengthName(strength)));
+    say(QStringLiteral("joining the game at %1 port %2 as \"%3\" (%4)")
+            .arg(host)
+            .arg(port)
+            .arg(name, strengthName(strength)));
     robot.connectTo(host, port);
     return QCoreApplication::exec();
 }

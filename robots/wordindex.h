@@ -53,7 +53,10 @@ private:
 
     void add(QByteArrayView word, int level);
     std::vector<Entry>::const_iterator firstWithKey(quint64 key) const;
-    QByteArrayView wordOf(const Entry &entry) const { return QByteArrayView(m_words).sliced(entry.offset, entry.length); }
+    QByteArrayView wordOf(const Entry &entry) const
+    {
+        return QByteArrayView(m_words).sliced(entry.offset, entry.length);
+    }
 
     QByteArray m_words;   // every word's letters, one after the other
     std::vector<Entry> m_entries;   // sorted by key

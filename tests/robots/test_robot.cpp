@@ -233,7 +233,8 @@ void TestRobot::commandLineRobotJoinsAndEndsWithTheHost_data()
     QTest::addColumn<int>("status");
 
     QTest::newRow("defaults") << QStringList() << QByteArray("Robot (Medium)") << 0;
-    QTest::newRow("level and name") << QStringList{"--level", "EASY", "--name", "Tin+Can"} << QByteArray("Tin+Can") << 0;
+    QTest::newRow("level and name") << QStringList{"--level", "EASY", "--name", "Tin+Can"} << QByteArray("Tin+Can")
+                                    << 0;
     QTest::newRow("no host there") << QStringList{"--level", "hard"} << QByteArray() << 1;
 }
 
