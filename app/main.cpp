@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "base/version.h"
 #include "host/headlesshost.h"
+#include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@ namespace {
 bool isTerminalMode(int argc, char *argv[])
 {
     static const char *const kModes[] = {"-h", "--help", "-?", "-v", "--version", "--help-all",
-                                         "--serve", "--tally", "--compress", "--decompress"};
+                                         "--serve", "--robot", "--tally", "--compress", "--decompress"};
     for (int i = 1; i < argc; ++i) {
         for (const char *mode : kModes) {
             if (std::strcmp(argv[i], mode) == 0)
@@ -63,7 +64,20 @@ int main(int argc, char *argv[])
                                  QStringLiteral("true]"));
     const QCommandLineOption serve(QStringLiteral("serve"),
                                    QStringLiteral("Run a game host without a window (no display needed)."));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The game's TCP port, for hosting, joining and --serve (default 7772)."),
+    const QCommandLineOption robot(QStringLiteral("robot"),
+                                   QStringLiteral("Play as a computer player against the host HOST without a window "
+                                                  "(no display needed)."));
+    const QCommandLineOption level(QStringLiteral("level"),
+                                   QStringLiteral("The computer player's strength: easy, medium or hard "
+                                                  "(default medium)."),
+                                   QStringLiteral("level"), QStringLiteral("medium"));
+    const QCommandLineOption robotName(QStringLiteral("name"),
+                                       QStringLiteral("The computer player's name (default \"Robot (Medium)\", "
+                                                      "after its level)."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("The game's TCP port, for hosting, joining, --serve and --robot "
+                                                 "(default 7772)."),
                                   QStringLiteral("N"), QStringLiteral("7772"));
     const QCommandLineOption pause(QStringLiteral("pause"),
                                    QStringLiteral("Seconds between frames of a headless host: 5, 10 or 15."),
@@ -78,7 +92,7 @@ int main(int argc, char *argv[])
                                       QStringLiteral("Compress file IN into OUT in the tally file's format."));
     const QCommandLineOption decompress(QStringLiteral("decompress"),
                                         QStringLiteral("Decompress file IN, made by --compress, into OUT."));
-    parser.addOptions({serve, port, pause, chatLimit, tally, compress, decompress});
+    parser.addOptions({serve, robot, level, robotName, port, pause, chatLimit, tally, compress, decompress});
     parser.process(*app);
 
     const QStringList arguments = parser.positionalArguments();
@@ -97,6 +111,23 @@ int main(int argc, char *argv[])
     if (!portOk || portNumber == 0 || portNumber > 65535) {
         std::fputs("pinlex: --port takes a number from 1 to 65535.\n", stderr);
         return 2;
+    }
+    if (parser.isSet(robot)) {
+        const std::optional<Strength> strength = strengthFromText(parser.value(level));
+        if (!strength) {
+            std::fputs("pinlex: --level takes easy, medium or hard.\n", stderr);
+            return 2;
+        }
+        if (arguments.size() != 1) {
+            std::fputs("pinlex: --robot takes the address of the host, HOST.\n", stderr);
+            return 2;
+        }
+        const QString name = parser.isSet(robotName) ? parser.value(robotName) : defaultRobotName(*strength);
+        if (name.trimmed().isEmpty()) {
+            std::fputs("pinlex: --name takes a name that is not empty.\n", stderr);
+            return 2;
+        }
+        return runHeadlessRobot(*strength, name, arguments.first(), quint16(portNumber));
     }
     if (parser.isSet(serve)) {
         const QString pauseText = parser.value(pause);

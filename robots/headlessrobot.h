@@ -1,0 +1,11 @@
+#pragma once
+
+#include "robots/robotbrain.h"
+
+#include <QString>
+
+// Runs one computer player without any window against the host at host:port
+// until that host ends the connection, writing a line per frame and per
+// game to standard output. Returns the exit status: 0 when the host closed
+// the connection, 1 when it could not join.
+int runHeadlessRobot(Strength strength, const QString &name, const QString &host, quint16 port);
