@@ -13,6 +13,7 @@
 #include "chat/chatview.h"
 #include "client/gameclient.h"
 #include "client/gameflow.h"
+#include "client/robottable.h"
 #include "client/turnclock.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/helpform.h"
@@ -69,6 +70,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     score = new ScoreCardModel(this);
     clock = new TurnClock(this);
     flow = new GameFlow(*client, *rack, *score, *clock, this);
+    robots = new RobotTable(*client, this);
 
     buildBoard();
     buildChat();
@@ -111,8 +113,11 @@ void Tchat::buildBoard()
                                                               {0, 108, 120, 133}, {0, 147, 160, 173}}};
     for (int n = 1; n <= 4; ++n) {
         const int y = kSeatY[n];
-        label_playername[n] = makeLabel(b, QStringLiteral("label_playername%1").arg(n), {13, y, 94, 16},
-                                        QStringLiteral("<Waiting>"), QStringLiteral("seat %1 player").arg(n));
+        // A long name is drawn cut short; the whole name stays the label's text.
+        label_playername[n] = new ElidedLabel(QStringLiteral("<Waiting>"), b);
+        label_playername[n]->setObjectName(QStringLiteral("label_playername%1").arg(n));
+        label_playername[n]->setGeometry(13, y, 94, 16);
+        label_playername[n]->setAccessibleDescription(QStringLiteral("seat %1 player").arg(n));
         label_playername[n]->setFont(arial(13, true));
         label_playername[n]->setProperty("tag", n);
         label_playername[n]->setContextMenuPolicy(Qt::CustomContextMenu);

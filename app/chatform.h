@@ -27,6 +27,7 @@ class QColorDialog;
 class QLabel;
 class QMenu;
 class RackModel;
+class RobotTable;
 class RunMarker;
 class ScoreCardModel;
 class ScoreCardView;
@@ -89,6 +90,7 @@ public:
     ScoreCardModel *score = nullptr;
     TurnClock *clock = nullptr;
     SoundPlayer *sounds = nullptr;
+    RobotTable *robots = nullptr;
 
     // The settings file, and the settings that live outside the menus.
     QString inifile;
@@ -144,6 +146,7 @@ public:
     QAction *TextSize1 = nullptr, *N8 = nullptr, *N10 = nullptr, *N12 = nullptr, *N14 = nullptr;
     QAction *ScrollChatOff2 = nullptr, *ClearMainChat1 = nullptr, *ResetLocation1 = nullptr;
     QAction *JustWatch1 = nullptr;
+    QAction *RobotChatter1 = nullptr;
     QAction *ViewTally1 = nullptr, *SpyList1 = nullptr, *PrhaseList1 = nullptr;
     QAction *Help2 = nullptr, *About1 = nullptr;
 
@@ -209,6 +212,7 @@ public:
     void showbadwordClick();
     void TextColor1Click();
     void N14Click(QAction *item);
+    void RobotChatter1Click();
 
     // The chat.
     void addlinetochat(const QString &line, quint32 colour);

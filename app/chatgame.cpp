@@ -11,6 +11,7 @@
 #include "client/gameflow.h"
 #include "client/gamestartform.h"
 #include "client/playdialog.h"
+#include "client/robottable.h"
 #include "client/roster.h"
 #include "client/spylistform.h"
 #include "client/turnclock.h"
@@ -23,6 +24,7 @@
 
 #include <QHostAddress>
 #include <QMessageBox>
+#include <QSpinBox>
 
 // The window's part in the game: the client, the roster, the game flow and
 // the board and card models, connected to the controls that show them.
@@ -70,6 +72,7 @@ void Tchat::connectGame()
             return;
         Tgamestart *dialog = m_forms->gamestart();
         dialog->setTimePerTurn(timePerTurn);
+        dialog->robots->setValue(robots->count());
         dialog->show();
         dialog->raise();
     });
@@ -231,10 +234,13 @@ void Tchat::playWithOthers(bool hosting)
 void Tchat::gamestartCreated(Tgamestart *gamestart)
 {
     gamestart->setTeamsAreEven([this] { return flow->teamsAreEven(); });
-    connect(gamestart, &Tgamestart::startRequested, this, [this](int seconds, bool team, int, int) {
+    connect(gamestart, &Tgamestart::startRequested, this, [this](int seconds, bool team, int computers, int strength) {
         timePerTurn = seconds;
-        flow->startGame(seconds, team);
         saveReportingErrors();
+        // The computer players sit down first; then the game starts.
+        robots->arrange(computers, Strength(qBound(0, strength, 2)), [this, seconds, team] {
+            flow->startGame(seconds, team);
+        });
     });
 }
 

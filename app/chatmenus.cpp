@@ -6,6 +6,7 @@
 #include "chat/chatedit.h"
 #include "chat/chatview.h"
 #include "client/gameclient.h"
+#include "client/robottable.h"
 #include "settings/colortext.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"
@@ -85,6 +86,9 @@ void Tchat::buildMenus()
     connect(ResetLocation1, &QAction::triggered, this, &Tchat::ResetLocation1Click);
     addSeparator(options, QStringLiteral("N2"));
     JustWatch1 = addItem(options, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"), true);
+    RobotChatter1 = addItem(options, QStringLiteral("RobotChatter1"), QStringLiteral("Computer Players Chat"), true,
+                            true);
+    connect(RobotChatter1, &QAction::triggered, this, &Tchat::RobotChatter1Click);
     connect(JustWatch1, &QAction::triggered, this, &Tchat::JustWatch1Click);
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
@@ -191,6 +195,7 @@ void Tchat::loadinifile()
     choose(TurnSound1, settings.turnSound == 1 ? New1 : Classic1);
     PlaySounds1->setChecked(settings.playSounds);
     PlayChatterSounds1->setChecked(settings.chatterSounds);
+    RobotChatter1->setChecked(settings.robotChatter);
     applyOptions();
 }
 
@@ -209,6 +214,7 @@ void Tchat::saveinifile()
     settings.clearWords = clearwords1->isChecked();
     settings.playSounds = PlaySounds1->isChecked();
     settings.chatterSounds = PlayChatterSounds1->isChecked();
+    settings.robotChatter = RobotChatter1->isChecked();
     IniFile file(inifile);
     settings.save(file, sectionName);
 }
@@ -239,6 +245,13 @@ void Tchat::applyOptions()
     rack->setUseSpace(usespace->isChecked());
     rack->setClearWords(clearwords1->isChecked());
     rack->setShowBadWord(showbadword->isChecked());
+    robots->setChatter(RobotChatter1->isChecked());
+}
+
+void Tchat::RobotChatter1Click()
+{
+    applyOptions();
+    saveReportingErrors();
 }
 
 // The check items toggle themselves; their handlers pass the choice on and

@@ -64,6 +64,7 @@ Settings Settings::load(const IniFile &file, const QString &section)
     settings.turnSound = file.readString(section, u"Turnsound", QStringLiteral("0")) == QLatin1String("1") ? 1 : 0;
     settings.playSounds = readFlag(file, section, u"Playsounds", true);
     settings.chatterSounds = readFlag(file, section, u"ChatterSounds", true);
+    settings.robotChatter = readFlag(file, section, u"Robotchatter", true);
     return settings;
 }
 
@@ -85,6 +86,7 @@ void Settings::save(IniFile &file, const QString &section) const
         {QStringLiteral("Clearwords"), flagText(clearWords)},
         {QStringLiteral("Playsounds"), flagText(playSounds)},
         {QStringLiteral("ChatterSounds"), flagText(chatterSounds)},
+        {QStringLiteral("Robotchatter"), flagText(robotChatter)},
     });
 }
 

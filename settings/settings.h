@@ -27,6 +27,7 @@ struct Settings
     bool clearWords = false;
     bool playSounds = true;
     bool chatterSounds = true;
+    bool robotChatter = true;       // computer players may chat after a strike
     // Stored phrases of the phrase buttons; empty where none is stored.
     std::array<QString, kPhraseCount> phrases;
 

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 {
@@ -40,6 +41,24 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     event->accept();
+}
+
+ElidedLabel::ElidedLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+void ElidedLabel::paintEvent(QPaintEvent *event)
+{
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+    setToolTip(shown == text() ? QString() : text());
+    if (shown == text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect(), int(alignment()), shown);
 }
 
 FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)

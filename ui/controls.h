@@ -45,6 +45,20 @@ private:
     bool m_stretchLater = false;
 };
 
+// A one-line label whose text, when it does not fit, is drawn cut short
+// with an ellipsis; the whole text stays its text, its accessible name and
+// its tooltip.
+class ElidedLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit ElidedLabel(const QString &text, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
 class FlatButton : public QPushButton
 {
     Q_OBJECT

@@ -133,7 +133,8 @@ void TestMainWindow::menusHaveTheirCaptionsChecksAndShortcuts()
     QCOMPARE(captions, (QStringList{"Play Sounds", "Play Chatter Sounds", "Turn Sound", "-", "Type Words",
                                     "Use Space to Sort", "Automatically Clear Invalid Words", "Time Between Rounds",
                                     "Show Invalid Word Panel", "-", "Text Color", "Text Size", "Scroll Chat Off",
-                                    "Clear Main Chat", "Reset Screen Location", "-", "Just Watch"}));
+                                    "Clear Main Chat", "Reset Screen Location", "-", "Just Watch",
+                                    "Computer Players Chat"}));
 
     QVERIFY(chat.PlaySounds1->isChecked());
     QVERIFY(!chat.PlayChatterSounds1->isChecked());

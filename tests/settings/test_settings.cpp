@@ -181,7 +181,7 @@ void TestSettings::saveWritesEveryKeyInOrderAndKeepsTheRest()
                                    + "\r\nTop=30\r\nLeft=40\r\nWidth=700\r\nHeight=650\r\nTextsize=12\r\n"
                                      "Textcolor=$00F0E0D0\r\nTimeperturn=75\r\nTurnsound=1\r\nTimebetween=5\r\n"
                                      "Type=true\r\nUsespace=false\r\nShowbadword=false\r\nClearwords=false\r\n"
-                                     "Playsounds=true\r\nChatterSounds=true\r\n");
+                                     "Playsounds=true\r\nChatterSounds=true\r\nRobotchatter=true\r\n");
 
     const Settings back = Settings::load(file, kSection);
     QCOMPARE(back.bounds, s.bounds);

@@ -1,0 +1,117 @@
+#include "client/robottable.h"
+
+#include "client/gameclient.h"
+#include "client/roster.h"
+#include "robots/robot.h"
+
+#include <QTimer>
+
+RobotTable::RobotTable(GameClient &client, QObject *parent) : QObject(parent), m_client(client)
+{
+    m_timeout = new QTimer(this);
+    m_timeout->setSingleShot(true);
+    m_timeout->setInterval(kSeatingTimeoutMs);
+    connect(m_timeout, &QTimer::timeout, this, [this] {
+        // Whoever is not seated by now misses this game.
+        disconnect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
+        m_leavingSeats.clear();
+        m_wanted = 0;
+        m_pending = 0;
+        settle();
+    });
+}
+
+RobotTable::~RobotTable()
+{
+    // They leave with the program; nobody waits for them to say so.
+    for (const QPointer<Robot> &robot : m_robots)
+        delete robot.data();
+}
+
+int RobotTable::count() const
+{
+    return int(std::count_if(m_robots.begin(), m_robots.end(), [](const QPointer<Robot> &robot) { return robot; }));
+}
+
+void RobotTable::setChatter(bool on)
+{
+    m_chatter = on;
+    for (const QPointer<Robot> &robot : m_robots) {
+        if (robot)
+            robot->setChatter(on);
+    }
+}
+
+void RobotTable::arrange(int count, Strength strength, std::function<void()> ready)
+{
+    m_ready = std::move(ready);
+    m_strength = strength;
+    count = qBound(0, count, kMaxRobots);
+    std::erase_if(m_robots, [](const QPointer<Robot> &robot) { return robot.isNull(); });
+    int kept = 0;
+    m_leavingSeats.clear();
+    for (const QPointer<Robot> &robot : m_robots) {
+        if (robot->strength() == strength && kept < count) {
+            ++kept;
+            continue;
+        }
+        if (robot->isSeated())
+            m_leavingSeats << robot->slot();
+        robot->leave();
+    }
+    m_wanted = count - kept;
+    m_timeout->start();
+    seatNewcomers();
+}
+
+void RobotTable::seatNewcomers()
+{
+    // A newcomer that came before the seat it should take was given up would
+    // only be a spectator.
+    m_leavingSeats.removeIf([this](int seat) { return !m_client.roster->isSeated(seat); });
+    if (!m_leavingSeats.isEmpty()) {
+        connect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers, Qt::UniqueConnection);
+        return;
+    }
+    disconnect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
+    int freeSeats = 0;
+    for (int seat = 1; seat <= Roster::kSeats; ++seat)
+        freeSeats += m_client.roster->isSeated(seat) ? 0 : 1;
+    const int joining = std::min(std::exchange(m_wanted, 0), freeSeats);
+    m_pending = joining;
+    for (int n = 0; n < joining; ++n)
+        join(m_strength);
+    settle();
+}
+
+void RobotTable::join(Strength strength)
+{
+    // "Robot (Easy)", "Robot (Easy) 2": each name tells the robots apart.
+    QString name = defaultRobotName(strength);
+    int same = 0;
+    for (const QPointer<Robot> &robot : m_robots)
+        same += robot && robot->strength() == strength ? 1 : 0;
+    if (same > 0)
+        name += QStringLiteral(" %1").arg(same + 1);
+    auto *robot = new Robot(strength, name, this);
+    robot->setChatter(m_chatter);
+    m_robots.emplace_back(robot);
+    const auto seated = [this, robot](bool stays) {
+        if (!stays)
+            robot->leave();
+        if (m_pending > 0 && --m_pending == 0)
+            settle();
+    };
+    connect(robot, &Robot::loggedIn, this, [robot, seated](int) { seated(robot->isSeated()); });
+    connect(robot, &Robot::connectFailed, this, [seated](const QString &) { seated(false); });
+    connect(robot, &Robot::left, this, [robot] { robot->deleteLater(); });
+    robot->connectTo(QStringLiteral("127.0.0.1"), m_client.port());
+}
+
+void RobotTable::settle()
+{
+    if (m_pending > 0 || !m_leavingSeats.isEmpty() || !m_ready)
+        return;
+    m_timeout->stop();
+    std::exchange(m_ready, nullptr)();
+}

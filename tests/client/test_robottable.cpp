@@ -1,0 +1,51 @@
+// The computer players the hosting player asks for in the game options.
+#include "clientrig.h"
+
+#include "client/robottable.h"
+
+class TestRobotTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void robotsSitDownBeforeTheGameStarts();
+};
+
+// Asking for robots seats them, by strength, before ready; asking again
+// keeps the ones that still fit, sends the others away and never takes more
+// seats than are free.
+void TestRobotTable::robotsSitDownBeforeTheGameStarts()
+{
+    ClientRig hosting;
+    QVERIFY(hosting.host(QStringLiteral("Ann")));
+    RobotTable table(hosting.client);
+    const auto seated = [&] {
+        QStringList names;
+        for (int seat = 2; seat <= 4; ++seat)
+            names << hosting.client.roster->seatName(seat);
+        return names;
+    };
+
+    int ready = 0;
+    table.arrange(2, Strength::Easy, [&] { ++ready; });
+    QVERIFY(until([&] { return ready == 1; }));
+    QCOMPARE(seated(), (QStringList{"Robot (Easy)", "Robot (Easy) 2", "<Waiting>"}));
+
+    ClientRig person;
+    QVERIFY(person.join(hosting.client.port(), QStringLiteral("Bob")));
+    QVERIFY(until([&] { return hosting.client.roster->isSeated(4); }));
+    // Three wanted, one seat free: no spectator robot.
+    table.arrange(3, Strength::Easy, [&] { ++ready; });
+    QVERIFY(until([&] { return ready == 2; }));
+    QCOMPARE(table.count(), 2);
+
+    // Another strength replaces them.
+    table.arrange(1, Strength::Hard, [&] { ++ready; });
+    QVERIFY(until([&] { return ready == 3 && seated().count(QStringLiteral("<Waiting>")) == 1; }));
+    QVERIFY(seated().contains(QStringLiteral("Robot (Hard)")));
+    QVERIFY(!seated().join(QLatin1Char(' ')).contains(QStringLiteral("Easy")));
+    QCOMPARE(table.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestRobotTable)
+#include "test_robottable.moc"
