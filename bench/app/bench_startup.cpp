@@ -5,6 +5,8 @@
 // top-level window mapped. Each is run a few times; the median counts.
 //
 //   xvfb-run -a build/bench/bench_startup
+#include "bench/qtbenchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -119,11 +121,5 @@ BENCHMARK(BM_PinlexMainWindow)->Iterations(9)->UseManualTime()->Unit(benchmark::
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv);
 }

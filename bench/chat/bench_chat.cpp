@@ -7,6 +7,8 @@
 
 #include <QApplication>
 
+#include "bench/qtbenchmain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -122,11 +124,5 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv);
 }

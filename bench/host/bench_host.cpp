@@ -23,6 +23,8 @@
 #include "net/tsock.h"
 #include "net/wire.h"
 
+#include "bench/qtbenchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -433,11 +435,5 @@ BENCHMARK(BM_IdleHostCpu)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -30,6 +30,8 @@
 #include "words/letterwords.h"
 #include "words/random.h"
 
+#include "bench/qtbenchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -353,11 +355,5 @@ BENCHMARK(BM_HostedGames)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kSec
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv);
 }
