@@ -28,7 +28,7 @@ def wait_until(condition, timeout, what, seen=None):
         if value:
             return value
         if time.monotonic() >= deadline:
-            raise Failure(f"waited {timeout} s for {what}" + (f"; saw {seen()!r}" if seen else ""))
+            raise Failure(f"waited {timeout:.0f} s for {what}" + (f"; saw {seen()!r}" if seen else ""))
         time.sleep(0.02)
 
 

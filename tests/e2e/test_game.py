@@ -3,8 +3,10 @@
 spectator on one private display, driven only with mouse and keyboard events
 and read only through the accessibility bus.
 
-usage: test_game.py --program PINLEX --source SOURCE_DIR --out FOLDER
-Screenshots and, after a failure, each copy's folder stay in FOLDER."""
+usage: ATSPI_SCREEN=1780x1200x24 run-under-atspi.sh /usr/bin/python3 test_game.py
+           --program PINLEX --source SOURCE_DIR --out FOLDER
+(ctest runs it so.) Screenshots and, after a failure, each copy's folder stay
+in FOLDER."""
 import argparse
 import faulthandler
 import pathlib
