@@ -5,7 +5,20 @@
 
 #include <QStringList>
 
+#include <vector>
+
 namespace {
+
+// The numbers of the links in a line, in order.
+std::vector<int> linksOf(const ChatRow &line)
+{
+    std::vector<int> numbers;
+    for (const ChatItem &item : line.items) {
+        if (item.link >= 0 && (numbers.empty() || numbers.back() != item.link))
+            numbers.push_back(item.link);
+    }
+    return numbers;
+}
 
 class ChatLineAccessible : public QAccessibleInterface
 {
@@ -23,10 +36,30 @@ public:
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return m_list->window(); }
     QAccessibleInterface *parent() const override { return const_cast<ChatAccessible *>(m_list); }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    // The line's links, so that a reader can find and follow them.
+    QAccessibleInterface *child(int index) const override { return m_list->linkChild(m_serial, index); }
+    int childCount() const override
+    {
+        const int at = row();
+        return at < 0 ? 0 : int(linksOf(m_list->view()->model().row(at)).size());
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        for (int i = 0; i < childCount(); ++i) {
+            if (m_list->linkChild(m_serial, i) == child)
+                return i;
+        }
+        return -1;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        for (int i = 0; i < childCount(); ++i) {
+            QAccessibleInterface *link = m_list->linkChild(m_serial, i);
+            if (link && link->rect().contains(x, y))
+                return link;
+        }
+        return nullptr;
+    }
     QAccessibleInterface *focusChild() const override { return nullptr; }
     void setText(QAccessible::Text, const QString &) override {}
     QAccessible::Role role() const override { return QAccessible::ListItem; }
@@ -78,6 +111,81 @@ private:
     quint64 m_serial;
 };
 
+// A link in a chat line: its text, and where to click it.
+class ChatLinkAccessible : public QAccessibleInterface
+{
+public:
+    ChatLinkAccessible(const ChatAccessible *list, quint64 serial, int index)
+        : m_list(list), m_serial(serial), m_index(index)
+    {
+    }
+
+    bool isValid() const override { return number() >= 0; }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_list->window(); }
+    QAccessibleInterface *parent() const override
+    {
+        const ChatView *view = m_list->view();
+        const int row = view ? view->model().rowOfSerial(m_serial) : -1;
+        return row >= 0 ? m_list->child(row) : nullptr;
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString &) override {}
+    QAccessible::Role role() const override { return QAccessible::Link; }
+
+    QString text(QAccessible::Text type) const override
+    {
+        const int link = number();
+        if (type != QAccessible::Name || link < 0)
+            return {};
+        return m_list->view()->model().linkText(link).value_or(QString()).trimmed();
+    }
+
+    QRect rect() const override
+    {
+        const int link = number();
+        if (link < 0)
+            return {};
+        const ChatView *view = m_list->view();
+        const QRect local = view->linkRect(link);
+        return local.isNull() ? QRect() : QRect(view->viewport()->mapToGlobal(local.topLeft()), local.size());
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.readOnly = true;
+        state.linked = true;
+        const int link = number();
+        if (link < 0) {
+            state.invisible = true;
+            return state;
+        }
+        const ChatView *view = m_list->view();
+        state.offscreen = !view->viewport()->rect().intersects(view->linkRect(link));
+        return state;
+    }
+
+private:
+    // The link's number in the view, -1 once its line is gone.
+    int number() const
+    {
+        const ChatView *view = m_list->view();
+        const int row = view ? view->model().rowOfSerial(m_serial) : -1;
+        if (row < 0)
+            return -1;
+        const std::vector<int> links = linksOf(view->model().row(row));
+        return m_index < int(links.size()) ? links[std::size_t(m_index)] : -1;
+    }
+
+    const ChatAccessible *m_list;
+    quint64 m_serial;
+    int m_index;
+};
+
 QAccessibleInterface *chatViewFactory(const QString &className, QObject *object)
 {
     if (className == QLatin1String("ChatView") && object && object->isWidgetType())
@@ -102,6 +210,8 @@ ChatAccessible::~ChatAccessible()
 {
     for (const auto &[serial, id] : m_lines)
         QAccessible::deleteAccessibleInterface(id);
+    for (const auto &[key, id] : m_links)
+        QAccessible::deleteAccessibleInterface(id);
 }
 
 ChatView *ChatAccessible::view() const
@@ -120,12 +230,7 @@ QAccessibleInterface *ChatAccessible::child(int index) const
     const ChatView *chat = view();
     if (!chat || index < 0 || index >= chat->model().rowCount())
         return nullptr;
-    // Lines that went are forgotten here, oldest first.
-    const quint64 oldest = chat->model().row(0).serial;
-    while (!m_lines.empty() && m_lines.begin()->first < oldest) {
-        QAccessible::deleteAccessibleInterface(m_lines.begin()->second);
-        m_lines.erase(m_lines.begin());
-    }
+    forgetGoneLines();
     const quint64 serial = chat->model().row(index).serial;
     auto found = m_lines.find(serial);
     if (found == m_lines.end()) {
@@ -147,4 +252,41 @@ QAccessibleInterface *ChatAccessible::childAt(int x, int y) const
     if (!chat)
         return nullptr;
     return child(chat->lineAt(chat->viewport()->mapFromGlobal(QPoint(x, y))));
+}
+
+// Lines that went are forgotten, with their links, oldest first.
+void ChatAccessible::forgetGoneLines() const
+{
+    const ChatView *chat = view();
+    if (!chat || chat->model().rowCount() == 0)
+        return;
+    const quint64 oldest = chat->model().row(0).serial;
+    while (!m_lines.empty() && m_lines.begin()->first < oldest) {
+        QAccessible::deleteAccessibleInterface(m_lines.begin()->second);
+        m_lines.erase(m_lines.begin());
+    }
+    while (!m_links.empty() && m_links.begin()->first.first < oldest) {
+        QAccessible::deleteAccessibleInterface(m_links.begin()->second);
+        m_links.erase(m_links.begin());
+    }
+}
+
+QAccessibleInterface *ChatAccessible::linkChild(quint64 serial, int index) const
+{
+    const ChatView *chat = view();
+    const int row = chat ? chat->model().rowOfSerial(serial) : -1;
+    if (row < 0 || index < 0)
+        return nullptr;
+    forgetGoneLines();
+    const auto key = std::make_pair(serial, index);
+    auto found = m_links.find(key);
+    if (found == m_links.end()) {
+        auto *link = new ChatLinkAccessible(this, serial, index);
+        if (!link->isValid()) {
+            delete link;
+            return nullptr;
+        }
+        found = m_links.emplace(key, QAccessible::registerAccessibleInterface(link)).first;
+    }
+    return QAccessible::accessibleInterface(found->second);
 }

@@ -86,6 +86,7 @@ private slots:
     void textSizeKeepsTheScrollPosition();
     void onlyTheLastLinesAreKept();
     void screenReaderReadsEachLine();
+    void screenReaderFindsAndClicksALink();
 };
 
 void TestChatView::exampleLineShowsItsItemsInTheirStyles()
@@ -336,6 +337,36 @@ void TestChatView::screenReaderReadsEachLine()
     chat.log.addLine(QStringLiteral("1+A: and one more"), 0, true);
     QVERIFY(!second->isValid());
     QCOMPARE(list->child(ChatModel::kMaxLines - 1)->text(QAccessible::Name), QStringLiteral("A:  and one more "));
+}
+
+// A link's accessible place must be where a click follows it, also after
+// the text size moved it, and the link must go with its line.
+void TestChatView::screenReaderFindsAndClicksALink()
+{
+    Chat chat;
+    chat.log.addLine(QStringLiteral("1+A: www.one.example"), 0, true);
+    chat.log.addLine(QStringLiteral("1+A: see www.two.example and www.three.example now"), 0, true);
+    chat.view.styles().setPointSize(14);
+    chat.view.format();
+    QVERIFY(QTest::qWaitForWindowExposed(&chat.view));
+    QSignalSpy jumps(&chat.view, &ChatView::jump);
+    QAccessibleInterface *line = QAccessible::queryAccessibleInterface(&chat.view)->child(1);
+    QCOMPARE(line->childCount(), 2);
+    const QStringList names = {QStringLiteral("www.two.example"), QStringLiteral("www.three.example")};
+    for (int i = 0; i < 2; ++i) {
+        QAccessibleInterface *link = line->child(i);
+        QCOMPARE(link->role(), QAccessible::Link);
+        QCOMPARE(link->text(QAccessible::Name), names[i]);
+        QCOMPARE(link->parent(), line);
+        QCOMPARE(line->indexOfChild(link), i);
+        const QPoint at = chat.view.viewport()->mapFromGlobal(link->rect().center());
+        QTest::mouseClick(chat.view.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(jumps.size(), 1);
+        QCOMPARE(jumps.takeFirst()[0].toInt(), i + 1);
+    }
+    QAccessibleInterface *link = line->child(0);
+    chat.add(ChatModel::kMaxLines, QStringLiteral("1+A: line %1"));
+    QVERIFY(!link->isValid());
 }
 
 QTEST_MAIN(TestChatView)
