@@ -18,6 +18,10 @@ void PictureBox::setPictureLater(std::function<QPixmap()> paint, bool stretch)
 {
     m_paintLater = std::move(paint);
     m_stretchLater = stretch;
+    // A clear stand-in keeps it a picture to a screen reader until then.
+    QPixmap clear(size().expandedTo(QSize(1, 1)));
+    clear.fill(Qt::transparent);
+    setPixmap(clear);
     if (isVisible())
         setPicture(std::exchange(m_paintLater, nullptr)(), stretch);
 }

@@ -137,6 +137,7 @@ class Game:
         self.card = Card()
         self.copies = {}
         self.started = time.monotonic()
+        self.watching = set()   # seats set to just watch: left out of the deals
         self.eve_from = 2  # the frame whose scores the spectator is the first to see
         with socket.socket() as probe:  # a port no other game on this machine uses
             probe.bind(("127.0.0.1", 0))
@@ -206,9 +207,14 @@ class Game:
         self.word(name, frame, second, by_keys, last)
 
     def deal(self, frame):
-        """Every seat is asked for a word, the spectator told whose turn it is,
-        and all racks hold the same letters."""
+        """Every seat in play is asked for a word, a seat that only watches
+        is told it does not play, the spectator whose turn it is, and all
+        racks hold the same letters."""
         for copy in self.everybody():
+            if copy.name in self.watching:
+                wait_until(lambda: showing(copy.node("image", "Not playing this frame")), FRAME_TIMEOUT,
+                           f"{copy.name} told it does not play frame {frame}")
+                continue
             text = "Create a word." if copy.name in SEATS else "Ann's turn."
             copy.expect_status(text, FRAME_TIMEOUT)
         racks = {name: sorted(self.rack(name)) for name in SEATS}
@@ -432,6 +438,7 @@ class Game:
             copy.expect_line("Bob is just watching")
         wait_all(self.everybody(), lambda c: showing(c.node("image", "seat 2 is just watching")), "Bob's eyes")
         wait_until(lambda: bob.menu_checked("Just Watch"), TIMEOUT, "Bob's Just Watch checked")
+        self.watching.add("Bob")
         self.plain_frame(frame)  # the frame in play is not affected
 
     def frame5(self, frame):
@@ -443,6 +450,7 @@ class Game:
             copy.expect_line("Bob is now playing again")
         wait_all(self.everybody(), lambda c: not showing(c.node("image", "seat 2 is just watching")), "no eyes")
         check(not bob.menu_checked("Just Watch"), "Bob's Just Watch still checked")
+        self.watching.discard("Bob")
         self.strike("Dee", frame, True, last=True)
         self.end(frame)
 
