@@ -129,10 +129,8 @@ void Tchat::startHost(quint16 port, bool everyAddress)
 {
     if (!m_forms)
         return;
-    TSock *listener = m_forms->server()->Sock1;
-    listener->setPortName(QString::number(port));
-    listener->setListenAddress(everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost));
-    listener->setListen(true);
+    m_forms->server()->listen(port, everyAddress ? QHostAddress(QHostAddress::Any)
+                                                 : QHostAddress(QHostAddress::LocalHost));
 }
 
 void Tchat::refreshSeat(int seat)

@@ -7,6 +7,7 @@
 #include "words/random.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -138,9 +139,8 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
         say("winner " + winners);
     });
 
-    server.Sock1->setPortName(QString::number(port));
     try {
-        server.Sock1->setListen(true);
+        server.listen(port, QHostAddress(QHostAddress::Any));
     } catch (const ESockException &error) {
         writeTerminalLine(stderr,
                           QStringLiteral("pinlex: port %1: %2").arg(port).arg(QString::fromUtf8(error.what())));

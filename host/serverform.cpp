@@ -11,6 +11,7 @@
 #include "words/dictn.h"
 #include "words/letterwords.h"
 
+#include <QHostAddress>
 #include <QVarLengthArray>
 
 #include <limits>
@@ -22,6 +23,8 @@ class ProgramWords : public WordSource
 {
 public:
     bool lookup(QStringView word) override { return spell.lookup(word); }
+    // The dictionary file is written out now, not under the first word.
+    void prepare() override { spell.open(); }
     QByteArray draw() override { return letterwords::draw().toLatin1(); }
 
 private:
@@ -86,6 +89,14 @@ void TServer::FormCreate()
     timer1.setObjectName(QStringLiteral("timer1"));
     timer1.setInterval(1000);
     connect(&timer1, &QTimer::timeout, this, &TServer::timer1Timer);
+}
+
+void TServer::listen(quint16 port, const QHostAddress &address)
+{
+    Sock1->setPortName(QString::number(port));
+    Sock1->setListenAddress(address);
+    Sock1->setListen(true);
+    m_words->prepare();
 }
 
 int TServer::pauseSeconds() const

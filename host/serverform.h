@@ -14,6 +14,7 @@
 #include <memory>
 
 class Connection;
+class QHostAddress;
 class Dispatcher;
 class FieldReader;
 class PauseSetting;
@@ -53,6 +54,11 @@ public:
     explicit TServer(QObject *parent = nullptr);
     TServer(std::unique_ptr<WordSource> words, QObject *parent = nullptr);
     ~TServer() override;
+
+    // Switches the listener on and makes the word lists ready, so that
+    // the first word judged waits for nothing. Throws ESockException as
+    // the listener does.
+    void listen(quint16 port, const QHostAddress &address);
 
     // Where the pause between frames is read; without one it is 10 seconds.
     void setPauseSetting(const PauseSetting *setting) { m_pause = setting; }

@@ -14,4 +14,6 @@ public:
     virtual bool lookup(QStringView word) = 0;
     // A ten-letter lower-case word.
     virtual QByteArray draw() = 0;
+    // Gets ready to judge, before the first word waits for it.
+    virtual void prepare() {}
 };

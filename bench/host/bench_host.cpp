@@ -31,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QHostAddress>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTimer>
@@ -159,8 +160,7 @@ struct Table
     Table()
     {
         server.useManualClock();
-        server.Sock1->setPortName(QStringLiteral("0"));
-        server.Sock1->setListen(true);
+        server.listen(0, QHostAddress(QHostAddress::LocalHost));
         QEventLoop loop;
         int loggedIn = 0;
         for (const char *name : {"Ann", "Bob", "Cy", "Dee"}) {
