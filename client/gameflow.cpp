@@ -232,8 +232,10 @@ void GameFlow::loadstats(const QByteArray &payload)
         limit = kDefaultTurnSeconds;
     const QByteArray team = fields.take();
     const int countdown = fields.takeInt();
+    // Shown as received; a score is a few digits, whatever a peer sends.
+    constexpr int kMaxScoreText = 11;
     for (int seat = 1; seat <= 4; ++seat)
-        m_score.setScoreText(seat, QString::fromLatin1(fields.take()));
+        m_score.setScoreText(seat, QString::fromLatin1(fields.take().left(kMaxScoreText)));
     setTurnLimit(limit);
     m_running = true;
     if (countdown > 4) {

@@ -284,32 +284,34 @@ QPixmap logo()
     return pixmap;
 }
 
-QPixmap noPlayBanner()
+namespace {
+
+// A cream panel framed in colour, with an embossed line of text.
+QPixmap framedPanel(QSize size, const QColor &frame, int pixelSize, const QRect &textRect, const QString &text)
 {
-    QPixmap pixmap = blank(238, 41);
+    QPixmap pixmap = blank(size.width(), size.height());
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    plate(p, QRectF(1, 1, 236, 39), 8, kCream, kCreamShade, kNavy);
-    p.setPen(QPen(kNavy, 2));
+    const QRectF border(1, 1, size.width() - 2, size.height() - 2);
+    plate(p, border, 8, kCream, kCreamShade, frame);
+    p.setPen(QPen(frame, 2));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(1, 1, 236, 39), 8, 8);
-    p.setFont(sans(15));
-    embossedText(p, pixmap.rect(), QStringLiteral("Not playing this frame"), kNavy, QColor(255, 255, 255));
+    p.drawRoundedRect(border, 8, 8);
+    p.setFont(sans(pixelSize));
+    embossedText(p, textRect, text, frame, QColor(255, 255, 255));
     return pixmap;
+}
+
+} // namespace
+
+QPixmap noPlayBanner()
+{
+    return framedPanel({238, 41}, kNavy, 15, QRect(0, 0, 238, 41), QStringLiteral("Not playing this frame"));
 }
 
 QPixmap badWordPanel()
 {
-    QPixmap pixmap = blank(240, 57);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    plate(p, QRectF(1, 1, 238, 55), 8, kCream, kCreamShade, kRed);
-    p.setPen(QPen(kRed, 2));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(1, 1, 238, 55), 8, 8);
-    p.setFont(sans(17));
-    embossedText(p, QRect(0, 5, 240, 24), QStringLiteral("Invalid Word"), kRed, QColor(255, 255, 255));
-    return pixmap;
+    return framedPanel({240, 57}, kRed, 17, QRect(0, 5, 240, 24), QStringLiteral("Invalid Word"));
 }
 
 QPixmap okPicture()
