@@ -216,7 +216,7 @@ public:
 
     // The chat.
     void addlinetochat(const QString &line, quint32 colour);
-    void chatrecieved(const QByteArray &payload);
+    void chatrecieved(int slot, const QByteArray &text, const QByteArray &colour);
     void sendit();
     void b_phrase1Click(int n);
     void phraseLockRelease();

@@ -112,10 +112,6 @@ void Tchat::connectRoster()
             showError(QString::fromUtf8(error.what()));
         }
     });
-    connect(roster, &Roster::spectatorsChanged, this, [this] {
-        if (m_forms && m_forms->existingSpylist())
-            m_forms->existingSpylist()->setLines(client->roster->spectators());
-    });
     for (int seat = 1; seat <= 4; ++seat) {
         connect(label_playername[seat], &QWidget::customContextMenuRequested, this,
                 [this, seat](const QPoint &at) { label_playername1ContextPopup(seat, at); });
@@ -244,7 +240,6 @@ void Tchat::gamestartCreated(Tgamestart *gamestart)
 
 void Tchat::spylistCreated(Tspylist *spylist)
 {
-    spylist->setLines(client->roster->spectators());
+    spylist->follow(client->roster);
     spylist->popup_kickhim->setEnabled(client->ishost);
-    connect(spylist, &Tspylist::removeRequested, client->roster, &Roster::popup_kickhimClick);
 }

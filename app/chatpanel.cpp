@@ -9,6 +9,7 @@
 #include "chat/phrasesform.h"
 #include "chat/smilies.h"
 #include "client/gameclient.h"
+#include "client/gameevents.h"
 #include "client/roster.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"
@@ -56,9 +57,7 @@ void Tchat::connectChat()
         }
     });
 
-    const auto received = [this](const QByteArray &payload) { chatrecieved(payload); };
-    client->setHandler("CMD_chat", received);
-    client->setHandler("CMD_action", received);
+    connect(client->events(), &GameEvents::chatLine, this, &Tchat::chatrecieved);
     connect(client, &GameClient::systemLine, this, [this](const QString &line) { addlinetochat(line, systemColour); });
 }
 
@@ -72,15 +71,15 @@ void Tchat::addlinetochat(const QString &line, quint32 colour)
     linkcount = m_chatlog->linkcount();
 }
 
-void Tchat::chatrecieved(const QByteArray &payload)
+void Tchat::chatrecieved(int slot, const QByteArray &text, const QByteArray &colour)
 {
-    const chatmessages::Received received = chatmessages::split(payload);
-    addlinetochat(received.line, received.colour);
+    const chatmessages::Received line = chatmessages::received(slot, text, colour);
+    addlinetochat(line.line, line.colour);
 }
 
 bool Tchat::sendToHost(const QByteArray &message)
 {
-    return client->send(message);
+    return client->sendBytes(message);
 }
 
 void Tchat::sendit()

@@ -1,8 +1,6 @@
 #include "board/rackmodel.h"
 
 #include "board/tileimages.h"
-#include "net/fields.h"
-#include "net/wire.h"
 #include "words/random.h"
 
 namespace {
@@ -13,11 +11,6 @@ const QString kCreateAWord = QStringLiteral("Create a word.");
 int standingPin(int k)
 {
     return tileimages::kKnockedDown + k;
-}
-
-bool isLetter(const QByteArray &field)
-{
-    return field.size() == 1 && field[0] >= 'a' && field[0] <= 'z';
 }
 
 } // namespace
@@ -160,29 +153,17 @@ void RackModel::shuffle()
     emit changed();
 }
 
-// Layout: seat + (tile + letter) x 10. A pair naming a tile off the rack or
-// a letter outside a..z is skipped. Every field is read before anything
-// changes, so a field that is not a number leaves the board as it was.
-void RackModel::theletters(const QByteArray &payload)
+// A deal names each tile's letter; tiles it leaves out, or gives no letter,
+// stay empty.
+void RackModel::theletters(const msg::TheLetters &deal)
 {
-    FieldReader fields(payload);
-    fields.appendEndMarker("+@");
-    const int seat = fields.takeInt();
-    QList<std::pair<int, QString>> deal;
-    while (fields.hasListItem()) {
-        const int number = fields.takeInt();
-        if (!fields.hasListItem())
-            break;
-        const QByteArray letter = fields.take();
-        if (valid(number) && isLetter(letter))
-            deal.append({number, QString::fromLatin1(letter)});
-    }
-
     m_wordlen = 0;
     m_swappick = 0;
-    for (const auto &[number, letter] : deal) {
-        m_tiles[number].tag = number;
-        m_tiles[number].hint = letter;
+    for (const msg::TheLetters::Tile &tile : deal.tiles) {
+        if (!tile.letter)
+            continue;
+        m_tiles[tile.position].tag = tile.position;
+        m_tiles[tile.position].hint = QString(QLatin1Char(tile.letter));
     }
     // Screen places carry over: the order left by swaps and shuffles stays.
     for (int k = 1; k <= kTiles; ++k)
@@ -190,7 +171,7 @@ void RackModel::theletters(const QByteArray &payload)
     emptySlots();
     emit changed();
     // A deal to the own seat is a fresh bonus rack and opens the board.
-    if (seat >= 1 && seat == m_myseat)
+    if (deal.seat >= 1 && deal.seat == m_myseat)
         openBoard();
 }
 
@@ -251,7 +232,7 @@ void RackModel::button_sendClick()
         return;
     // The word travels as rack tile numbers; the host has the letters.
     if (m_loggedin)
-        emit sendword(sendwordMessage(m_myseat, wordTiles()));
+        emit sendword(wordTiles());
     closeBoard();
 }
 
@@ -374,14 +355,6 @@ void RackModel::showFrameWord(const QString &ownword)
     }
     m_wordlen = 0;
     emit changed();
-}
-
-QByteArray RackModel::sendwordMessage(int seat, const QList<int> &tiles)
-{
-    QByteArray payload = QByteArray::number(seat);
-    for (const int tile : tiles)
-        payload += '+' + QByteArray::number(tile);
-    return wire::message("CMD_sendword", payload);
 }
 
 void RackModel::emptySlots()

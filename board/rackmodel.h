@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+#include "protocol/messages.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -22,7 +25,7 @@ class RackModel : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kTiles = 10;
+    static constexpr int kTiles = game::kTiles;
     static constexpr int kNoPicture = -1;
 
     struct Tile
@@ -97,7 +100,7 @@ public:
     void shuffle();
 
     // The handlers of the board, named after their controls.
-    void theletters(const QByteArray &payload);
+    void theletters(const msg::TheLetters &deal);
     void image_letters1MouseDown(int tile, Qt::MouseButton button);
     void image_word1MouseUp(int slot);
     void button_clearClick();
@@ -121,9 +124,6 @@ public:
     // End of a frame: the word row spells ownword, the rack is emptied.
     void showFrameWord(const QString &ownword);
 
-    // "CMD_sendword+seat+t+t..." with its end byte.
-    static QByteArray sendwordMessage(int seat, const QList<int> &tiles);
-
 signals:
     void changed();                       // tiles, slots or the swap
     void turnseatChanged(int seat);
@@ -131,12 +131,13 @@ signals:
     void badWordPanelChanged(bool visible);
     void statusText(const QString &text);
     void sound(const QString &name);
-    void sendword(const QByteArray &message);
+    // The word to play: its rack tiles in the word's order.
+    void sendword(const QList<int> &tiles);
     // Tab toggled Type Words: the menu follows and the settings are saved.
     void typeWordsToggled(bool on);
 
 private:
-    bool valid(int number) const { return number >= 1 && number <= kTiles; }
+    static bool valid(int number) { return game::isTile(number); }
     void emptySlots();
     void restore(int slot);
     void lower(int tile);

@@ -1,46 +1,11 @@
 #include "board/scorecardmodel.h"
 
-#include "base/numbers.h"
-#include "net/fields.h"
 
 #include <QStringList>
 
 using namespace markpic;
 
 namespace {
-
-// The fields inside one score block, split at '*' or '#', read until the
-// end marker "@" the reader appends.
-class SubFields
-{
-public:
-    SubFields(const QByteArray &field, char separator) : m_rest(field), m_separator(separator)
-    {
-        m_rest += separator;
-        m_rest += '@';
-    }
-    bool more() const { return !m_rest.isEmpty() && m_rest != "@"; }
-    QByteArray take()
-    {
-        const qsizetype at = m_rest.indexOf(m_separator);
-        if (at < 0)
-            return std::exchange(m_rest, QByteArray());
-        QByteArray field = m_rest.left(at);
-        m_rest.remove(0, at + 1);
-        return field;
-    }
-    int takeInt() { return strToInt(take()); }
-
-private:
-    QByteArray m_rest;
-    char m_separator;
-};
-
-// A letter count as the host sends it: 0..10, or -1 for a word not played.
-int count(int value)
-{
-    return value >= -1 && value <= 10 ? value : -1;
-}
 
 int pictureOfCount(int value)
 {
@@ -239,87 +204,37 @@ void ScoreCardModel::clearall()
     emit cardChanged();
 }
 
-// Layout: frame + ownword + frameword [+ bonusword2 + bonusword3 in frame 10],
-// then per seat + starfield + hashfield:
-//   starfield  seat*total*first*second*third*word1*word2*word3
-//   hashfield  seat#1#running1#2#running2 ... #10#running10
-// A block for a seat off the card, or a message for a frame off the card, is
-// ignored. A number field that is not a number stops the handling there;
-// what was stored before it stays.
-void ScoreCardModel::postscores(const QByteArray &payload)
+void ScoreCardModel::postscores(const msg::PostScores &scores)
 {
     emit statusText(QStringLiteral("Posting Scores.. Please Wait."));
-    FieldReader fields(payload);
-    const int frame = fields.takeInt();
-    if (!validFrame(frame))
-        return;
-    const QString ownword = QString::fromLatin1(fields.take());
-    const QString frameword = QString::fromLatin1(fields.take()).toUpper();
+    const int frame = scores.frame;
+    const QString frameword = QString::fromLatin1(scores.frameword).toUpper();
     if (frame < kFrames) {
         m_theWordCaption = QStringLiteral("Original Word: ") + frameword;
         m_theWordHint = QStringLiteral("Last Word: ") + frameword;
     } else {
-        const QString bonus2 = QString::fromLatin1(fields.take()).toUpper();
-        const QString bonus3 = QString::fromLatin1(fields.take()).toUpper();
+        const QString bonus2 = QString::fromLatin1(scores.bonusword2).toUpper();
+        const QString bonus3 = QString::fromLatin1(scores.bonusword3).toUpper();
         m_theWordCaption = QStringLiteral("Original Words: %1 / %2 / %3").arg(frameword, bonus2, bonus3);
         m_theWordHint.clear();
     }
-    emit ownWordPosted(ownword);
+    emit ownWordPosted(QString::fromLatin1(scores.ownword));
 
-    fields.appendEndMarker("+@");
-    try {
-        while (fields.hasListItem()) {
-            readStarfield(fields.take(), frame);
-            if (!fields.hasListItem())
-                break;
-            readHashfield(fields.take());
-        }
-    } catch (...) {
-        emit textsChanged();
-        emit cardChanged();
-        throw;
+    for (const msg::SeatScore &seat : scores.seats) {
+        FrameScore &score = m_scores[seat.seat][frame];
+        score.first = seat.counts[0];
+        score.second = seat.counts[1];
+        score.third = seat.counts[2];
+        // The host's counts replace what an own word drew.
+        m_drawn[seat.seat][frame] = {kNone, kNone, kNone};
+        m_scoreText[seat.seat] = QString::number(seat.total);
+        for (int k = 1; k <= kWords; ++k)
+            m_wordText[seat.seat][k] = QString::fromLatin1(seat.words[k - 1]);
+        for (int f = 1; f <= kFrames; ++f)
+            m_scores[seat.seat][f].running = seat.running[f - 1];
     }
     emit textsChanged();
     emit cardChanged();
-}
-
-void ScoreCardModel::readStarfield(const QByteArray &field, int frame)
-{
-    SubFields star(field, '*');
-    while (star.more()) {
-        const int seat = star.takeInt();
-        const int total = star.takeInt();
-        const int first = star.takeInt();
-        const int second = star.takeInt();
-        const int third = star.takeInt();
-        std::array<QByteArray, kWords + 1> words;
-        for (int k = 1; k <= kWords; ++k)
-            words[k] = star.take();
-        if (!validSeat(seat))
-            continue;
-        FrameScore &score = m_scores[seat][frame];
-        score.first = count(first);
-        score.second = count(second);
-        score.third = count(third);
-        // The host's counts replace what an own word drew.
-        m_drawn[seat][frame] = {kNone, kNone, kNone};
-        m_scoreText[seat] = QString::number(total);
-        for (int k = 1; k <= kWords; ++k)
-            m_wordText[seat][k] = QString::fromLatin1(words[k]);
-    }
-}
-
-void ScoreCardModel::readHashfield(const QByteArray &field)
-{
-    SubFields hash(field, '#');
-    const int seat = hash.takeInt();
-    while (hash.more()) {
-        const int frame = hash.takeInt();
-        const int running = hash.takeInt();
-        // No game scores more than 300.
-        if (validSeat(seat) && validFrame(frame))
-            m_scores[seat][frame].running = running >= -1 && running <= 300 ? running : -1;
-    }
 }
 
 std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodword(int seat, int frame, int ball, int letters)

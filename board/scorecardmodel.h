@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+#include "protocol/messages.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -40,9 +43,9 @@ class ScoreCardModel : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kSeats = 4;
-    static constexpr int kFrames = 10;
-    static constexpr int kWords = 3;
+    static constexpr int kSeats = game::kSeats;
+    static constexpr int kFrames = game::kFrames;
+    static constexpr int kWords = game::kBalls;
 
     // The picture of each mark box (box 3 only in frame 10), kNone where
     // nothing is drawn.
@@ -97,8 +100,8 @@ public:
 
     // Game start: every frame blank, scores "0", no words.
     void clearall();
-    // The handler of CMD_postscores.
-    void postscores(const QByteArray &payload);
+    // A frame's scores were posted.
+    void postscores(const msg::PostScores &scores);
     // The own word was accepted: store its letters and its marks.
     std::optional<GoodWord> goodword(int seat, int frame, int ball, int letters);
     // A frame's turn begins: the word line shows what its hint kept, and
@@ -114,8 +117,6 @@ signals:
     void ownWordPosted(const QString &ownword);
 
 private:
-    void readStarfield(const QByteArray &field, int frame);
-    void readHashfield(const QByteArray &field);
     static bool validSeat(int seat) { return seat >= 1 && seat <= kSeats; }
     static bool validFrame(int frame) { return frame >= 1 && frame <= kFrames; }
 

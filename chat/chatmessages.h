@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// The chat's messages to and from the host. Text travels as single-byte
-// (Latin-1) text; colours as colour text.
+// The chat's messages to and from the host, as whole messages ready to send.
+// Text travels as single-byte (Latin-1) text; colours as colour text.
 namespace chatmessages {
 
 // What the chat edit's text sends: a chat line, "/me" and the rest as an
@@ -15,13 +15,13 @@ QByteArray forChatLine(int slot, const QString &text, quint32 chatColour, quint3
 // its leading "/me ".
 QByteArray forPhrase(int slot, const QString &phrase, quint32 actionColour);
 
-// A received CMD_chat or CMD_action payload, "number+text|colour": the
-// display line and its colour, red when the colour cannot be read.
+// A received chat line or action as the chat shows it: "slot+text", and its
+// colour, red when the colour text cannot be read.
 struct Received
 {
     QString line;
     quint32 colour = 0;
 };
-Received split(const QByteArray &payload);
+Received received(int slot, const QByteArray &text, const QByteArray &colourText);
 
 } // namespace chatmessages

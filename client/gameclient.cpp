@@ -2,11 +2,10 @@
 
 #include "base/errordisplay.h"
 #include "base/version.h"
+#include "client/gameevents.h"
 #include "client/roster.h"
 #include "net/connection.h"
-#include "net/fields.h"
 #include "net/tsock.h"
-#include "net/wire.h"
 #include "sound/soundoutput.h"
 #include "sound/soundtable.h"
 
@@ -14,8 +13,10 @@
 
 GameClient::GameClient(QObject *parent) : QObject(parent)
 {
+    m_events = new GameEvents(this);
     receivedlist = new Dispatcher(this);
     receivedlist->setObjectName(QStringLiteral("receivedlist"));
+    receivedlist->setHandler([this](const QByteArray &line, quint64) { m_events->received(line); });
     // The queue starts with a line that is taken and ignored like any line
     // without a '+'.
     receivedlist->enqueue("receivedlist");
@@ -38,64 +39,23 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     Sock11->setHostName(QStringLiteral("127.0.0.1"));
     Sock11->setPortName(QStringLiteral("9001"));
 
-    roster = new Roster(*this, this);
-    buildTable();
-}
-
-GameClient::~GameClient() = default;
-
-void GameClient::buildTable()
-{
-    const auto hook = [this](const char *command) {
-        receivedlist->addCommand(command, [this, command](const QByteArray &payload, quint64) {
-            dispatch(command, payload);
-        });
-    };
-    receivedlist->addCommand("CMD_sendlogininfo", [this](const QByteArray &payload, quint64) { sendloginfo(payload); });
-    hook("CMD_chat");
-    hook("CMD_action");
-    receivedlist->addCommand("CMD_newplayerinfo",
-                             [this](const QByteArray &payload, quint64) { roster->newplayerinfo(payload); });
-    receivedlist->addCommand("CMD_havewrongversion", [this](const QByteArray &payload, quint64) {
-        emit systemLine(QStringLiteral("0+") + QString::fromLatin1(payload)
-                        + QStringLiteral(" has a different version of the game then you."));
-    });
-    receivedlist->addCommand("CMD_wrongversion", [this](const QByteArray &, quint64) {
-        emit systemLine(QStringLiteral("0+You have a differnt version of the game then the host."));
-    });
-    receivedlist->addCommand("CMD_existingplayers",
-                             [this](const QByteArray &payload, quint64) { roster->newplayerinfo(payload); });
-    receivedlist->addCommand("CMD_playerdisconnected",
-                             [this](const QByteArray &payload, quint64) { roster->playerdisconnected(payload); });
-    hook("CMD_startgame");
-    hook("CMD_nextplayer");
-    hook("CMD_winner");
-    receivedlist->addCommand("CMD_full", [this](const QByteArray &, quint64) {
+    connect(m_events, &GameEvents::slotOffered, this, &GameClient::sendloginfo);
+    connect(m_events, &GameEvents::full, this, [this] {
         m_full = true;
         emit gameFull();
     });
-    receivedlist->addCommand("CMD_justwatching",
-                             [this](const QByteArray &payload, quint64) { roster->justwatching(payload); });
-    hook("CMD_postscores");
-    hook("CMD_theletters");
-    hook("CMD_worderror");
-    hook("CMD_goodword");
-    hook("CMD_timeisup");
-    hook("CMD_loadstats");
-    receivedlist->addCommand("CMD_playasound", [this](const QByteArray &payload, quint64) { playasound(payload); });
+    connect(m_events, &GameEvents::otherVersion, this, [this](const QByteArray &name) {
+        emit systemLine(QStringLiteral("0+") + QString::fromLatin1(name)
+                        + QStringLiteral(" has a different version of the game then you."));
+    });
+    connect(m_events, &GameEvents::ownVersionDiffers, this, [this] {
+        emit systemLine(QStringLiteral("0+You have a differnt version of the game then the host."));
+    });
+    connect(m_events, &GameEvents::chatterSound, this, &GameClient::playasound);
+    roster = new Roster(*this, this);
 }
 
-void GameClient::setHandler(const QByteArray &command, std::function<void(const QByteArray &)> handler)
-{
-    m_hooks[command] = std::move(handler);
-}
-
-void GameClient::dispatch(const char *command, const QByteArray &payload)
-{
-    const auto found = m_hooks.find(QByteArray(command));
-    if (found != m_hooks.end() && found->second)
-        found->second(payload);
-}
+GameClient::~GameClient() = default;
 
 void GameClient::processparams(const QStringList &parameters)
 {
@@ -178,16 +138,12 @@ void GameClient::openGameConnection(const QString &host)
     sock->open(host, QString::number(m_port));
 }
 
-void GameClient::sendloginfo(const QByteArray &payload)
+void GameClient::sendloginfo(int slot)
 {
-    FieldReader fields(payload);
-    const int slot = fields.takeInt();
-    if (slot < 1 || slot > 9)
-        return; // no slot a host hands out
     myseat = slot;
     loggedin = true;
     emit loggedIn(slot);
-    send(wire::message("CMD_logininfo", wire::fields(slot, kVersionText, myname.toLatin1())));
+    send(msg::LoginInfo{slot, kVersionText, myname.toLatin1()});
 }
 
 void GameClient::sockInfo(SocketInfo, const QString &)
@@ -196,10 +152,10 @@ void GameClient::sockInfo(SocketInfo, const QString &)
     // arrives as its own event, behind the messages sent before it.
 }
 
-bool GameClient::send(const QByteArray &message)
+bool GameClient::sendBytes(const QByteArray &bytes)
 {
     try {
-        sock->send(message);
+        sock->send(bytes);
         return true;
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
@@ -215,23 +171,21 @@ void GameClient::playsounds(const QString &name)
 
 void GameClient::wave20Click(int number)
 {
-    if (number < 1 || number > sounds::kChatterCount || isSpectator() || !loggedin)
+    if (number < 1 || number > game::kChatterSounds || isSpectator() || !loggedin)
         return;
-    send(wire::message("CMD_playasound", QByteArray::number(myseat) + "+" + sounds::chatterName(number).toLatin1() + '+'));
+    send(msg::PlayASound{myseat, number});
 }
 
-void GameClient::playasound(const QByteArray &payload)
+void GameClient::playasound(int slot, int wave)
 {
-    FieldReader fields(payload);
-    const int slot = fields.takeInt();
-    const QString name = QString::fromLatin1(fields.take());
+    const QString name = sounds::chatterName(wave);
     if (options.chatterSounds) {
         if (m_sound)
             m_sound->play(name);
         return;
     }
-    const QString caption = sounds::chatterCaption(name);
-    if (slot < 1 || slot > highestseat || caption.isEmpty())
+    if (!game::isSeat(slot))
         return;
-    emit systemLine(QStringLiteral("0+") + roster->seatName(slot) + QStringLiteral(": <Chatter Sound> ") + caption);
+    emit systemLine(QStringLiteral("0+") + roster->seatName(slot) + QStringLiteral(": <Chatter Sound> ")
+                    + sounds::chatterCaption(wave));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/framing.h"
+#include "protocol/messages.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -8,9 +9,9 @@
 #include <QStringList>
 
 #include <functional>
-#include <map>
 
 class Connection;
+class GameEvents;
 class Roster;
 class SoundOutput;
 class TSock;
@@ -18,18 +19,13 @@ enum class SocketInfo;
 
 // The main window's side of the protocol, without the window: the launch
 // parameters, the connection to the host (the hosting player's own copy
-// included, over 127.0.0.1), the login, and the dispatch of every message
-// to the handler that owns it. The roster and the sounds live here too;
-// the board, the scorecard and the game flow hook their handlers into the
-// table.
+// included, over 127.0.0.1) and the login. What the host sends is told by
+// its events(); the roster and the sounds live here too.
 class GameClient : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int kHighestSeat = 4;
-    static constexpr quint16 kDefaultPort = 7772;
-
     // The options the window's menus hold that this side reads.
     struct Options
     {
@@ -58,34 +54,33 @@ public:
     bool ishost = false;
     bool loggedin = false;
     int myseat = 0;
-    const int highestseat = kHighestSeat;
-    bool isSpectator() const { return myseat > highestseat; }
+    bool isSpectator() const { return game::isSpectatorSlot(myseat); }
 
     Connection *sock = nullptr;   // the game connection
     TSock *Sock11 = nullptr;      // the lobby link, opened and never used
     Dispatcher *receivedlist = nullptr;
     Roster *roster = nullptr;
-
-    // Puts a handler of the board, scorecard or game flow into the table.
-    // The table's order is fixed; this only fills a place in it.
-    void setHandler(const QByteArray &command, std::function<void(const QByteArray &)> handler);
+    // Everything the host sends, as typed events.
+    GameEvents *events() const { return m_events; }
 
     // The launch step: the lobby's three parameters, or none for a solo game.
     void processparams(const QStringList &parameters);
     void hostpress(bool solo = false);
     void joinpress();
-    void sendloginfo(const QByteArray &payload);
+    void sendloginfo(int slot);
     void sockInfo(SocketInfo kind, const QString &text);
 
-    // Hands a whole message to the host; a refusal goes to the error
-    // display and gives false.
-    bool send(const QByteArray &message);
+    // Hands a message to the host; a refusal goes to the error display and
+    // gives false.
+    template <typename Message>
+    bool send(const Message &message) { return sendBytes(msg::encode(message)); }
+    bool sendBytes(const QByteArray &bytes);
 
     // The sounds. Game sounds follow "Play Sounds"; chatter sounds are
     // sent to everybody and played, or named in the chat, on arrival.
     void playsounds(const QString &name);
     void wave20Click(int number);
-    void playasound(const QByteArray &payload);
+    void playasound(int slot, int wave);
 
 signals:
     // A system line, "0+" and the notice.
@@ -102,15 +97,13 @@ signals:
     void connectionEnded();
 
 private:
-    void buildTable();
-    void dispatch(const char *command, const QByteArray &payload);
     void openGameConnection(const QString &host);
     // The addresses others can join this hosted game at, as a system line.
     void announceAddresses();
 
     HostStarter m_startHost;
     SoundOutput *m_sound = nullptr;
-    quint16 m_port = kDefaultPort;
+    quint16 m_port = game::kDefaultPort;
     bool m_full = false;
-    std::map<QByteArray, std::function<void(const QByteArray &)>> m_hooks;
+    GameEvents *m_events = nullptr;
 };

@@ -3,19 +3,9 @@
 #include "board/rackmodel.h"
 #include "board/scorecardmodel.h"
 #include "client/gameclient.h"
+#include "client/gameevents.h"
 #include "client/roster.h"
 #include "client/turnclock.h"
-#include "net/fields.h"
-#include "net/wire.h"
-
-namespace {
-
-bool validSeat(int seat)
-{
-    return seat >= 1 && seat <= 4;
-}
-
-} // namespace
 
 GameFlow::GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, TurnClock &clock, QObject *parent)
     : QObject(parent), m_client(client), m_rack(rack), m_score(score), m_clock(clock)
@@ -29,26 +19,25 @@ GameFlow::GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, T
         m_rack.setLoggedIn(true);
     });
     connect(&m_rack, &RackModel::sound, &m_client, &GameClient::playsounds);
-    connect(&m_rack, &RackModel::sendword, &m_client, &GameClient::send);
+    connect(&m_rack, &RackModel::sendword, &m_client,
+            [this](const QList<int> &tiles) { m_client.send(msg::SendWord{m_client.myseat, tiles}); });
     connect(&m_score, &ScoreCardModel::ownWordPosted, &m_rack, &RackModel::showFrameWord);
     connect(&m_client, &GameClient::hostingChanged, this, [this](bool hosting) {
         m_startShown = hosting;
         emit changed();
     });
-    const auto hook = [this](const char *command, void (GameFlow::*handler)(const QByteArray &)) {
-        m_client.setHandler(command, [this, handler](const QByteArray &payload) { (this->*handler)(payload); });
-    };
-    hook("CMD_startgame", &GameFlow::startthegame);
-    hook("CMD_nextplayer", &GameFlow::getnextplayer);
-    hook("CMD_winner", &GameFlow::winner);
-    hook("CMD_worderror", &GameFlow::worderror);
-    hook("CMD_goodword", &GameFlow::goodword);
-    hook("CMD_timeisup", &GameFlow::timeisup);
-    hook("CMD_loadstats", &GameFlow::loadstats);
-    m_client.setHandler("CMD_theletters", [this](const QByteArray &payload) { m_rack.theletters(payload); });
-    m_client.setHandler("CMD_postscores", [this](const QByteArray &payload) {
+    const GameEvents *events = m_client.events();
+    connect(events, &GameEvents::gameStarted, this, &GameFlow::startthegame);
+    connect(events, &GameEvents::turnBegan, this, &GameFlow::getnextplayer);
+    connect(events, &GameEvents::gameWon, this, &GameFlow::winner);
+    connect(events, &GameEvents::wordRefused, this, &GameFlow::worderror);
+    connect(events, &GameEvents::wordAccepted, this, &GameFlow::goodword);
+    connect(events, &GameEvents::timeUp, this, &GameFlow::timeisup);
+    connect(events, &GameEvents::gameJoined, this, &GameFlow::loadstats);
+    connect(events, &GameEvents::rackDealt, &m_rack, &RackModel::theletters);
+    connect(events, &GameEvents::frameScored, this, [this](const msg::PostScores &scores) {
         m_clock.stop();
-        m_score.postscores(payload);
+        m_score.postscores(scores);
     });
 }
 
@@ -67,33 +56,22 @@ bool GameFlow::teamsAreEven() const
 
 void GameFlow::startGame(int secondsPerTurn, bool team)
 {
-    m_client.send(wire::message("CMD_startgame", wire::fields(m_client.myname.toLatin1(), secondsPerTurn,
-                                                              team ? "t" : "f")
-                                                     + '+'));
+    m_client.send(msg::StartGame{m_client.myname.toLatin1(), secondsPerTurn, team ? "t" : "f"});
 }
 
-void GameFlow::startthegame(const QByteArray &payload)
+void GameFlow::startthegame(const msg::StartGame &start)
 {
-    FieldReader fields(payload);
-    const QByteArray starter = fields.take();
-    const QByteArray seconds = fields.take();
-    const QByteArray team = fields.take();
-
     m_clock.stop();
     m_rack.setBadWordPanelVisible(false);
     m_noPlay = false;
     m_clock.showZero();
     m_startShown = false;
     m_running = true;
-    m_client.roster->gameStarted();
     clearall();
-    setTeam(team);
-    int limit = kDefaultTurnSeconds;
-    if (!tryStrToInt(seconds, &limit))
-        limit = kDefaultTurnSeconds;
-    setTurnLimit(limit);
+    m_team = start.isTeam();
+    setTurnLimit(start.seconds);
     emit changed();
-    emit m_client.systemLine(QStringLiteral("0+") + QString::fromLatin1(starter)
+    emit m_client.systemLine(QStringLiteral("0+") + QString::fromLatin1(start.name)
                              + QStringLiteral(" has started a game."));
 }
 
@@ -105,23 +83,15 @@ void GameFlow::clearall()
     emit changed();
 }
 
-void GameFlow::setTeam(const QByteArray &team)
-{
-    m_team = team == "t";
-}
-
 void GameFlow::setTurnLimit(int seconds)
 {
     m_clock.setTurnlimit(seconds);
     m_timePerTurnText = m_clock.turnTimeText();
 }
 
-void GameFlow::getnextplayer(const QByteArray &payload)
+void GameFlow::getnextplayer(const msg::NextPlayer &turn)
 {
-    FieldReader fields(payload);
-    const int seat = fields.takeInt();
-    if (!validSeat(seat))
-        return;
+    const int seat = turn.seat;
     m_score.showLastWord();
     m_noPlay = false;
     m_rack.setBadWordPanelVisible(false);
@@ -150,53 +120,37 @@ void GameFlow::onClockRanOut()
     emit statusText(QStringLiteral("Time is Up"));
 }
 
-void GameFlow::timeisup(const QByteArray &)
+void GameFlow::timeisup()
 {
     emit statusText(QStringLiteral("Time is Up!"));
     m_clock.showZero();
     m_client.playsounds(QStringLiteral("timeup"));
 }
 
-void GameFlow::goodword(const QByteArray &payload)
+void GameFlow::goodword(const msg::GoodWord &verdict)
 {
-    FieldReader fields(payload);
-    const int seat = fields.takeInt();
-    if (seat != m_client.myseat)
+    if (verdict.seat != m_client.myseat)
         return;
-    const int frame = fields.takeInt();
-    fields.takeInt(); // the total is not shown here
-    const int ball = fields.takeInt();
-    const int letters = fields.takeInt();
-    const std::optional<ScoreCardModel::GoodWord> verdict = m_score.goodword(seat, frame, ball, letters);
-    if (!verdict)
+    const std::optional<ScoreCardModel::GoodWord> shown =
+        m_score.goodword(verdict.seat, verdict.frame, verdict.ball, verdict.letters);
+    if (!shown)
         return; // a frame, ball or count no host sends
-    if (!verdict->status.isEmpty())
-        emit statusText(verdict->status);
-    m_client.playsounds(verdict->sound);
-    if (verdict->strike)
+    if (!shown->status.isEmpty())
+        emit statusText(shown->status);
+    m_client.playsounds(shown->sound);
+    if (shown->strike)
         emit strikeCounted();
-    m_rack.acceptWord(ball, letters, verdict->reopen);
+    m_rack.acceptWord(verdict.ball, verdict.letters, shown->reopen);
 }
 
-void GameFlow::worderror(const QByteArray &payload)
+void GameFlow::worderror(int seat)
 {
-    FieldReader fields(payload);
-    if (fields.takeInt() == m_client.myseat)
+    if (seat == m_client.myseat)
         m_rack.refuseWord();
 }
 
-void GameFlow::winner(const QByteArray &payload)
+void GameFlow::winner(const QList<int> &winners)
 {
-    FieldReader fields(payload);
-    fields.appendEndMarker("@");
-    QList<int> winners;
-    while (fields.hasListItem()) {
-        const int seat = fields.takeInt();
-        if (validSeat(seat) && !winners.contains(seat))
-            winners << seat;
-    }
-    if (winners.isEmpty())
-        return; // no host announces a game nobody won
     m_rack.setCommandsVisible(false);
     m_running = false;
     QString text;
@@ -213,7 +167,7 @@ void GameFlow::winner(const QByteArray &payload)
     if (m_client.ishost)
         m_startShown = true;
     emit changed();
-    if (!validSeat(m_client.myseat))
+    if (!game::isSeat(m_client.myseat))
         return; // a spectator keeps no tally
     std::optional<TallyWinner> recorded;
     if (winners.size() == 1)
@@ -222,28 +176,20 @@ void GameFlow::winner(const QByteArray &payload)
     emit gameRecorded(m_score.scoreText(m_client.myseat), recorded, m_client.roster->opponents());
 }
 
-void GameFlow::loadstats(const QByteArray &payload)
+void GameFlow::loadstats(const msg::LoadStats &state)
 {
-    FieldReader fields(payload);
-    if (fields.takeInt() != m_client.myseat)
+    if (state.slot != m_client.myseat)
         return;
-    int limit = kDefaultTurnSeconds;
-    if (!tryStrToInt(fields.take(), &limit))
-        limit = kDefaultTurnSeconds;
-    const QByteArray team = fields.take();
-    const int countdown = fields.takeInt();
-    // Shown as received; a score is a few digits, whatever a peer sends.
-    constexpr int kMaxScoreText = 11;
-    for (int seat = 1; seat <= 4; ++seat)
-        m_score.setScoreText(seat, QString::fromLatin1(fields.take().left(kMaxScoreText)));
-    setTurnLimit(limit);
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        m_score.setScoreText(seat, QString::fromLatin1(state.scores[seat - 1]));
+    setTurnLimit(state.seconds);
     m_running = true;
-    if (countdown > 4) {
-        m_clock.resume(countdown);
+    if (state.countdown > 4) {
+        m_clock.resume(state.countdown);
         // No rack for the running frame: the next deal brings one.
-        if (validSeat(m_client.myseat))
+        if (game::isSeat(m_client.myseat))
             m_noPlay = true;
     }
-    setTeam(team);
+    m_team = state.isTeam();
     emit changed();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+#include "protocol/messages.h"
 #include "tally/tallytable.h"
 
 #include <QByteArray>
@@ -27,8 +29,6 @@ class GameFlow : public QObject
 public:
     static constexpr quint32 kDarkRed = 221;   // 0x0000DD, 00BBGGRR
     static constexpr quint32 kBlack = 0;
-    static constexpr int kDefaultTurnSeconds = 90;
-
     GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, TurnClock &clock, QObject *parent = nullptr);
 
     // What the window shows besides the board and the card.
@@ -36,7 +36,7 @@ public:
     QString teamGameText() const { return m_team ? QStringLiteral("Team Game") : QStringLiteral("Good Luck!"); }
     quint32 seatColour(int seat) const { return m_team && (seat == 1 || seat == 3) ? kBlack : kDarkRed; }
     QString timePerTurnText() const { return m_timePerTurnText; }
-    bool winnerShown(int seat) const { return seat >= 1 && seat <= 4 && m_winners[seat]; }
+    bool winnerShown(int seat) const { return game::isSeat(seat) && m_winners[seat]; }
     bool noPlayShown() const { return m_noPlay; }
     bool startShown() const { return m_startShown; }
     bool gameRunning() const { return m_running; }
@@ -50,13 +50,13 @@ public:
     void startGame(int secondsPerTurn, bool team);
 
     // Handlers of the host's messages.
-    void startthegame(const QByteArray &payload);
-    void getnextplayer(const QByteArray &payload);
-    void goodword(const QByteArray &payload);
-    void worderror(const QByteArray &payload);
-    void timeisup(const QByteArray &payload);
-    void winner(const QByteArray &payload);
-    void loadstats(const QByteArray &payload);
+    void startthegame(const msg::StartGame &start);
+    void getnextplayer(const msg::NextPlayer &turn);
+    void goodword(const msg::GoodWord &verdict);
+    void worderror(int seat);
+    void timeisup();
+    void winner(const QList<int> &winners);
+    void loadstats(const msg::LoadStats &state);
     // Back to the state before a game.
     void clearall();
 
@@ -70,7 +70,6 @@ signals:
     void gameRecorded(const QString &ownScore, const std::optional<TallyWinner> &winner, const QStringList &opponents);
 
 private:
-    void setTeam(const QByteArray &team);
     void setTurnLimit(int seconds);
     void onClockRanOut();
 
@@ -82,6 +81,6 @@ private:
     bool m_running = false;
     bool m_noPlay = false;
     bool m_startShown = false;
-    std::array<bool, 5> m_winners{};
+    std::array<bool, game::kSeats + 1> m_winners{};
     QString m_timePerTurnText = QStringLiteral("Turn Time: 200 s.");
 };

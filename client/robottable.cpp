@@ -75,7 +75,7 @@ void RobotTable::seatNewcomers()
     }
     disconnect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
     int freeSeats = 0;
-    for (int seat = 1; seat <= Roster::kSeats; ++seat)
+    for (int seat = 1; seat <= game::kSeats; ++seat)
         freeSeats += m_client.roster->isSeated(seat) ? 0 : 1;
     const int joining = std::min(std::exchange(m_wanted, 0), freeSeats);
     m_pending = joining;

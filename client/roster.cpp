@@ -1,14 +1,13 @@
 #include "client/roster.h"
 
 #include "client/gameclient.h"
-#include "net/fields.h"
-#include "net/wire.h"
+#include "client/gameevents.h"
 
 namespace {
 
-bool validSeat(int seat)
+QString nameOf(const QByteArray &name)
 {
-    return seat >= 1 && seat <= Roster::kSeats;
+    return QString::fromLatin1(name.left(game::kMaxName));
 }
 
 } // namespace
@@ -16,59 +15,81 @@ bool validSeat(int seat)
 Roster::Roster(GameClient &client, QObject *parent) : QObject(parent), m_client(client)
 {
     m_names.fill(kWaiting);
+    const GameEvents *events = client.events();
+    connect(events, &GameEvents::seated, this, &Roster::newplayerinfo);
+    connect(events, &GameEvents::left, this, &Roster::playerdisconnected);
+    connect(events, &GameEvents::watching, this, &Roster::justwatching);
+    connect(events, &GameEvents::gameStarted, this, &Roster::gameStarted);
 }
 
 QString Roster::seatName(int seat) const
 {
-    return validSeat(seat) ? m_names[seat] : QString();
+    return game::isSeat(seat) ? m_names[seat] : QString();
 }
 
 bool Roster::isWatching(int seat) const
 {
-    return validSeat(seat) && m_watching[seat];
+    return game::isSeat(seat) && m_watching[seat];
 }
 
 QStringList Roster::opponents() const
 {
     QStringList names;
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         if (seat != m_client.myseat && isSeated(seat))
             names << m_names[seat];
     }
     return names;
 }
 
-void Roster::newplayerinfo(const QByteArray &payload)
+QStringList Roster::spectators() const
 {
-    FieldReader fields(payload);
-    const int slot = fields.takeInt();
-    if (slot < 1 || slot > 9)
-        return;
-    const QString name = QString::fromLatin1(fields.rest());
+    QStringList lines;
+    for (const Spectator &spectator : m_spectators)
+        lines << spectator.line();
+    return lines;
+}
+
+qsizetype Roster::spectatorRow(int slot) const
+{
+    for (qsizetype row = 0; row < m_spectators.size(); ++row) {
+        if (m_spectators[row].slot == slot)
+            return row;
+    }
+    return -1;
+}
+
+void Roster::newplayerinfo(int slot, const QByteArray &payloadName)
+{
+    const QString name = nameOf(payloadName);
     if (slot == m_client.myseat) {
         emit m_client.systemLine(QStringLiteral("0+You are Connected."));
         emit ownArrival();
     } else {
         emit m_client.systemLine(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
     }
-    if (validSeat(slot)) {
+    if (game::isSeat(slot)) {
         m_names[slot] = name;
         emit seatChanged(slot);
     } else {
-        m_spectators << QString::number(slot) + QStringLiteral(": ") + name;
-        emit spectatorsChanged();
+        // A slot announced again (a new login on it) keeps its one entry.
+        const qsizetype row = spectatorRow(slot);
+        if (row >= 0) {
+            m_spectators[row].name = name;
+            emit spectatorRenamed(int(row));
+        } else {
+            m_spectators << Spectator{slot, name};
+            emit spectatorAdded(int(m_spectators.size() - 1));
+        }
         emit m_client.systemLine(slot == m_client.myseat ? QStringLiteral("0+You are spying.")
                                                          : QStringLiteral("0+") + name + QStringLiteral(" is spying."));
     }
     m_client.playsounds(QStringLiteral("entered"));
 }
 
-void Roster::playerdisconnected(const QByteArray &payload)
+void Roster::playerdisconnected(int slot, const QByteArray &)
 {
-    FieldReader fields(payload);
-    const int slot = fields.takeInt();
-    const QString name = QString::fromLatin1(fields.rest());
-    if (validSeat(slot)) {
+    if (game::isSeat(slot)) {
         if (m_names[slot] != kWaiting)
             emit m_client.systemLine(QStringLiteral("0+") + m_names[slot] + QStringLiteral(" disconnected."));
         m_names[slot] = kWaiting;
@@ -77,21 +98,16 @@ void Roster::playerdisconnected(const QByteArray &payload)
             emit watchingChanged(slot, false);
         return;
     }
-    const qsizetype line = m_spectators.indexOf(QString::number(slot) + QStringLiteral(": ") + name);
-    if (line < 0)
+    const qsizetype row = spectatorRow(slot);
+    if (row < 0)
         return;
-    emit m_client.systemLine(QStringLiteral("0+") + name + QStringLiteral(" has left."));
-    m_spectators.removeAt(line);
-    emit spectatorsChanged();
+    emit m_client.systemLine(QStringLiteral("0+") + m_spectators[row].name + QStringLiteral(" has left."));
+    m_spectators.removeAt(row);
+    emit spectatorRemoved(int(row));
 }
 
-void Roster::justwatching(const QByteArray &payload)
+void Roster::justwatching(int seat, bool watching)
 {
-    FieldReader fields(payload);
-    const int seat = fields.takeInt();
-    if (!validSeat(seat))
-        return;
-    const bool watching = fields.take() == "1";
     if (seat == m_client.myseat && m_ownWatching != watching) {
         m_ownWatching = watching;
         emit ownWatchingChanged(watching);
@@ -107,7 +123,7 @@ void Roster::gameStarted()
     if (std::exchange(m_ownWatching, false))
         emit ownWatchingChanged(false);
     // A watching mark from the last game is wrong in the next.
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         if (std::exchange(m_watching[seat], false))
             emit watchingChanged(seat, false);
     }
@@ -131,36 +147,28 @@ void Roster::RemoveFromGame1Click()
 
 void Roster::SettoJustWatch1Click()
 {
-    watch(m_popupseat, 1);
+    watch(m_popupseat, true);
 }
 
 void Roster::UnsetJustWatch1Click()
 {
-    watch(m_popupseat, 2);
+    watch(m_popupseat, false);
 }
 
-void Roster::watch(int seat, int request)
+void Roster::watch(int seat, bool on)
 {
-    if (m_client.loggedin && validSeat(seat))
-        m_client.send(wire::message("CMD_justwatch", wire::fields(seat, request)));
+    if (m_client.loggedin && game::isSeat(seat))
+        m_client.send(msg::JustWatch{seat, on});
 }
 
 void Roster::JustWatch1Click()
 {
-    if (m_client.loggedin && validSeat(m_client.myseat))
-        watch(m_client.myseat, m_ownWatching ? 2 : 1);
-}
-
-void Roster::popup_kickhimClick(const QString &line)
-{
-    bool ok = false;
-    const int slot = line.section(QLatin1Char(':'), 0, 0).toInt(&ok);
-    if (ok)
-        kicking(slot);
+    if (m_client.loggedin && game::isSeat(m_client.myseat))
+        watch(m_client.myseat, !m_ownWatching);
 }
 
 void Roster::kicking(int slot)
 {
-    if (m_client.ishost && m_client.loggedin && slot >= 1 && slot <= 9)
-        m_client.send(wire::message("CMD_kickhim", wire::fields(m_client.myseat, slot) + '+'));
+    if (m_client.ishost && m_client.loggedin && game::isSlot(slot))
+        m_client.send(msg::KickHim{m_client.myseat, slot});
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -8,18 +10,18 @@
 #include <array>
 
 class GameClient;
+class GameEvents;
 
 // Who is in the game, as the host announces it: the four seats' names and
-// their watching marks, and the spectators in order of arrival. The host
-// keeps the real roster and enforces every change; this side asks and
-// shows. Every number a peer sends is range-checked before it indexes
-// anything.
+// their watching marks, and the spectators in order of arrival, one entry
+// per slot. The host keeps the real roster and enforces every change; this
+// side asks and shows. Names are cut as the host cuts them, whatever a
+// host sends.
 class Roster : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int kSeats = 4;
     static inline const QString kWaiting = QStringLiteral("<Waiting>");
 
     Roster(GameClient &client, QObject *parent = nullptr);
@@ -28,14 +30,21 @@ public:
     bool isSeated(int seat) const { return seatName(seat) != kWaiting && !seatName(seat).isEmpty(); }
     bool isWatching(int seat) const;    // the eye picture beside the seat
     bool ownWatching() const { return m_ownWatching; }   // Options > Just Watch's check
-    const QStringList &spectators() const { return m_spectators; }   // "slot: name" lines
+    struct Spectator
+    {
+        int slot = 0;
+        QString name;
+        QString line() const { return QString::number(slot) + QStringLiteral(": ") + name; }
+    };
+    const QList<Spectator> &spectatorList() const { return m_spectators; }
+    QStringList spectators() const;   // "slot: name" lines
     // The other seated players, by name (for the tally).
     QStringList opponents() const;
 
     // Host announcements.
-    void newplayerinfo(const QByteArray &payload);
-    void playerdisconnected(const QByteArray &payload);
-    void justwatching(const QByteArray &payload);
+    void newplayerinfo(int slot, const QByteArray &name);
+    void playerdisconnected(int slot, const QByteArray &name);
+    void justwatching(int seat, bool watching);
     // A game starts: nobody watches any more.
     void gameStarted();
 
@@ -53,25 +62,29 @@ public:
     void UnsetJustWatch1Click();
     // Options > Just Watch: asks the host; only its answer moves the check.
     void JustWatch1Click();
-    // The spy list's "Remove From Game" on a line of the list.
-    void popup_kickhimClick(const QString &line);
+    // The spy list's "Remove From Game" on a spectator's slot.
     void kicking(int slot);
 
 signals:
     void seatChanged(int seat);
-    void spectatorsChanged();
+    // The spectator list changed at one row: a spectator came (added), a
+    // slot was announced again (renamed), or one left (removed).
+    void spectatorAdded(int row);
+    void spectatorRenamed(int row);
+    void spectatorRemoved(int row);
     void watchingChanged(int seat, bool watching);
     void ownWatchingChanged(bool watching);
     // The host confirmed the own arrival: time to load the settings.
     void ownArrival();
 
 private:
-    void watch(int seat, int request);
+    void watch(int seat, bool on);
+    qsizetype spectatorRow(int slot) const;
 
     GameClient &m_client;
-    std::array<QString, kSeats + 1> m_names;
-    std::array<bool, kSeats + 1> m_watching{};
-    QStringList m_spectators;
+    std::array<QString, game::kSeats + 1> m_names;
+    std::array<bool, game::kSeats + 1> m_watching{};
+    QList<Spectator> m_spectators;
     bool m_ownWatching = false;
     int m_popupseat = 0;
 };

@@ -1,5 +1,6 @@
 #include "client/spylistform.h"
 
+#include "client/roster.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/palette.h"
@@ -78,10 +79,46 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent)
     connect(button_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
 }
 
-void Tspylist::setLines(const QStringList &lines)
+void Tspylist::follow(Roster *roster)
+{
+    QList<std::pair<int, QString>> lines;
+    for (const Roster::Spectator &spectator : roster->spectatorList())
+        lines.append({spectator.slot, spectator.line()});
+    setLines(lines);
+    connect(roster, &Roster::spectatorAdded, this, [this, roster](int row) {
+        const Roster::Spectator &spectator = roster->spectatorList().at(row);
+        insertLine(row, spectator.slot, spectator.line());
+    });
+    connect(roster, &Roster::spectatorRenamed, this,
+            [this, roster](int row) { setLine(row, roster->spectatorList().at(row).line()); });
+    connect(roster, &Roster::spectatorRemoved, this, &Tspylist::removeLine);
+    connect(this, &Tspylist::removeRequested, roster, &Roster::kicking);
+}
+
+void Tspylist::setLines(const QList<std::pair<int, QString>> &lines)
 {
     listbox_spys->clear();
-    listbox_spys->addItems(lines);
+    for (const auto &[slot, line] : lines)
+        insertLine(listbox_spys->count(), slot, line);
+    m_spyhover = -1;
+}
+
+void Tspylist::insertLine(int row, int slot, const QString &line)
+{
+    auto *item = new QListWidgetItem(line);
+    item->setData(Qt::UserRole, slot);
+    listbox_spys->insertItem(row, item);
+}
+
+void Tspylist::setLine(int row, const QString &line)
+{
+    if (QListWidgetItem *item = listbox_spys->item(row))
+        item->setText(line);
+}
+
+void Tspylist::removeLine(int row)
+{
+    delete listbox_spys->takeItem(row);
     m_spyhover = -1;
 }
 
@@ -95,7 +132,7 @@ void Tspylist::popup_kickhimClick()
 {
     if (m_spyhover < 0 || m_spyhover >= listbox_spys->count())
         return;
-    emit removeRequested(listbox_spys->item(m_spyhover)->text());
+    emit removeRequested(listbox_spys->item(m_spyhover)->data(Qt::UserRole).toInt());
 }
 
 void Tspylist::button_doneClick()

@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+#include <utility>
+
 class FlatButton;
+class Roster;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -10,7 +13,8 @@ class QMenu;
 
 // The spectators of the game, one line each ("6: Name"), in order of
 // arrival; stays on top while open, not modal. The hosting player removes
-// one through the list's pop-up menu.
+// one through the list's pop-up menu. The roster's changes reach it row by
+// row, so an arrival costs the same however long the list is.
 class Tspylist : public QDialog
 {
     Q_OBJECT
@@ -18,7 +22,13 @@ class Tspylist : public QDialog
 public:
     explicit Tspylist(QWidget *parent = nullptr);
 
-    void setLines(const QStringList &lines);
+    // Shows the roster's spectators from now on; "Remove From Game" asks it.
+    void follow(Roster *roster);
+    // Every line anew, each with the slot it names.
+    void setLines(const QList<std::pair<int, QString>> &lines);
+    void insertLine(int row, int slot, const QString &line);
+    void setLine(int row, const QString &line);
+    void removeLine(int row);
     // The index of the line under the mouse pointer, -1 over none.
     int spyhover() const { return m_spyhover; }
 
@@ -33,8 +43,8 @@ public:
     void button_doneClick();
 
 signals:
-    // "Remove From Game" on this line of the list.
-    void removeRequested(const QString &line);
+    // "Remove From Game" on the spectator of this slot.
+    void removeRequested(int slot);
 
 private:
     int m_spyhover = -1;

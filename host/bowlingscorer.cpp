@@ -2,6 +2,9 @@
 
 namespace {
 
+// One pin per letter of a full rack.
+constexpr int kPins = game::kTiles;
+
 // -1 (not played) counts as nothing.
 int pins(int count)
 {
@@ -10,11 +13,11 @@ int pins(int count)
 
 } // namespace
 
-void BowlingScorer::computeRunning(std::array<TFrameScore, 11> &frames, int frame)
+void BowlingScorer::computeRunning(FrameRecords &frames, int frame)
 {
     // Only frames already played can pay a bonus.
     const auto known = [&](int i, int TFrameScore::*count) { return i <= frame && frames[i].*count != -1; };
-    for (int i = 1; i <= frame && i <= HostTable::kFrames; ++i) {
+    for (int i = 1; i <= frame && i <= game::kFrames; ++i) {
         TFrameScore &f = frames[i];
         const int before = i == 1 ? 0 : frames[i - 1].running;
         // A frame before it still waits for its bonus, and so does this one.
@@ -23,27 +26,27 @@ void BowlingScorer::computeRunning(std::array<TFrameScore, 11> &frames, int fram
             continue;
         }
         int running = before + pins(f.first) + pins(f.second);
-        if (i == HostTable::kFrames) {
+        if (i == game::kFrames) {
             // The bonus racks are already in frame 10's own three counts.
             f.running = running + pins(f.third);
             continue;
         }
-        if (f.first == 10) {
+        if (f.first == kPins) {
             if (known(i + 1, &TFrameScore::first) && known(i + 1, &TFrameScore::second))
                 running += frames[i + 1].first + frames[i + 1].second;
-            else if (known(i + 1, &TFrameScore::first) && frames[i + 1].first == 10
+            else if (known(i + 1, &TFrameScore::first) && frames[i + 1].first == kPins
                      && known(i + 2, &TFrameScore::first))
-                running += 10 + frames[i + 2].first;
+                running += kPins + frames[i + 2].first;
             else
                 running = -1;
-        } else if (f.first + f.second == 10) {
+        } else if (f.first + f.second == kPins) {
             running = known(i + 1, &TFrameScore::first) ? running + frames[i + 1].first : -1;
         }
         f.running = running;
     }
 }
 
-int BowlingScorer::totalOf(const std::array<TFrameScore, 11> &frames, int frame)
+int BowlingScorer::totalOf(const FrameRecords &frames, int frame)
 {
     // The last known running score, then the raw letters of the frames after
     // it whose bonuses are not known yet.
@@ -60,11 +63,11 @@ int BowlingScorer::totalOf(const std::array<TFrameScore, 11> &frames, int frame)
     return total;
 }
 
-QByteArray BowlingScorer::scoreSeat(int seat)
+msg::SeatScore BowlingScorer::scoreSeat(int seat)
 {
     TPlayerSlot &player = m_table.players[seat];
     const int frame = m_table.currentframe;
-    if (frame < 1 || frame > HostTable::kFrames)
+    if (!game::isFrame(frame))
         return {};
     computeRunning(player.frames, frame);
     player.total = totalOf(player.frames, frame);
@@ -76,23 +79,23 @@ QByteArray BowlingScorer::scoreSeat(int seat)
         }
     }
 
-    QByteArray text = "+" + QByteArray::number(seat);
-    for (const int value : {player.total, current.first, current.second, current.third})
-        text += '*' + QByteArray::number(value);
-    for (int w = 1; w <= 3; ++w)
-        text += '*' + player.words[w];
-    text += '+' + QByteArray::number(seat);
-    for (int k = 1; k <= HostTable::kFrames; ++k)
-        text += '#' + QByteArray::number(k) + '#' + QByteArray::number(k <= frame ? player.frames[k].running : -1);
-    return text;
+    msg::SeatScore score;
+    score.seat = seat;
+    score.total = player.total;
+    score.counts = {current.first, current.second, current.third};
+    for (int w = 1; w <= game::kBalls; ++w)
+        score.words[w - 1] = player.words[w];
+    for (int k = 1; k <= game::kFrames; ++k)
+        score.running[k - 1] = k <= frame ? player.frames[k].running : -1;
+    return score;
 }
 
-QByteArray BowlingScorer::scoreAll()
+QList<msg::SeatScore> BowlingScorer::scoreAll()
 {
-    QByteArray text;
-    for (int seat = 1; seat <= HostTable::kSeats; ++seat)
-        text += scoreSeat(seat);
-    return text;
+    QList<msg::SeatScore> scores;
+    for (int seat = 1; seat <= game::kSeats; ++seat)
+        scores << scoreSeat(seat);
+    return scores;
 }
 
 void BowlingScorer::fillUnplayed(TFrameScore &score, int frame)
@@ -101,13 +104,13 @@ void BowlingScorer::fillUnplayed(TFrameScore &score, int frame)
         return;
     score.first = 0;
     score.second = 0;
-    if (frame == HostTable::kFrames)
+    if (frame == game::kFrames)
         score.third = 0;
 }
 
 void BowlingScorer::fillTimeUp(TFrameScore &score, int frame)
 {
-    if (frame == HostTable::kFrames) {
+    if (frame == game::kFrames) {
         for (int *count : {&score.first, &score.second, &score.third}) {
             if (*count == -1)
                 *count = 0;
@@ -117,7 +120,7 @@ void BowlingScorer::fillTimeUp(TFrameScore &score, int frame)
     if (score.first == -1)
         score.first = 0;
     // A strike keeps its second word unplayed.
-    if (score.second == -1 && score.first != 10)
+    if (score.second == -1 && score.first != kPins)
         score.second = 0;
 }
 
@@ -125,27 +128,27 @@ void BowlingScorer::timeUp()
 {
     if (!m_table.frameInPlay())
         return;
-    for (int seat = 1; seat <= HostTable::kSeats; ++seat)
+    for (int seat = 1; seat <= game::kSeats; ++seat)
         fillTimeUp(m_table.players[seat].frames[m_table.currentframe], m_table.currentframe);
 }
 
-QByteArray BowlingScorer::winners() const
+QList<int> BowlingScorer::winners() const
 {
     const auto total = [this](int seat) { return m_table.players[seat].total; };
     if (m_table.teamgame) {
         const int a = total(1) + total(3);
         const int b = total(2) + total(4);
-        return a > b ? "1+3" : b > a ? "2+4" : "1+3+2+4";
+        return a > b ? QList<int>{1, 3} : b > a ? QList<int>{2, 4} : QList<int>{1, 3, 2, 4};
     }
     int best = 1;
-    for (int seat = 2; seat <= HostTable::kSeats; ++seat) {
+    for (int seat = 2; seat <= game::kSeats; ++seat) {
         if (total(seat) > total(best))
             best = seat;
     }
-    QByteArray text = QByteArray::number(best);
-    for (int seat = 1; seat <= HostTable::kSeats; ++seat) {
+    QList<int> seats{best};
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         if (seat != best && total(seat) == total(best))
-            text += '+' + QByteArray::number(seat);
+            seats << seat;
     }
-    return text;
+    return seats;
 }

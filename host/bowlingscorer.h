@@ -1,8 +1,9 @@
 #pragma once
 
 #include "host/hosttable.h"
+#include "protocol/messages.h"
 
-#include <QByteArray>
+#include <QList>
 
 #include <array>
 
@@ -15,21 +16,21 @@ public:
     explicit BowlingScorer(HostTable &table) : m_table(table) {}
 
     // Recomputes every seat's running scores and total for the current
-    // frame and returns the score text of all four seats, each
-    // "+" starfield "+" hashfield, in seat order.
-    QByteArray scoreAll();
-    QByteArray scoreSeat(int seat);
+    // frame and returns all four seats' results, in seat order.
+    QList<msg::SeatScore> scoreAll();
+    msg::SeatScore scoreSeat(int seat);
 
     // The time is up: unplayed words of the current frame count as nothing.
     void timeUp();
 
-    // The winners text: one seat, or several joined by '+'.
-    QByteArray winners() const;
+    // The winners: the best seat and the seats tied with it, or a team
+    // (seats 1 and 3, 2 and 4; all four on a tie).
+    QList<int> winners() const;
 
     // Running scores of frames 1 to frame, from scratch; -1 where a bonus
     // still waits for later frames.
-    static void computeRunning(std::array<TFrameScore, 11> &frames, int frame);
-    static int totalOf(const std::array<TFrameScore, 11> &frames, int frame);
+    static void computeRunning(FrameRecords &frames, int frame);
+    static int totalOf(const FrameRecords &frames, int frame);
 
     // Frame records of a frame that ended with time left: a seat that played
     // nothing gets zeros.

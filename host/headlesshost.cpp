@@ -1,5 +1,6 @@
 #include "host/headlesshost.h"
 
+#include "base/gamenumbers.h"
 #include "base/terminaltext.h"
 #include "host/pausesetting.h"
 #include "host/serverform.h"
@@ -131,12 +132,15 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
     });
     QObject::connect(&server, &TServer::frameEnded, [&server](int frame) {
         QByteArray line = "frame " + QByteArray::number(frame) + " ended, totals";
-        for (int seat = 1; seat <= HostTable::kSeats; ++seat)
+        for (int seat = 1; seat <= game::kSeats; ++seat)
             line += ' ' + QByteArray::number(server.players[seat].total);
         say(line);
     });
-    QObject::connect(&server, &TServer::winnerAnnounced, [](const QByteArray &winners) {
-        say("winner " + winners);
+    QObject::connect(&server, &TServer::winnerAnnounced, [](const QList<int> &winners) {
+        QByteArray line = "winner";
+        for (int k = 0; k < winners.size(); ++k)
+            line += (k ? "+" : " ") + QByteArray::number(winners[k]);
+        say(line);
     });
 
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/gamenumbers.h"
 #include "host/relayallowance.h"
 #include "words/letterwords.h"
 
@@ -26,44 +27,44 @@ struct TFrameScore
     int running = -1;  // running score after this frame, -1 while unknown
 };
 
+// A seat's frames 1 to 10 (index 0 unused).
+using FrameRecords = std::array<TFrameScore, game::kFrames + 1>;
+
 struct TPlayerSlot
 {
+    // What balls reads once the seat has finished its frame, or is not in it.
+    static constexpr int kFinished = 4;
+
     QByteArray name;
     bool connected = false;
     bool loggedin = false;    // its login arrived; a slot held without one is closed
     Connection *conn = nullptr;
     int total = 0;            // as last posted
     bool watching = false;
-    std::array<Rack, 4> tiles{};    // the seat's copies of racks 1 to 3
-    int balls = 4;            // words accepted this frame; 4 = finished or not in play
-    std::array<TFrameScore, 11> frames{};
+    std::array<Rack, game::kRacks + 1> tiles{};    // the seat's copies of racks 1 to 3
+    int balls = kFinished;    // words accepted this frame, or kFinished
+    FrameRecords frames{};
     int letterset = 0;        // the rack being played, 0 when finished
-    std::array<QByteArray, 4> words;   // accepted words 1 to 3 of this frame
+    std::array<QByteArray, game::kBalls + 1> words;   // accepted words 1 to 3 of this frame
     QByteArray letterword;    // the word behind the rack last played from
     RelayAllowance chat;      // how many chat lines it may still have relayed
 };
 
 struct HostTable
 {
-    static constexpr int kSeats = 4;
-    static constexpr int kHighestSlot = 9;   // slots 5 to 9 are spectators
-    static constexpr int kFrames = 10;
-
-    // Slot 10 exists only to turn a tenth connection away.
-    std::array<TPlayerSlot, 11> players{};
+    // One more than the slots: it exists only to turn a tenth connection away.
+    std::array<TPlayerSlot, game::kSlots + 2> players{};
 
     bool gamestarted = false;
     int currentframe = 0;     // 1..10 in play, 11 after the last frame
-    int timeperturn = 90;
+    int timeperturn = game::kFallbackTurnSeconds;
     bool teamgame = false;
     int countdown = 0;
 
     QByteArray frameword;
     QByteArray bonusword2;
     QByteArray bonusword3;
-    std::array<Rack, 4> mastertiles{};   // racks 1 to 3 as dealt, never consumed
+    std::array<Rack, game::kRacks + 1> mastertiles{};   // racks 1 to 3 as dealt, never consumed
 
-    static bool isSeat(int slot) { return slot >= 1 && slot <= kSeats; }
-    static bool isSlot(int slot) { return slot >= 1 && slot <= kHighestSlot; }
-    bool frameInPlay() const { return currentframe >= 1 && currentframe <= kFrames; }
+    bool frameInPlay() const { return game::isFrame(currentframe); }
 };

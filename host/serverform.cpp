@@ -1,20 +1,20 @@
 #include "host/serverform.h"
 
+#include "base/numbers.h"
+#include "base/overloaded.h"
 #include "base/version.h"
 #include "host/pausesetting.h"
 #include "host/wordsource.h"
 #include "net/connection.h"
-#include "net/fields.h"
 #include "net/framing.h"
 #include "net/tsock.h"
-#include "net/wire.h"
 #include "words/dictn.h"
 #include "words/letterwords.h"
 
 #include <QHostAddress>
-#include <QVarLengthArray>
 
-#include <limits>
+#include <algorithm>
+#include <span>
 
 namespace {
 
@@ -31,10 +31,6 @@ private:
     TDictn spell;
 };
 
-QByteArray number(int value)
-{
-    return QByteArray::number(value);
-}
 
 } // namespace
 
@@ -60,7 +56,7 @@ TServer::~TServer()
 
 void TServer::FormCreate()
 {
-    seatcount = kSeats;
+    seatcount = game::kSeats;
 
     Sock1 = new TSock(this);
     Sock1->setObjectName(QStringLiteral("Sock1"));
@@ -69,19 +65,7 @@ void TServer::FormCreate()
 
     receivedlist = new Dispatcher(this);
     receivedlist->setEndHandler([this](quint64 connection) { connectionEnded(connection); });
-    const auto command = [this](const char *name, void (TServer::*handler)(const QByteArray &, quint64)) {
-        receivedlist->addCommand(name, [this, handler](const QByteArray &payload, quint64 connection) {
-            (this->*handler)(payload, connection);
-        });
-    };
-    command("CMD_logininfo", &TServer::receivedlogininfo);
-    command("CMD_kickhim", &TServer::kickhim);
-    command("CMD_chat", &TServer::chat);
-    command("CMD_action", &TServer::action);
-    command("CMD_startgame", &TServer::startgame);
-    command("CMD_justwatch", &TServer::justwatch);
-    command("CMD_sendword", &TServer::sendword);
-    command("CMD_playasound", &TServer::playasound);
+    receivedlist->setHandler([this](const QByteArray &line, quint64 connection) { received(line, connection); });
 
     m_clock.start();
     m_now = [this] { return m_clock.elapsed(); };
@@ -101,8 +85,8 @@ void TServer::listen(quint16 port, const QHostAddress &address)
 
 int TServer::pauseSeconds() const
 {
-    const int seconds = m_pause ? m_pause->pauseBetweenFrames() : kDefaultPause;
-    return seconds > 0 ? seconds : kDefaultPause;
+    const int seconds = m_pause ? m_pause->pauseBetweenFrames() : game::kDefaultPause;
+    return seconds > 0 ? seconds : game::kDefaultPause;
 }
 
 void TServer::useManualClock()
@@ -125,7 +109,7 @@ void TServer::Sock1Accept(TSock *listener)
         if (!players[s].connected)
             slot = s;
     }
-    if (!slot && slotcount < kHighestSlot)
+    if (!slot && slotcount < game::kSlots)
         slot = slotcount + 1;
 
     TSock *sock = listener->accept(this);
@@ -134,7 +118,7 @@ void TServer::Sock1Accept(TSock *listener)
     if (!slot) {
         const QString peer = sock->hostName();
         try {
-            sock->send(wire::message("CMD_full"));
+            sock->send(msg::encode(msg::Full{}));
         } catch (const ESockException &) {
             // gone already: there is nobody to tell
         }
@@ -153,7 +137,7 @@ void TServer::Sock1Accept(TSock *listener)
     player.chat.reset(m_chatLimit, m_now());
     sock->setTag(slot);
     emit connectionAccepted(slot, sock->hostName());
-    sendTo(slot, wire::message("CMD_sendlogininfo", number(slot)));
+    sendTo(slot, msg::SendLoginInfo{slot});
     // A slot held by somebody who never logs in is given back.
     QTimer::singleShot(m_loginTimeoutMs, conn, [this, slot, conn] {
         if (players[slot].conn == conn && !players[slot].loggedin)
@@ -166,7 +150,7 @@ void TServer::connectionEnded(quint64 connection)
     // A connection that no longer holds its slot must not free it for the
     // newcomer who has it now.
     int slot = 0;
-    for (int s = 1; s <= kHighestSlot && !slot; ++s) {
+    for (int s = 1; s <= game::kSlots && !slot; ++s) {
         if (players[s].conn && players[s].conn->id() == connection)
             slot = s;
     }
@@ -181,13 +165,13 @@ void TServer::connectionEnded(quint64 connection)
     std::exchange(player.conn, nullptr)->deleteLater();
     // Scores, racks and frame records of a seat stay for whoever takes it.
     if (wasConnected)
-        sendToAll(wire::message("CMD_playerdisconnected", number(slot) + '+' + name));
+        sendToAll(msg::PlayerDisconnected{slot, name});
     emit connectionClosed(slot, name);
 }
 
 void TServer::disconnectsock(int slot)
 {
-    if (isSlot(slot) && players[slot].connected && players[slot].conn)
+    if (game::isSlot(slot) && players[slot].connected && players[slot].conn)
         players[slot].conn->close();
 }
 
@@ -195,111 +179,114 @@ int TServer::slotOfConnection(quint64 connection) const
 {
     if (connection == 0)
         return 0;
-    for (int s = 1; s <= kHighestSlot; ++s) {
+    for (int s = 1; s <= game::kSlots; ++s) {
         if (players[s].connected && players[s].conn && players[s].conn->id() == connection)
             return s;
     }
     return 0;
 }
 
-// Reads the slot field a message speaks for: the slot when it is the
-// sender's own, else 0.
-int TServer::ownSlot(FieldReader &fields, quint64 connection) const
+bool TServer::isOwnSlot(int slot, quint64 connection) const
 {
-    const int slot = fields.takeInt();
-    return slot != 0 && slot == slotOfConnection(connection) ? slot : 0;
+    return slot != 0 && slot == slotOfConnection(connection);
 }
 
-void TServer::sendTo(int slot, const QByteArray &message)
+void TServer::sendBytes(int slot, const QByteArray &bytes)
 {
     TPlayerSlot &player = players[slot];
     if (!player.connected || !player.conn)
         return;
     try {
-        player.conn->send(message);
+        player.conn->send(bytes);
     } catch (const ESockException &) {
         // Its close is on the way and frees the slot; the others still get theirs.
     }
 }
 
-void TServer::sendToAll(const QByteArray &message)
+void TServer::received(const QByteArray &line, quint64 connection)
 {
-    for (int slot = 1; slot <= slotcount; ++slot)
-        sendTo(slot, message);
+    const std::optional<msg::ToHost> message = msg::readToHost(line);
+    if (!message)
+        return;
+    std::visit(Overloaded{
+                   [&](const msg::LoginInfo &m) { receivedlogininfo(m, connection); },
+                   [&](const msg::KickHim &m) { kickhim(m, connection); },
+                   [&](const msg::Chat &m) { chat(m, connection); },
+                   [&](const msg::Action &m) { action(m, connection); },
+                   [&](const msg::StartGame &m) { startgame(m, connection); },
+                   [&](const msg::JustWatch &m) { justwatch(m, connection); },
+                   [&](const msg::SendWord &m) { sendword(m, connection); },
+                   [&](const msg::PlayASound &m) { playasound(m, connection); },
+               },
+               *message);
 }
 
-void TServer::receivedlogininfo(const QByteArray &payload, quint64 connection)
+void TServer::receivedlogininfo(const msg::LoginInfo &message, quint64 connection)
 {
-    FieldReader fields(payload);
-    const int slot = ownSlot(fields, connection);
-    if (!slot)
+    const int slot = message.slot;
+    if (!isOwnSlot(slot, connection))
         return;
     TPlayerSlot &player = players[slot];
     // Logging in again renames: an announcement to everybody, as cheap to
     // flood as a chat line.
     if (player.loggedin && !mayRelay(slot))
         return;
-    const QByteArray version = fields.take();
-    player.name = fields.rest().left(kMaxName);
+    player.name = message.name.left(game::kMaxName);
     player.connected = true;
     player.loggedin = true;
-    emit playerLoggedIn(slot, player.name, version.left(kMaxName));
+    emit playerLoggedIn(slot, player.name, message.version.left(game::kMaxName));
 
-    sendToAll(wire::message("CMD_newplayerinfo", number(slot) + '+' + player.name));
+    sendToAll(msg::NewPlayerInfo{slot, player.name});
     for (int k = 1; k <= slotcount; ++k) {
         if (k != slot && players[k].connected)
-            sendTo(slot, wire::message("CMD_existingplayers", number(k) + '+' + players[k].name));
+            sendTo(slot, msg::ExistingPlayers{k, players[k].name});
     }
-    if (version != kVersionText) {
-        sendTo(1, wire::message("CMD_havewrongversion", player.name));
-        sendTo(slot, wire::message("CMD_wrongversion"));
+    if (message.version != kVersionText) {
+        sendTo(1, msg::HaveWrongVersion{player.name});
+        sendTo(slot, msg::WrongVersion{});
     }
     if (gamestarted) {
-        sendTo(slot, wire::message("CMD_loadstats",
-                                   wire::fields(slot, timeperturn, teamgame ? "t" : "f", countdown, players[1].total,
-                                                players[2].total, players[3].total, players[4].total)
-                                       + '+'));
+        msg::LoadStats stats{slot, timeperturn, teamgame ? "t" : "f", countdown, {}};
+        for (int seat = 1; seat <= game::kSeats; ++seat)
+            stats.scores[seat - 1] = QByteArray::number(players[seat].total);
+        sendTo(slot, stats);
     }
 }
 
-void TServer::kickhim(const QByteArray &payload, quint64 connection)
+void TServer::kickhim(const msg::KickHim &message, quint64 connection)
 {
-    FieldReader fields(payload);
-    const int requester = fields.takeInt();
-    if (requester != 1 || slotOfConnection(connection) != 1)
+    if (message.requester != 1 || slotOfConnection(connection) != 1)
         return;
-    disconnectsock(fields.takeInt());
+    disconnectsock(message.target);
 }
 
-void TServer::justwatch(const QByteArray &payload, quint64 connection)
+void TServer::justwatch(const msg::JustWatch &message, quint64 connection)
 {
-    FieldReader fields(payload);
-    const int seat = fields.takeInt();
+    const int seat = message.seat;
     const int sender = slotOfConnection(connection);
-    if (seat < 1 || seat > seatcount || (sender != seat && sender != 1))
+    if (seat > seatcount || (sender != seat && sender != 1))
         return;
-    const int request = fields.takeInt();
-    if (request != 2 && !(request == 1 && gamestarted))
+    if (message.watch && !gamestarted)
         return;
     // Every switch is a line in everybody's chat.
     if (!mayRelay(sender))
         return;
     // Watching leaves the seat out from the next deal on.
-    players[seat].watching = request == 1;
-    sendToAll(wire::message("CMD_justwatching", number(seat) + '+' + number(request)));
+    players[seat].watching = message.watch;
+    sendToAll(msg::JustWatching{seat, message.watch});
 }
 
 namespace {
 
 // "text|colour" with the text cut to the host's limit; a colour text is a
 // few characters at most.
-QByteArray boundedChat(const QByteArray &rest)
+QByteArray boundedChat(const QByteArray &body)
 {
     constexpr int kMaxColour = 32;
-    const qsizetype bar = rest.lastIndexOf('|');
+    const qsizetype bar = body.lastIndexOf('|');
     if (bar < 0)
-        return rest.left(TServer::kMaxChatText);
-    return rest.left(std::min<qsizetype>(bar, TServer::kMaxChatText)) + rest.mid(bar, kMaxColour + 1);
+        return body.left(TServer::kMaxChatText);
+    return body.left(std::min<qsizetype>(bar, TServer::kMaxChatText)) + body.mid(bar, kMaxColour + 1);
 }
 
 } // namespace
@@ -310,8 +297,8 @@ bool TServer::mayRelay(int slot)
     case RelayAllowance::Verdict::Relay:
         return true;
     case RelayAllowance::Verdict::DropAndTell:
-        sendTo(slot, wire::message("CMD_chat", "0+You are sending faster than the table can read: "
-                                               "some of your lines were not passed on.|clBlue"));
+        sendTo(slot, msg::Chat{0, "You are sending faster than the table can read: "
+                                  "some of your lines were not passed on.|clBlue"});
         return false;
     case RelayAllowance::Verdict::Drop:
         return false;
@@ -319,50 +306,44 @@ bool TServer::mayRelay(int slot)
     return false;
 }
 
-void TServer::chat(const QByteArray &payload, quint64 connection)
+void TServer::chat(const msg::Chat &message, quint64 connection)
 {
-    FieldReader fields(payload);
-    if (const int slot = ownSlot(fields, connection); slot && mayRelay(slot))
-        sendToAll(wire::message("CMD_chat", number(slot) + '+' + players[slot].name + " chats: "
-                                                + boundedChat(fields.rest())));
+    const int slot = message.slot;
+    if (isOwnSlot(slot, connection) && mayRelay(slot))
+        sendToAll(msg::Chat{slot, players[slot].name + " chats: " + boundedChat(message.body)});
 }
 
-void TServer::action(const QByteArray &payload, quint64 connection)
+void TServer::action(const msg::Action &message, quint64 connection)
 {
-    FieldReader fields(payload);
-    if (const int slot = ownSlot(fields, connection); slot && mayRelay(slot))
-        sendToAll(wire::message("CMD_action", number(slot) + '+' + players[slot].name + ' '
-                                                  + boundedChat(fields.rest())));
+    const int slot = message.slot;
+    if (isOwnSlot(slot, connection) && mayRelay(slot))
+        sendToAll(msg::Action{slot, players[slot].name + ' ' + boundedChat(message.body)});
 }
 
-void TServer::playasound(const QByteArray &payload, quint64 connection)
+void TServer::playasound(const msg::PlayASound &message, quint64 connection)
 {
-    constexpr int kMaxSoundName = 16;   // "wave20+" and room to spare
-    FieldReader fields(payload);
-    if (const int slot = ownSlot(fields, connection); slot && mayRelay(slot))
-        sendToAll(wire::message("CMD_playasound", number(slot) + '+' + fields.rest().left(kMaxSoundName)));
+    if (isOwnSlot(message.slot, connection) && mayRelay(message.slot))
+        sendToAll(message);
 }
 
 // ---- The game's course ----
 
-void TServer::startgame(const QByteArray &payload, quint64 connection)
+void TServer::startgame(const msg::StartGame &message, quint64 connection)
 {
     if (slotOfConnection(connection) != 1)
         return;
     timer1.stop();
     gamestarted = true;
-    FieldReader fields(payload);
-    // Both texts go to everybody as they came, within the bounds of a name.
-    const QByteArray name = fields.take().left(kMaxName);
-    const QByteArray seconds = fields.take();
-    const QByteArray team = fields.take().left(kMaxName);
-    if (!tryStrToInt(seconds, &timeperturn))
-        timeperturn = 90;
-    teamgame = team == "t";
-    sendToAll(wire::message("CMD_startgame", wire::fields(name, timeperturn, team) + '+'));
+    // Both texts go to everybody as they came, within the bounds of a name;
+    // the time is one the game options offer, whatever was asked for.
+    const QByteArray name = message.name.left(game::kMaxName);
+    const QByteArray team = message.team.left(game::kMaxName);
+    timeperturn = std::clamp(message.seconds, game::kMinTurnSeconds, game::kMaxTurnSeconds);
+    teamgame = message.isTeam();
+    sendToAll(msg::StartGame{name, timeperturn, team});
     emit gameStarted(name, timeperturn, teamgame);
 
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         TPlayerSlot &player = players[seat];
         player.total = 0;
         player.watching = false;
@@ -377,54 +358,54 @@ void TServer::startgame(const QByteArray &payload, quint64 connection)
     startround();
 }
 
-void TServer::shuffleOntoRack(int rack, const QByteArray &word, QByteArray *deal)
+QList<msg::TheLetters::Tile> TServer::shuffleOntoRack(int rack, const QByteArray &word)
 {
-    std::array<Rack *, kSeats> seats{};
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    std::array<Rack *, game::kSeats> seats{};
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         players[seat].tiles[rack].fill(0);
         seats[seat - 1] = &players[seat].tiles[rack];
     }
-    const QByteArray text = letterwords::shuffleOntoRack(QString::fromLatin1(word), mastertiles[rack], seats);
-    if (deal)
-        *deal = text;
+    const QList<int> positions = letterwords::shuffleOntoRack(QString::fromLatin1(word), mastertiles[rack], seats);
+    QList<msg::TheLetters::Tile> tiles;
+    for (qsizetype i = 0; i < positions.size(); ++i)
+        tiles << msg::TheLetters::Tile{positions[i], word[i]};
+    return tiles;
 }
 
 void TServer::startround()
 {
     ++currentframe;
-    if (currentframe > kFrames) {
-        currentframe = kFrames + 1;
+    if (currentframe > game::kFrames) {
+        currentframe = game::kFrames + 1;
         checkforwin();
         return;
     }
     frameword = m_words->draw();
-    QByteArray deal;
-    shuffleOntoRack(1, frameword, &deal);
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    const QList<msg::TheLetters::Tile> deal = shuffleOntoRack(1, frameword);
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         TPlayerSlot &player = players[seat];
         player.words = {};
         player.letterset = 1;
         player.letterword = frameword;
     }
-    sendToAll(wire::message("CMD_theletters", "0" + deal));
+    sendToAll(msg::TheLetters{0, deal});
     findplayer();
 }
 
 void TServer::findplayer()
 {
-    for (int seat = 1; seat <= kSeats; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         const TPlayerSlot &player = players[seat];
-        players[seat].balls = player.connected && !player.watching ? 0 : 4;
+        players[seat].balls = player.connected && !player.watching ? 0 : TPlayerSlot::kFinished;
     }
     for (int slot = 1; slot <= slotcount; ++slot) {
-        const int turn = isSeat(slot) ? slot : 1;
-        sendTo(slot, wire::message("CMD_nextplayer", wire::fields(turn, currentframe) + '+'));
+        // A spectator hears of the turn as seat 1 does.
+        const int turn = game::isSeat(slot) ? slot : 1;
+        sendTo(slot, msg::NextPlayer{turn, currentframe});
     }
-    // A time per turn near the integer limit must not wrap the clock.
+    // Time for the messages to arrive, on top of the turn.
     const int grace = 4;
-    startTimer1(TimerMode::Frame,
-                timeperturn > std::numeric_limits<int>::max() - grace ? std::numeric_limits<int>::max()
-                                                                       : timeperturn + grace);
+    startTimer1(TimerMode::Frame, timeperturn + grace);
 }
 
 void TServer::startTimer1(TimerMode mode, int seconds)
@@ -451,37 +432,26 @@ void TServer::timer1Timer()
 void TServer::timeup()
 {
     m_scorer.timeUp();
-    sendToAll(wire::message("CMD_timeisup"));
+    sendToAll(msg::TimeIsUp{});
     postheirscores();
 }
 
-void TServer::sendword(const QByteArray &payload, quint64 connection)
+void TServer::sendword(const msg::SendWord &message, quint64 connection)
 {
-    FieldReader fields(payload);
-    const int seat = fields.takeInt();
+    const int seat = message.seat;
     if (seat != slotOfConnection(connection) || !m_judge.canPlay(seat))
         return;
-    // Every position is read before any tile is touched, so a bad field
-    // leaves the rack as it was.
-    QVarLengthArray<int, 10> positions;
-    if (!fields.rest().isEmpty()) {
-        fields.appendEndMarker("+@");
-        while (fields.hasListItem())
-            positions.append(fields.takeInt());
-    }
-    const WordJudge::Verdict verdict = m_judge.judge(seat, positions);
+    const WordJudge::Verdict verdict = m_judge.judge(seat, std::span(message.positions.constData(), message.positions.size()));
     switch (verdict.outcome) {
     case WordJudge::Outcome::Ignored:
         return;
     case WordJudge::Outcome::Refused:
-        sendTo(seat, wire::message("CMD_worderror", number(seat) + '+'));
+        sendTo(seat, msg::WordError{seat});
         return;
     case WordJudge::Outcome::Accepted:
         break;
     }
-    sendTo(seat, wire::message("CMD_goodword", wire::fields(seat, currentframe, players[seat].total, verdict.balls,
-                                                            verdict.letters)
-                                                   + '+'));
+    sendTo(seat, msg::GoodWord{seat, currentframe, players[seat].total, verdict.balls, verdict.letters});
     if (verdict.sendRack)
         sendRack(seat, verdict.sendRack);
     if (verdict.frameOver) {
@@ -492,27 +462,25 @@ void TServer::sendword(const QByteArray &payload, quint64 connection)
 
 void TServer::sendRack(int seat, int rack)
 {
-    QByteArray text = number(seat);
+    msg::TheLetters deal{seat, {}};
     const Rack &tiles = players[seat].tiles[rack];
-    for (int position = 1; position <= 10; ++position) {
-        text += '+' + number(position) + '+';
-        if (tiles[position])
-            text += tiles[position];
-    }
-    sendTo(seat, wire::message("CMD_theletters", text));
+    for (int position = 1; position <= game::kTiles; ++position)
+        deal.tiles << msg::TheLetters::Tile{position, tiles[position]};
+    sendTo(seat, deal);
 }
 
 void TServer::postheirscores()
 {
     if (!frameInPlay())
         return;
-    const QByteArray scores = m_scorer.scoreAll();
-    QByteArray framewords = '+' + frameword;
-    if (currentframe == kFrames)
-        framewords += '+' + bonusword2 + '+' + bonusword3;
+    msg::PostScores scores{currentframe, {}, frameword, {}, {}, m_scorer.scoreAll()};
+    if (currentframe == game::kFrames) {
+        scores.bonusword2 = bonusword2;
+        scores.bonusword3 = bonusword3;
+    }
     for (int slot = 1; slot <= slotcount; ++slot) {
-        const QByteArray &ownword = isSeat(slot) ? players[slot].letterword : frameword;
-        sendTo(slot, wire::message("CMD_postscores", number(currentframe) + '+' + ownword + framewords + scores));
+        scores.ownword = game::isSeat(slot) ? players[slot].letterword : frameword;
+        sendTo(slot, scores);
     }
     emit frameEnded(currentframe);
     startTimer1(TimerMode::Pause, pauseSeconds());
@@ -520,8 +488,8 @@ void TServer::postheirscores()
 
 void TServer::checkforwin()
 {
-    const QByteArray winners = m_scorer.winners();
-    sendToAll(wire::message("CMD_winner", winners + '+'));
+    const QList<int> winners = m_scorer.winners();
+    sendToAll(msg::Winner{winners});
     gamestarted = false;
     emit winnerAnnounced(winners);
 }

@@ -3,6 +3,7 @@
 #include "host/bowlingscorer.h"
 #include "host/hosttable.h"
 #include "host/wordjudge.h"
+#include "protocol/messages.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 class Connection;
 class QHostAddress;
 class Dispatcher;
-class FieldReader;
 class PauseSetting;
 class TSock;
 class WordSource;
@@ -43,10 +43,8 @@ class TServer : public QObject, public HostTable
 
 public:
     enum class TimerMode { Pause = 1, Frame = 2 };
-    static constexpr int kDefaultPause = 10;
-    // Longer names and chat texts are cut, so that no relayed message comes
-    // near what a client accepts.
-    static constexpr int kMaxName = 24;
+    // Longer chat texts are cut (and names, to game::kMaxName), so that no
+    // relayed message comes near what a client accepts.
     static constexpr int kMaxChatText = 1000;
     static constexpr int kLoginTimeoutMs = 30000;
 
@@ -88,7 +86,7 @@ public:
     TimerMode timer1Mode = TimerMode::Frame;
 
     int slotcount = 0;
-    int seatcount = kSeats;
+    int seatcount = game::kSeats;
 
     void FormCreate();
     void Sock1Accept(TSock *listener);
@@ -96,15 +94,18 @@ public:
     void connectionEnded(quint64 connection);
     void disconnectsock(int slot);
 
-    // Message handlers: the payload and the connection it came from.
-    void receivedlogininfo(const QByteArray &payload, quint64 connection);
-    void kickhim(const QByteArray &payload, quint64 connection);
-    void chat(const QByteArray &payload, quint64 connection);
-    void action(const QByteArray &payload, quint64 connection);
-    void startgame(const QByteArray &payload, quint64 connection);
-    void justwatch(const QByteArray &payload, quint64 connection);
-    void sendword(const QByteArray &payload, quint64 connection);
-    void playasound(const QByteArray &payload, quint64 connection);
+    // A message as it arrived, handed to its handler once read.
+    void received(const QByteArray &line, quint64 connection);
+
+    // Message handlers: the message and the connection it came from.
+    void receivedlogininfo(const msg::LoginInfo &message, quint64 connection);
+    void kickhim(const msg::KickHim &message, quint64 connection);
+    void chat(const msg::Chat &message, quint64 connection);
+    void action(const msg::Action &message, quint64 connection);
+    void startgame(const msg::StartGame &message, quint64 connection);
+    void justwatch(const msg::JustWatch &message, quint64 connection);
+    void sendword(const msg::SendWord &message, quint64 connection);
+    void playasound(const msg::PlayASound &message, quint64 connection);
 
     // The game's course.
     void startround();
@@ -126,18 +127,28 @@ signals:
     void playerLoggedIn(int slot, const QByteArray &name, const QByteArray &version);
     void gameStarted(const QByteArray &name, int secondsPerTurn, bool team);
     void frameEnded(int frame);
-    void winnerAnnounced(const QByteArray &winners);
+    void winnerAnnounced(const QList<int> &winners);
 
 private:
-    void sendTo(int slot, const QByteArray &message);
-    void sendToAll(const QByteArray &message);
-    int ownSlot(FieldReader &fields, quint64 connection) const;
+    template <typename Message>
+    void sendTo(int slot, const Message &message) { sendBytes(slot, msg::encode(message)); }
+    template <typename Message>
+    void sendToAll(const Message &message)
+    {
+        const QByteArray bytes = msg::encode(message);
+        for (int slot = 1; slot <= slotcount; ++slot)
+            sendBytes(slot, bytes);
+    }
+    void sendBytes(int slot, const QByteArray &bytes);
+    // True when the slot a message speaks for is its sender's own.
+    bool isOwnSlot(int slot, quint64 connection) const;
     // The relay allowance's verdict for the slot; tells the sender once
     // when its lines start being dropped.
     bool mayRelay(int slot);
     void sendRack(int seat, int rack);
     void startTimer1(TimerMode mode, int seconds);
-    void shuffleOntoRack(int rack, const QByteArray &word, QByteArray *deal = nullptr);
+    // Deals the word onto rack for every seat; the tiles in the word's order.
+    QList<msg::TheLetters::Tile> shuffleOntoRack(int rack, const QByteArray &word);
 
     std::unique_ptr<WordSource> m_words;
     const PauseSetting *m_pause = nullptr;

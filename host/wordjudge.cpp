@@ -13,10 +13,11 @@ WordJudge::WordJudge(HostTable &table, Lookup lookup) : m_table(table), m_lookup
 
 bool WordJudge::canPlay(int seat) const
 {
-    if (!HostTable::isSeat(seat) || !m_table.frameInPlay())
+    if (!game::isSeat(seat) || !m_table.frameInPlay())
         return false;
     const TPlayerSlot &player = m_table.players[seat];
-    return player.letterset >= 1 && player.letterset <= 3 && player.balls >= 0 && player.balls < 4;
+    return player.letterset >= 1 && player.letterset <= game::kRacks && player.balls >= 0
+           && player.balls < TPlayerSlot::kFinished;
 }
 
 WordJudge::Verdict WordJudge::judge(int seat, std::span<const int> positions)
@@ -34,7 +35,7 @@ WordJudge::Verdict WordJudge::judge(int seat, std::span<const int> positions)
     Rack &tiles = player.tiles[rack];
     QByteArray word;
     for (const int position : positions) {
-        if (position < 1 || position > 10 || tiles[position] == kUsed) {
+        if (!game::isTile(position) || tiles[position] == kUsed) {
             restoreRack(player, rack);
             return verdict;
         }
@@ -50,18 +51,18 @@ WordJudge::Verdict WordJudge::judge(int seat, std::span<const int> positions)
     }
 
     verdict.outcome = Outcome::Accepted;
-    for (int w = 1; w <= 3; ++w) {
+    for (int w = 1; w <= game::kBalls; ++w) {
         if (player.words[w].isEmpty()) {
-            player.words[w] = word.left(10);
+            player.words[w] = word.left(game::kTiles);
             break;
         }
     }
-    for (int position = 1; position <= 10; ++position) {
+    for (int position = 1; position <= game::kTiles; ++position) {
         if (tiles[position] == kTaken)
             tiles[position] = kUsed;
     }
     advance(player, int(word.size()), verdict);
-    if (player.balls == 4 && everySeatFinished()) {
+    if (player.balls == TPlayerSlot::kFinished && everySeatFinished()) {
         closeFrame();
         verdict.frameOver = true;
     }
@@ -71,7 +72,7 @@ WordJudge::Verdict WordJudge::judge(int seat, std::span<const int> positions)
 void WordJudge::restoreRack(TPlayerSlot &seat, int rack) const
 {
     Rack &tiles = seat.tiles[rack];
-    for (int position = 1; position <= 10; ++position) {
+    for (int position = 1; position <= game::kTiles; ++position) {
         if (tiles[position] == kTaken)
             tiles[position] = m_table.mastertiles[rack][position];
     }
@@ -90,23 +91,23 @@ void WordJudge::advance(TPlayerSlot &seat, int letters, Verdict &verdict) const
 
     const auto finish = [&seat] {
         seat.letterset = 0;
-        seat.balls = 4;
+        seat.balls = TPlayerSlot::kFinished;
     };
     const auto bonusRack = [&](int rack) {
         seat.letterset = rack;
         verdict.sendRack = rack;
     };
-    const bool tenth = frame == HostTable::kFrames;
+    const bool tenth = frame == game::kFrames;
     if (balls == 1) {
-        if (letters == 10)
+        if (letters == game::kTiles)
             tenth ? bonusRack(2) : finish();
         // else: a second word from what is left of the rack
     } else if (balls == 2) {
         if (!tenth)
             finish();
-        else if (letters == 10 || score.first + score.second == 10)
+        else if (letters == game::kTiles || score.first + score.second == game::kTiles)
             bonusRack(3);   // strike on the bonus rack, or a spare
-        else if (score.first != 10)
+        else if (score.first != game::kTiles)
             finish();
         // else: the third word comes from what is left of rack 2
     } else {
@@ -116,9 +117,9 @@ void WordJudge::advance(TPlayerSlot &seat, int letters, Verdict &verdict) const
 
 bool WordJudge::everySeatFinished() const
 {
-    for (int s = 1; s <= HostTable::kSeats; ++s) {
+    for (int s = 1; s <= game::kSeats; ++s) {
         const TPlayerSlot &seat = m_table.players[s];
-        if (seat.connected && seat.balls != 4)
+        if (seat.connected && seat.balls != TPlayerSlot::kFinished)
             return false;
     }
     return true;
@@ -126,6 +127,6 @@ bool WordJudge::everySeatFinished() const
 
 void WordJudge::closeFrame()
 {
-    for (int s = 1; s <= HostTable::kSeats; ++s)
+    for (int s = 1; s <= game::kSeats; ++s)
         BowlingScorer::fillUnplayed(m_table.players[s].frames[m_table.currentframe], m_table.currentframe);
 }

@@ -1,7 +1,6 @@
 #include "net/framing.h"
 
 #include "base/errordisplay.h"
-#include "net/wire.h"
 
 #include <QElapsedTimer>
 #include <QLoggingCategory>
@@ -56,11 +55,6 @@ Dispatcher::Dispatcher(QObject *parent) : QObject(parent)
     m_timer.setSingleShot(true);
     m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, &Dispatcher::dispatchBatch);
-}
-
-void Dispatcher::addCommand(QByteArray name, Handler handler)
-{
-    m_commands.emplace_back(std::move(name), std::move(handler));
 }
 
 void Dispatcher::enqueue(QByteArray line, quint64 connection)
@@ -156,20 +150,12 @@ void Dispatcher::handle(const QueuedMessage &message)
         }
         return;
     }
-    const qsizetype plus = message.line.indexOf('+');
-    if (plus <= 0)
-        return; // empty line, no '+', or empty command name
-    const QByteArrayView name = QByteArrayView(message.line).first(plus);
-    for (const auto &[command, handler] : m_commands) {
-        if (command != name)
-            continue;
-        try {
-            handler(message.line.mid(plus + 1), message.connection);
-        } catch (const std::exception &error) {
-            // What the handler did before the error stays done.
-            showError(QString::fromUtf8(error.what()));
-        }
+    if (!m_handler)
         return;
+    try {
+        m_handler(message.line, message.connection);
+    } catch (const std::exception &error) {
+        // A field that is not a number: shown, and the queue goes on.
+        showError(QString::fromUtf8(error.what()));
     }
-    qCDebug(lcProtocol).noquote() << "ignored unknown command" << QString::fromLatin1(name);
 }

@@ -11,6 +11,11 @@
 #include <optional>
 #include <vector>
 
+namespace wire {
+// Ends every message; it never occurs inside one.
+inline constexpr char kTerminator = char(0xFF);
+} // namespace wire
+
 // One connection's receive buffer: bytes that arrived and have not been
 // handed on as messages yet.
 class FrameBuffer
@@ -63,7 +68,9 @@ class Dispatcher : public QObject
     Q_OBJECT
 
 public:
-    using Handler = std::function<void(const QByteArray &payload, quint64 connection)>;
+    // Takes every message line in turn (its command and payload) and the
+    // connection it came from.
+    using Handler = std::function<void(const QByteArray &line, quint64 connection)>;
 
     // One pass handles at most this many messages, or runs this long, then
     // lets the event loop breathe.
@@ -75,8 +82,8 @@ public:
 
     explicit Dispatcher(QObject *parent = nullptr);
 
-    // Command names are compared exactly, in the order they were added.
-    void addCommand(QByteArray name, Handler handler);
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    const Handler &handler() const { return m_handler; }
     // Called when a connection's end comes to the head of the queue.
     void setEndHandler(std::function<void(quint64 connection)> handler) { m_endHandler = std::move(handler); }
 
@@ -106,7 +113,7 @@ private:
 
     std::deque<QueuedMessage> m_queue;
     QHash<quint64, int> m_pendingBy;
-    std::vector<std::pair<QByteArray, Handler>> m_commands;
+    Handler m_handler;
     std::function<void(quint64)> m_endHandler;
     QTimer m_timer;
     bool m_busy = false; // a handler is running (it may open a nested event loop)

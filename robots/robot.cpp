@@ -1,25 +1,20 @@
 #include "robots/robot.h"
 
 #include "base/numbers.h"
+#include "base/overloaded.h"
 #include "base/version.h"
 #include "net/connection.h"
 #include "net/framing.h"
 #include "net/tsock.h"
-#include "net/wire.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace {
 
-constexpr int kHighestSeat = 4;
-constexpr int kHighestSlot = 9;
-constexpr int kRackTiles = 10;
 // A word the host refuses is not this robot's to argue about: after a few
 // it waits for the next frame.
 constexpr int kMaxRefusals = 3;
-// The seconds per turn when a number field is not one, as the host does.
-constexpr int kFallbackSecondsPerTurn = 90;
 // What it may say after a strike: a phrase as an action, or a chatter sound
 // ("Yeehaa", "Yippee", "Cheer").
 constexpr double kChatterChance = 0.3;
@@ -28,16 +23,6 @@ constexpr int kStrikeSounds[] = {10, 11, 17};
 constexpr int kChatterDelayMinMs = 1000;
 constexpr int kChatterDelayMaxMs = 3000;
 
-QList<QByteArray> fieldsOf(const QByteArray &payload)
-{
-    return payload.split('+');
-}
-
-int numberOr(const QByteArray &text, int fallback)
-{
-    int value = 0;
-    return tryStrToInt(text, &value) ? value : fallback;
-}
 
 // The time to keep free before the turn clock runs out: a quarter of the
 // turn, from 2 to 5 seconds.
@@ -46,24 +31,14 @@ qint64 marginMs(int secondsPerTurn)
     return std::clamp<qint64>(qint64(secondsPerTurn) * 250, 2000, 5000);
 }
 
-// Ten (position, letter) pairs, in any order; nullopt unless every pair is a
-// position 1 to 10 and a letter a..z (an empty letter is a used tile).
-std::optional<letterwords::Rack> rackOf(const QList<QByteArray> &fields, qsizetype from)
+// A whole rack: all ten positions, each a letter or a used tile.
+std::optional<letterwords::Rack> rackOf(const msg::TheLetters &deal)
 {
-    if (fields.size() < from + 2 * kRackTiles)
+    if (deal.tiles.size() != game::kTiles)
         return std::nullopt;
     letterwords::Rack rack{};
-    for (int pair = 0; pair < kRackTiles; ++pair) {
-        const int position = numberOr(fields[from + 2 * pair], 0);
-        const QByteArray &letter = fields[from + 2 * pair + 1];
-        if (position < 1 || position > kRackTiles || letter.size() > 1)
-            return std::nullopt;
-        if (letter.isEmpty())
-            continue;
-        if (letter[0] < 'a' || letter[0] > 'z')
-            return std::nullopt;
-        rack[position] = letter[0];
-    }
+    for (const msg::TheLetters::Tile &tile : deal.tiles)
+        rack[tile.position] = tile.letter;
     return rack;
 }
 
@@ -82,26 +57,7 @@ Robot::Robot(Strength strength, QString name, QObject *parent)
     m_chatterDelay.setSingleShot(true);
     connect(&m_chatterDelay, &QTimer::timeout, this, &Robot::chatter);
 
-    const auto command = [this](const char *name, auto handler) {
-        m_queue->addCommand(name, [this, handler](const QByteArray &payload, quint64) { (this->*handler)(payload); });
-    };
-    command("CMD_sendlogininfo", &Robot::sendloginfo);
-    command("CMD_chat", &Robot::chatFromOthers);
-    command("CMD_action", &Robot::chatFromOthers);
-    command("CMD_newplayerinfo", &Robot::playerinfo);
-    command("CMD_existingplayers", &Robot::playerinfo);
-    command("CMD_playerdisconnected", &Robot::playerdisconnected);
-    command("CMD_startgame", &Robot::startthegame);
-    command("CMD_nextplayer", &Robot::getnextplayer);
-    command("CMD_winner", &Robot::winner);
-    m_queue->addCommand("CMD_full", [this](const QByteArray &, quint64) { full(); });
-    command("CMD_justwatching", &Robot::justwatching);
-    command("CMD_postscores", &Robot::postscores);
-    command("CMD_theletters", &Robot::theletters);
-    command("CMD_worderror", &Robot::worderror);
-    command("CMD_goodword", &Robot::goodword);
-    m_queue->addCommand("CMD_timeisup", [this](const QByteArray &, quint64) { timeisup(); });
-    command("CMD_loadstats", &Robot::loadstats);
+    m_queue->setHandler([this](const QByteArray &line, quint64) { received(line); });
     m_queue->setEndHandler([this](quint64) { ended(); });
 }
 
@@ -137,7 +93,7 @@ void Robot::leave()
 
 QByteArray Robot::nameOf(int slot) const
 {
-    return slot >= 1 && slot <= kHighestSlot ? m_names[slot] : QByteArray();
+    return game::isSlot(slot) ? m_names[slot] : QByteArray();
 }
 
 bool Robot::isBusy() const
@@ -145,15 +101,43 @@ bool Robot::isBusy() const
     return m_thinking.isActive() || m_awaitingVerdict || m_queue->pending() > 0;
 }
 
-void Robot::send(const QByteArray &command, const QByteArray &payload)
+void Robot::sendBytes(const QByteArray &bytes)
 {
     if (!m_connection || !m_connection->isConnected())
         return;
     try {
-        m_connection->send(wire::message(command, payload));
+        m_connection->send(bytes);
     } catch (const ESockException &) {
         // Its end is on the way and reported through the queue.
     }
+}
+
+void Robot::received(const QByteArray &line)
+{
+    const std::optional<msg::ToClient> message = msg::readToClient(line);
+    if (!message)
+        return;
+    std::visit(Overloaded{
+                   [this](const msg::SendLoginInfo &m) { sendloginfo(m); },
+                   [this](const msg::Chat &m) { chatFromOthers(m.slot); },
+                   [this](const msg::Action &m) { chatFromOthers(m.slot); },
+                   [this](const msg::NewPlayerInfo &m) { playerinfo(m.slot, m.name); },
+                   [this](const msg::ExistingPlayers &m) { playerinfo(m.slot, m.name); },
+                   [this](const msg::PlayerDisconnected &m) { playerdisconnected(m); },
+                   [this](const msg::StartGame &m) { startthegame(m); },
+                   [this](const msg::NextPlayer &m) { getnextplayer(m); },
+                   [this](const msg::Winner &m) { winner(m); },
+                   [this](const msg::Full &) { full(); },
+                   [this](const msg::JustWatching &m) { justwatching(m); },
+                   [this](const msg::PostScores &m) { postscores(m); },
+                   [this](const msg::TheLetters &m) { theletters(m); },
+                   [this](const msg::WordError &m) { worderror(m); },
+                   [this](const msg::GoodWord &m) { goodword(m); },
+                   [this](const msg::TimeIsUp &) { timeisup(); },
+                   [this](const msg::LoadStats &m) { loadstats(m); },
+                   [](const auto &) {},
+               },
+               *message);
 }
 
 void Robot::ended()
@@ -167,40 +151,32 @@ void Robot::ended()
 
 // ---- Login and roster ----
 
-void Robot::sendloginfo(const QByteArray &payload)
+void Robot::sendloginfo(const msg::SendLoginInfo &message)
 {
-    const int slot = numberOr(payload, 0);
-    if (slot < 1 || slot > kHighestSlot || m_slot)
+    if (m_slot)
         return;
-    m_slot = slot;
-    send("CMD_logininfo", QByteArray::number(slot) + '+' + kVersionText + '+' + m_name.toLatin1());
+    m_slot = message.slot;
+    send(msg::LoginInfo{m_slot, kVersionText, m_name.toLatin1()});
 }
 
-void Robot::playerinfo(const QByteArray &payload)
+void Robot::playerinfo(int slot, const QByteArray &name)
 {
-    const qsizetype plus = payload.indexOf('+');
-    const int slot = numberOr(payload.left(plus), 0);
-    if (plus < 0 || slot < 1 || slot > kHighestSlot)
-        return;
-    m_names[slot] = payload.mid(plus + 1);
+    m_names[slot] = name;
     if (slot == m_slot && !m_loggedIn) {
         m_loggedIn = true;
         emit loggedIn(slot);
     }
 }
 
-void Robot::playerdisconnected(const QByteArray &payload)
+void Robot::playerdisconnected(const msg::PlayerDisconnected &message)
 {
-    const int slot = numberOr(fieldsOf(payload).value(0), 0);
-    if (slot >= 1 && slot <= kHighestSlot)
-        m_names[slot].clear();
+    m_names[message.slot].clear();
 }
 
-void Robot::chatFromOthers(const QByteArray &payload)
+void Robot::chatFromOthers(int slot)
 {
     // The host's own notices come as slot 0; only people make a burst.
-    const int slot = numberOr(fieldsOf(payload).value(0), 0);
-    if (slot >= 1 && slot <= kHighestSlot && slot != m_slot)
+    if (slot != 0 && slot != m_slot)
         m_chatter.otherPlayerSpoke(now());
 }
 
@@ -212,47 +188,42 @@ void Robot::full()
 
 // ---- The game ----
 
-void Robot::startthegame(const QByteArray &payload)
+void Robot::startthegame(const msg::StartGame &message)
 {
-    const QList<QByteArray> fields = fieldsOf(payload);
-    m_secondsPerTurn = numberOr(fields.value(1), kFallbackSecondsPerTurn);
+    m_secondsPerTurn = message.seconds;
     m_watching = false;   // a new game deals everybody in again
     m_frame = 0;
     m_deal.reset();
     m_chatter.newGame();
     stopPlaying();
-    emit gameStarted(fields.value(0), m_secondsPerTurn);
+    emit gameStarted(message.name, m_secondsPerTurn);
 }
 
-void Robot::loadstats(const QByteArray &payload)
+void Robot::loadstats(const msg::LoadStats &message)
 {
-    const QList<QByteArray> fields = fieldsOf(payload);
-    if (numberOr(fields.value(0), 0) != m_slot)
+    if (message.slot != m_slot)
         return;
     // Joined a running game: in play from the next deal.
-    m_secondsPerTurn = numberOr(fields.value(1), kFallbackSecondsPerTurn);
+    m_secondsPerTurn = message.seconds;
     m_chatter.newGame();
 }
 
-void Robot::justwatching(const QByteArray &payload)
+void Robot::justwatching(const msg::JustWatching &message)
 {
-    const QList<QByteArray> fields = fieldsOf(payload);
-    if (numberOr(fields.value(0), 0) == m_slot)
-        m_watching = numberOr(fields.value(1), 0) == 1;   // from the next deal
+    if (message.seat == m_slot)
+        m_watching = message.watching;   // from the next deal
 }
 
-void Robot::theletters(const QByteArray &payload)
+void Robot::theletters(const msg::TheLetters &message)
 {
-    const QList<QByteArray> fields = fieldsOf(payload);
-    const int to = numberOr(fields.value(0), -1);
-    const std::optional<Rack> rack = rackOf(fields, 1);
-    if (to == 0) {
+    const std::optional<Rack> rack = rackOf(message);
+    if (message.seat == 0) {
         // A new frame's deal: whatever was going on is over.
         stopPlaying();
         m_deal = rack;
         return;
     }
-    if (to != m_slot || !m_inPlay || !rack)
+    if (message.seat != m_slot || !m_inPlay || !rack)
         return;
     // A bonus rack of the tenth frame: after a strike it takes two words,
     // after a second strike or a spare one.
@@ -261,16 +232,11 @@ void Robot::theletters(const QByteArray &payload)
     thinkOfNextWord();
 }
 
-void Robot::getnextplayer(const QByteArray &payload)
+void Robot::getnextplayer(const msg::NextPlayer &message)
 {
-    const QList<QByteArray> fields = fieldsOf(payload);
-    const int turn = numberOr(fields.value(0), 0);
-    const int frame = numberOr(fields.value(1), 0);
     stopPlaying();
-    if (frame < 1 || frame > 10)
-        return;
-    m_frame = frame;
-    if (turn != m_slot || !isSeated() || m_watching || !m_deal)
+    m_frame = message.frame;
+    if (message.seat != m_slot || !isSeated() || m_watching || !m_deal)
         return;
     m_inPlay = true;
     m_balls = 0;
@@ -281,29 +247,26 @@ void Robot::getnextplayer(const QByteArray &payload)
     thinkOfNextWord();
 }
 
-void Robot::goodword(const QByteArray &payload)
+void Robot::goodword(const msg::GoodWord &message)
 {
-    const QList<QByteArray> fields = fieldsOf(payload);
-    if (numberOr(fields.value(0), 0) != m_slot || !m_awaitingVerdict || !m_move)
+    if (message.seat != m_slot || !m_awaitingVerdict || !m_move)
         return;
-    const int ball = numberOr(fields.value(3), 0);
-    const int letters = numberOr(fields.value(4), 0);
     m_awaitingVerdict = false;
-    m_balls = std::clamp(ball, 0, 3);
+    m_balls = message.ball;
     const QByteArray word = m_move->word;
     m_move.reset();
     m_brain.accepted();
     emit wordPlayed(m_frame, word, m_balls);
-    if (letters == kRackTiles)
+    if (message.letters == game::kTiles)
         maybeChatter();
     // Another word from what is left of this rack, if it takes one; a bonus
     // rack arrives by itself.
     thinkOfNextWord();
 }
 
-void Robot::worderror(const QByteArray &payload)
+void Robot::worderror(const msg::WordError &message)
 {
-    if (numberOr(fieldsOf(payload).value(0), 0) != m_slot || !m_awaitingVerdict)
+    if (message.seat != m_slot || !m_awaitingVerdict)
         return;
     m_awaitingVerdict = false;
     const QByteArray word = m_move ? m_move->word : QByteArray();
@@ -319,43 +282,23 @@ void Robot::timeisup()
     stopPlaying();
 }
 
-void Robot::postscores(const QByteArray &payload)
+void Robot::postscores(const msg::PostScores &message)
 {
-    if (!isSeated())
+    const msg::SeatScore *own = isSeated() ? message.seat(m_slot) : nullptr;
+    if (!own)
         return;
-    // frame + ownword + frameword [+ bonus words], then per seat
-    // starfield (seat*total*first*second*third*word1*word2*word3) + hashfield.
-    const QList<QByteArray> fields = fieldsOf(payload);
-    const int frame = numberOr(fields.value(0), 0);
-    if (frame < 1 || frame > 10)
-        return;
-    const QByteArray own = QByteArray::number(m_slot) + '*';
-    for (const QByteArray &field : fields) {
-        if (!field.startsWith(own))
-            continue;
-        const QList<QByteArray> star = field.split('*');
-        if (star.size() != 8)
-            return;
-        QByteArrayList words;
-        for (qsizetype i = 5; i < 8; ++i) {
-            if (!star[i].isEmpty())
-                words << star[i];
-        }
-        emit frameScored(frame, numberOr(star[1], 0), words);
-        return;
+    QByteArrayList words;
+    for (const QByteArray &word : own->words) {
+        if (!word.isEmpty())
+            words << word;
     }
+    emit frameScored(message.frame, own->total, words);
 }
 
-void Robot::winner(const QByteArray &payload)
+void Robot::winner(const msg::Winner &message)
 {
     stopPlaying();
-    QList<int> winners;
-    for (const QByteArray &field : fieldsOf(payload)) {
-        const int seat = numberOr(field, 0);
-        if (seat >= 1 && seat <= kHighestSeat && !winners.contains(seat))
-            winners << seat;
-    }
-    emit gameOver(winners);
+    emit gameOver(message.seats);
 }
 
 // ---- Playing ----
@@ -383,11 +326,8 @@ void Robot::playWord()
 {
     if (!m_inPlay || !m_move)
         return;
-    QByteArray payload = QByteArray::number(m_slot);
-    for (const int tile : std::as_const(m_move->positions))
-        payload += '+' + QByteArray::number(tile);
     m_awaitingVerdict = true;
-    send("CMD_sendword", payload);
+    send(msg::SendWord{m_slot, m_move->positions});
 }
 
 void Robot::maybeChatter()
@@ -403,12 +343,10 @@ void Robot::chatter()
     // Somebody may have started typing meanwhile.
     if (!m_chatter.othersQuiet(now()))
         return;
-    const QByteArray slot = QByteArray::number(m_slot);
     if (m_random.bounded(2) == 0) {
         const char *phrase = kPhrases[m_random.bounded(int(std::size(kPhrases)))];
-        send("CMD_action", slot + '+' + phrase + "|clBlack");
+        send(msg::Action{m_slot, QByteArray(phrase) + "|clBlack"});
     } else {
-        const int sound = kStrikeSounds[m_random.bounded(int(std::size(kStrikeSounds)))];
-        send("CMD_playasound", slot + "+wave" + QByteArray::number(sound) + '+');
+        send(msg::PlayASound{m_slot, kStrikeSounds[m_random.bounded(int(std::size(kStrikeSounds)))]});
     }
 }

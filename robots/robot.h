@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/messages.h"
 #include "robots/chattergate.h"
 #include "robots/robotbrain.h"
 
@@ -30,12 +31,10 @@ class Robot : public QObject
     Q_OBJECT
 
 public:
-    static constexpr quint16 kDefaultPort = 7772;
-
     Robot(Strength strength, QString name, QObject *parent = nullptr);
     ~Robot() override;   // leaves the game quietly
 
-    void connectTo(const QString &host, quint16 port = kDefaultPort);
+    void connectTo(const QString &host, quint16 port = game::kDefaultPort);
     // Ends the connection; left() follows.
     void leave();
 
@@ -51,7 +50,7 @@ public:
     QString name() const { return m_name; }
     // The slot the host gave it: 1 to 4 a seat, 5 to 9 a spectator; 0 before.
     int slot() const { return m_slot; }
-    bool isSeated() const { return m_slot >= 1 && m_slot <= 4; }
+    bool isSeated() const { return game::isSeat(m_slot); }
     // The name the host announced for a slot; empty for a free one.
     QByteArray nameOf(int slot) const;
     // Thinking of a word, waiting for the host's verdict on one, or with
@@ -80,24 +79,27 @@ signals:
 private:
     using Rack = letterwords::Rack;
 
-    void send(const QByteArray &command, const QByteArray &payload);
+    template <typename Message>
+    void send(const Message &message) { sendBytes(msg::encode(message)); }
+    void sendBytes(const QByteArray &bytes);
+    void received(const QByteArray &line);
     void ended();
 
     // Message handlers.
-    void sendloginfo(const QByteArray &payload);
-    void playerinfo(const QByteArray &payload);
-    void playerdisconnected(const QByteArray &payload);
-    void chatFromOthers(const QByteArray &payload);
-    void startthegame(const QByteArray &payload);
-    void loadstats(const QByteArray &payload);
-    void theletters(const QByteArray &payload);
-    void getnextplayer(const QByteArray &payload);
-    void goodword(const QByteArray &payload);
-    void worderror(const QByteArray &payload);
+    void sendloginfo(const msg::SendLoginInfo &message);
+    void playerinfo(int slot, const QByteArray &name);
+    void playerdisconnected(const msg::PlayerDisconnected &message);
+    void chatFromOthers(int slot);
+    void startthegame(const msg::StartGame &message);
+    void loadstats(const msg::LoadStats &message);
+    void theletters(const msg::TheLetters &message);
+    void getnextplayer(const msg::NextPlayer &message);
+    void goodword(const msg::GoodWord &message);
+    void worderror(const msg::WordError &message);
     void timeisup();
-    void postscores(const QByteArray &payload);
-    void winner(const QByteArray &payload);
-    void justwatching(const QByteArray &payload);
+    void postscores(const msg::PostScores &message);
+    void winner(const msg::Winner &message);
+    void justwatching(const msg::JustWatching &message);
     void full();
 
     void stopPlaying();
@@ -122,9 +124,9 @@ private:
 
     int m_slot = 0;
     bool m_loggedIn = false;
-    std::array<QByteArray, 10> m_names;   // by slot, 1 to 9
+    std::array<QByteArray, game::kSlots + 1> m_names;   // by slot, 1 to 9
 
-    int m_secondsPerTurn = 60;
+    int m_secondsPerTurn = game::kDefaultTurnSeconds;
     bool m_watching = false;
     int m_frame = 0;
     std::optional<Rack> m_deal;   // this frame's rack, as dealt

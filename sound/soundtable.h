@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +10,7 @@
 // Sound names are compared without regard to case.
 namespace sounds {
 
-inline constexpr int kChatterCount = 20;
+inline constexpr int kChatterCount = game::kChatterSounds;
 
 // The game sounds' names as the table spells them (lower case).
 const QStringList &gameSounds();

@@ -64,18 +64,17 @@ QString draw()
     }
 }
 
-QByteArray shuffleOntoRack(QStringView word, Rack &master, std::span<Rack *const> seats)
+QList<int> shuffleOntoRack(QStringView word, Rack &master, std::span<Rack *const> seats)
 {
-    constexpr int kPositions = int(Rack().size()) - 1;
     master.fill(0);
-    QByteArray deal;
+    QList<int> deal;
     // A word longer than the rack keeps its first ten letters; a shorter one
     // leaves positions empty (the draw only yields ten-letter words).
-    const int letters = int(std::min<qsizetype>(word.size(), kPositions));
+    const int letters = int(std::min<qsizetype>(word.size(), game::kTiles));
     for (int i = 0; i < letters; ++i) {
         int position = 0;
         do {
-            position = Random::random(kPositions) + 1;
+            position = Random::random(game::kTiles) + 1;
         } while (master[position] != 0);
         const char letter = word[i].toLatin1();
         master[position] = letter;
@@ -83,7 +82,7 @@ QByteArray shuffleOntoRack(QStringView word, Rack &master, std::span<Rack *const
             if (seat)
                 (*seat)[position] = letter;
         }
-        deal += '+' + QByteArray::number(position) + '+' + letter;
+        deal << position;
     }
     return deal;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -25,12 +28,11 @@ QString draw();
 
 // A rack: positions 1 to 10 (index 0 unused), each one lower-case letter;
 // 0 is a used-up tile, '*' a tile taken by the word being checked.
-using Rack = std::array<char, 11>;
+using Rack = std::array<char, game::kTiles + 1>;
 
 // Empties master, then puts letter i of word (i = 1 .. 10) on a free
 // position chosen by the generator, in master and in every seat's copy.
-// Returns the deal text: "+" position "+" letter for each letter, in the
-// word's letter order.
-QByteArray shuffleOntoRack(QStringView word, Rack &master, std::span<Rack *const> seats);
+// Returns the position each letter went to, in the word's letter order.
+QList<int> shuffleOntoRack(QStringView word, Rack &master, std::span<Rack *const> seats);
 
 } // namespace letterwords

@@ -21,7 +21,7 @@
 #include "host/serverform.h"
 #include "net/framing.h"
 #include "net/tsock.h"
-#include "net/wire.h"
+#include "protocol/messages.h"
 
 #include "bench/qtbenchmain.h"
 
@@ -330,8 +330,7 @@ void BM_RelayHostCpu(benchmark::State &state)
                 p->buffer.append(sock->receive(), [&, p, i](QByteArray line) {
                     if (line.startsWith("CMD_sendlogininfo+")) {
                         p->slot = line.mid(18).toInt();
-                        sock->send(wire::message("CMD_logininfo", QByteArray::number(p->slot) + "+1.0.9+P"
-                                                                      + QByteArray::number(i)));
+                        sock->send(msg::encode(msg::LoginInfo{p->slot, "1.0.9", "P" + QByteArray::number(i)}));
                     } else if (line.startsWith("CMD_newplayerinfo+" + QByteArray::number(p->slot) + '+')) {
                         if (++loggedIn == 9)
                             loop.quit();
@@ -355,8 +354,7 @@ void BM_RelayHostCpu(benchmark::State &state)
         for (int n = 0; n < linesPerSeat; ++n) {
             for (auto &peer : peers) {
                 if (peer->slot >= 1 && peer->slot <= 4)
-                    peer->sock.send(wire::message("CMD_chat", QByteArray::number(peer->slot)
-                                                                  + "+a line of chat of ordinary length|clBlack"));
+                    peer->sock.send(msg::encode(msg::Chat{peer->slot, "a line of chat of ordinary length|clBlack"}));
             }
         }
         QElapsedTimer elapsed;
@@ -406,7 +404,7 @@ void BM_IdleHostCpu(benchmark::State &state)
                 const QByteArray bytes = sock->receive();
                 if (bytes.startsWith("CMD_sendlogininfo+")) {
                     const QByteArray slot = bytes.mid(18, bytes.indexOf(char(0xFF)) - 18);
-                    sock->send(wire::message("CMD_logininfo", slot + "+1.0.9+Idle" + QByteArray::number(i)));
+                    sock->send(msg::encode(msg::LoginInfo{slot.toInt(), "1.0.9", "Idle" + QByteArray::number(i)}));
                 }
             };
             client->open();
@@ -415,7 +413,7 @@ void BM_IdleHostCpu(benchmark::State &state)
             loop.exec();   // slot 1 first, in order
         }
         if (inFrame) {
-            clients[0]->send(wire::message("CMD_startgame", "Idle0+600+f+"));
+            clients[0]->send(msg::encode(msg::StartGame{"Idle0", game::kMaxTurnSeconds, "f"}));
             QTimer::singleShot(500, &loop, &QEventLoop::quit);
             loop.exec();
         }

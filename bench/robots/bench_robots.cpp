@@ -22,7 +22,7 @@
 #include "host/wordjudge.h"
 #include "net/framing.h"
 #include "net/tsock.h"
-#include "net/wire.h"
+#include "protocol/messages.h"
 #include "robots/robot.h"
 #include "robots/robotbrain.h"
 #include "robots/wordindex.h"
@@ -140,7 +140,7 @@ public:
         seat.frames.fill(TFrameScore());
         m_table.bonusword2 = deal(2);
         m_table.bonusword3 = deal(3);
-        for (int frame = 1; frame <= HostTable::kFrames; ++frame) {
+        for (int frame = 1; frame <= game::kFrames; ++frame) {
             m_table.currentframe = frame;
             m_table.frameword = deal(1);
             seat.words = {};
@@ -237,7 +237,7 @@ public:
         m_sock.OnRead = [this](TSock *sock, qsizetype) {
             m_buffer.append(sock->receive(), [this](const QByteArray &line) {
                 if (line == "CMD_sendlogininfo+1") {
-                    m_sock.send(wire::message("CMD_startgame", "Bench+60+f+"));
+                    m_sock.send(msg::encode(msg::StartGame{"Bench", 60, "f"}));
                     m_sock.close();
                 }
             });

@@ -261,8 +261,8 @@ void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
     Forms forms;
     Tchat &chat = *forms.chat();
     chat.client->myseat = 2;
-    for (const char *arrival : {"1+Ann", "2+Me", "4+Dan"})
-        chat.client->roster->newplayerinfo(arrival);
+    for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Me"}, std::pair{4, "Dan"}})
+        chat.client->roster->newplayerinfo(slot, name);
     chat.ViewTally1Click();
     QVERIFY(forms.tallylist()->isVisible());
     QStringList offered;

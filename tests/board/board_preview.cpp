@@ -7,6 +7,7 @@
 #include "board/scorecardview.h"
 #include "board/tileimages.h"
 #include "client/turnclock.h"
+#include "protocol/messages.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
 
@@ -16,6 +17,18 @@
 #include <QPainter>
 
 namespace {
+
+// A message from the host, as the board receives it.
+template <typename Message>
+Message fromHost(const QByteArray &command, const QByteArray &payload)
+{
+    return std::get<Message>(*msg::readToClient(command + '+' + payload));
+}
+
+msg::PostScores scores(const QByteArray &payload)
+{
+    return fromHost<msg::PostScores>("CMD_postscores", payload);
+}
 
 QLabel *label(QWidget *parent, const QRect &box, const QString &text, int px, const QColor &colour,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
@@ -68,12 +81,12 @@ int main(int argc, char **argv)
     picture(&panel, {6, 5, 554, 205}, artwork::scorecardCard());
     ScoreCardModel score;
     score.goodword(1, 3, 1, 10);
-    score.postscores("1+backstroke+backstroke+1*10*10*-1*-1*backstroke**+1#1#-1");
-    score.postscores("2+stroke+backstroke+1*20*6*4*-1*stroke*back*+1#1#20");
-    score.postscores("3+stroke+backstroke+1*20*9*0*-1*stroke*back*+1#2#39#3#48");
-    score.postscores(postscoresPayload());
-    score.postscores("10+stroke+backstroke+upholster+lumberjack+3*300*10*10*10*backstroke*upholster*lumberjack+3#10#300"
-                     "+4*0*3*7*3*tor*backs*tor+4#10#105");
+    score.postscores(scores("1+backstroke+backstroke+1*10*10*-1*-1*backstroke**+1#1#-1"));
+    score.postscores(scores("2+stroke+backstroke+1*20*6*4*-1*stroke*back*+1#1#20"));
+    score.postscores(scores("3+stroke+backstroke+1*20*9*0*-1*stroke*back*+1#2#39#3#48"));
+    score.postscores(scores(postscoresPayload()));
+    score.postscores(scores("10+stroke+backstroke+upholster+lumberjack+3*300*10*10*10*backstroke*upholster*lumberjack+3#10#300"
+                     "+4*0*3*7*3*tor*backs*tor+4#10#105"));
     score.goodword(1, 5, 1, 6);
     new ScoreCardView(&score, &panel);
 
@@ -99,7 +112,7 @@ int main(int argc, char **argv)
 
     RackModel rack;
     rack.setMyseat(1);
-    rack.theletters("0+4+b+9+a+2+c+7+k+1+s+10+t+3+r+6+o+5+k+8+e");
+    rack.theletters(fromHost<msg::TheLetters>("CMD_theletters", "0+4+b+9+a+2+c+7+k+1+s+10+t+3+r+6+o+5+k+8+e"));
     rack.openBoard();
     rack.take(4);
     rack.take(9);

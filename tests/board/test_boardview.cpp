@@ -2,6 +2,7 @@
 // mouse and keyboard reach the model through them.
 #include "board/boardview.h"
 #include "board/rackmodel.h"
+#include "tests/hostmessages.h"
 #include "board/tileimages.h"
 #include "ui/controls.h"
 
@@ -25,7 +26,7 @@ struct Board
         panel->resize(567, 335);
         rack.setMyseat(1);
         rack.setLoggedIn(true);
-        rack.theletters("0+1+s+2+t+3+e+4+a+5+m+6+l+7+i+8+e+9+n+10+r");
+        rack.theletters(dealOf("0+1+s+2+t+3+e+4+a+5+m+6+l+7+i+8+e+9+n+10+r"));
         rack.openBoard();
     }
 };

@@ -3,6 +3,7 @@
 #include "board/rackmodel.h"
 #include "base/numbers.h"
 #include "board/tileimages.h"
+#include "tests/hostmessages.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -24,7 +25,7 @@ struct Board
         rack.setMyseat(2);
         rack.setLoggedIn(true);
         rack.setTypeWords(typing);
-        rack.theletters(kDeal);
+        rack.theletters(dealOf(kDeal));
         rack.openBoard();
     }
 
@@ -82,7 +83,7 @@ private slots:
     void send_data();
     void send();
     void nothingActsOutOfTurn();
-    void dealKeepsScreenOrderAndSkipsHostileFields();
+    void dealKeepsScreenOrderAndEmptyTiles();
     void shuffleNeverMovesTheWord();
     void refusedWordFollowsTheOptions_data();
     void refusedWordFollowsTheOptions();
@@ -205,13 +206,13 @@ void TestRackModel::send_data()
 {
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<bool>("loggedIn");
-    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<QList<int>>("word");
     QTest::addColumn<bool>("stillOpen");
 
     QTest::newRow("tiles in word order after a swap")
-        << QStringList{"R3", "L7", "L3", "L7", "L1", "S"} << true << QByteArray("CMD_sendword+2+3+7+1\xFF") << false;
-    QTest::newRow("empty row sends nothing, stays open") << QStringList{"S"} << true << QByteArray() << true;
-    QTest::newRow("not logged in: nothing sent, board closed") << QStringList{"L5", "S"} << false << QByteArray()
+        << QStringList{"R3", "L7", "L3", "L7", "L1", "S"} << true << QList<int>{3, 7, 1} << false;
+    QTest::newRow("empty row sends nothing, stays open") << QStringList{"S"} << true << QList<int>() << true;
+    QTest::newRow("not logged in: nothing sent, board closed") << QStringList{"L5", "S"} << false << QList<int>()
                                                                << false;
 }
 
@@ -219,16 +220,16 @@ void TestRackModel::send()
 {
     QFETCH(QStringList, actions);
     QFETCH(bool, loggedIn);
-    QFETCH(QByteArray, message);
+    QFETCH(QList<int>, word);
     QFETCH(bool, stillOpen);
 
     Board board;
     board.rack.setLoggedIn(loggedIn);
     QSignalSpy status(&board.rack, &RackModel::statusText);
     board.act(actions);
-    QCOMPARE(board.sent.count(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty())
-        QCOMPARE(board.sent.at(0).at(0).toByteArray(), message);
+    QCOMPARE(board.sent.count(), word.isEmpty() ? 0 : 1);
+    if (!word.isEmpty())
+        QCOMPARE(board.sent.at(0).at(0).value<QList<int>>(), word);
     QCOMPARE(status.last().at(0).toString(), QStringLiteral("Checking Word.."));
     QCOMPARE(board.rack.isMyTurn(), stillOpen);
     QCOMPARE(board.rack.commandsVisible(), stillOpen);
@@ -251,19 +252,18 @@ void TestRackModel::nothingActsOutOfTurn()
     QCOMPARE(board.rack.wordTiles(), (QList<int>{1, 2}));
 }
 
-void TestRackModel::dealKeepsScreenOrderAndSkipsHostileFields()
+void TestRackModel::dealKeepsScreenOrderAndEmptyTiles()
 {
     Board board;
     board.act({"R2", "L9", "L5", "R7"});
-    // A field that is not a number stops the deal before anything changed.
-    QVERIFY_THROWS_EXCEPTION(EConvertError, board.rack.theletters("0+1+q+two+q"));
     QCOMPARE(board.rack.wordTiles(), QList<int>{5});
     QSignalSpy opened(&board.rack, &RackModel::commandsVisibleChanged);
     board.rack.closeBoard();
 
-    // Off-rack tiles, capitals, long letters and a tile without a letter
-    // are skipped; tile 5 gets its letter, the rest keep theirs.
-    board.rack.theletters("0+11+x+0+x+-3+x+6+Q+7+qq+8+@+5+w+4");
+    // A tile without a letter stays as it was; tile 5 gets its letter, the
+    // rest keep theirs. (Hostile fields never reach the board: the message
+    // is refused as it is read.)
+    board.rack.theletters(dealOf("0+6++5+w+8+"));
     QCOMPARE(board.order(), swapped(2, 9));
     QCOMPARE(board.rack.wordlen(), 0);
     QCOMPARE(board.rack.swappick(), 0);
@@ -274,9 +274,9 @@ void TestRackModel::dealKeepsScreenOrderAndSkipsHostileFields()
     // A deal for everybody fills the rack only; one to the own seat is a
     // bonus rack and opens the board at once.
     QVERIFY(!board.rack.isMyTurn());
-    board.rack.theletters("3+1+a");
+    board.rack.theletters(dealOf("3+1+a"));
     QVERIFY(!board.rack.isMyTurn());
-    board.rack.theletters("2+1+a");
+    board.rack.theletters(dealOf("2+1+a"));
     QVERIFY(board.rack.isMyTurn());
     QCOMPARE(opened.count(), 2);
 }

@@ -4,7 +4,7 @@
 #include "chat/chatmessages.h"
 #include "chat/chatstyles.h"
 #include "chat/smilies.h"
-#include "net/fields.h"
+#include "protocol/messages.h"
 
 #include <QtTest>
 
@@ -195,7 +195,8 @@ void TestChatLine::receivedPayloadGivesLineAndColour()
     QFETCH(QByteArray, payload);
     QFETCH(QString, line);
     QFETCH(quint32, colour);
-    const chatmessages::Received received = chatmessages::split(payload);
+    const auto chat = std::get<msg::Chat>(*msg::readToClient("CMD_chat+" + payload));
+    const chatmessages::Received received = chatmessages::received(chat.slot, chat.text(), chat.colour());
     QCOMPARE(received.line, line);
     QCOMPARE(received.colour, colour);
 }

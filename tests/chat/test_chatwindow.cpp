@@ -284,7 +284,8 @@ void TestChatWindow::badLineNumberIsShownAsAnError()
 {
     Tchat chat;
     chat.addlinetochat(QStringLiteral("12+Eve chats: hi"), 0);
-    chat.chatrecieved("x+Eve chats: hi|clRed");
+    chat.client->receivedlist->enqueue("CMD_chat+x+Eve chats: hi|clRed");
+    QTRY_COMPARE(chat.client->receivedlist->pending(), 0);
     QCOMPARE(m_errors, (QStringList{"List index out of bounds (17)", "'x' is not a valid integer value"}));
     QVERIFY(chat.mainchat->toPlainText().isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "app/chatform.h"
 #include "app/forms.h"
 #include "clientrig.h"
+#include "tests/hostmessages.h"
 #include "tally/tallylistform.h"
 #include "ui/controls.h"
 
@@ -283,10 +284,11 @@ void TestClientGame::winnerTextsAndTheTally()
     QFETCH(QString, recorded);
     ClientRig me;
     me.client.myseat = myseat;
-    for (const char *arrival : {"1+Ann", "2+Bob", "3+Cy", "4+Dee", "5+Spy"})
-        me.client.roster->newplayerinfo(arrival);
+    for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Bob"}, std::pair{3, "Cy"},
+                                     std::pair{4, "Dee"}, std::pair{5, "Spy"}})
+        me.client.roster->newplayerinfo(slot, name);
     QSignalSpy game(&me.flow, &GameFlow::gameRecorded);
-    me.flow.winner(winners);
+    me.flow.winner(hostMessage<msg::Winner>("CMD_winner+" + winners).seats);
 
     QCOMPARE(me.status, status);
     QCOMPARE(me.lines.last(), "0+" + status);

@@ -17,7 +17,7 @@ inline void dealFrame(HostTable &table, int frame, const QByteArray &letters = "
         for (int position = 1; position <= 10; ++position)
             table.mastertiles[rack][position] = racks[rack - 1][position - 1];
     }
-    for (int seat = 1; seat <= HostTable::kSeats; ++seat) {
+    for (int seat = 1; seat <= game::kSeats; ++seat) {
         TPlayerSlot &player = table.players[seat];
         player.connected = connectedSeats.contains(seat);
         player.tiles = table.mastertiles;

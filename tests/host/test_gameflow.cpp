@@ -61,8 +61,8 @@ class TestGameFlow : public QObject
 
 private slots:
     void gameStartDealsTheSameRackToEverySlot();
-    void timePerTurnThatIsNotANumberIs90_data();
-    void timePerTurnThatIsNotANumberIs90();
+    void timePerTurnIsANumberTheOptionsOffer_data();
+    void timePerTurnIsANumberTheOptionsOffer();
     void frameEndsWhenTheClockRunsOut();
     void frameEndsAtOnceWhenEverySeatInPlayFinished();
     void lateWordAfterTimeUpCountsAndRestartsThePause();
@@ -117,7 +117,7 @@ void TestGameFlow::gameStartDealsTheSameRackToEverySlot()
     }
 }
 
-void TestGameFlow::timePerTurnThatIsNotANumberIs90_data()
+void TestGameFlow::timePerTurnIsANumberTheOptionsOffer_data()
 {
     QTest::addColumn<QByteArray>("start");
     QTest::addColumn<QByteArray>("echoed");
@@ -126,11 +126,13 @@ void TestGameFlow::timePerTurnThatIsNotANumberIs90_data()
     QTest::newRow("60, team") << QByteArray("Ann+60+t+") << QByteArray("CMD_startgame+Ann+60+t+") << 64 << true;
     QTest::newRow("not a number") << QByteArray("Ann+1min+f+") << QByteArray("CMD_startgame+Ann+90+f+") << 94 << false;
     QTest::newRow("empty") << QByteArray("Ann++T+") << QByteArray("CMD_startgame+Ann+90+T+") << 94 << false;
-    QTest::newRow("at the integer limit") << QByteArray("Ann+2147483647+f+")
-                                          << QByteArray("CMD_startgame+Ann+2147483647+f+") << 2147483647 << false;
+    // A time the game options never offer gets the nearest one they do.
+    QTest::newRow("at the integer limit") << QByteArray("Ann+2147483647+f+") << QByteArray("CMD_startgame+Ann+120+f+")
+                                          << 124 << false;
+    QTest::newRow("a second") << QByteArray("Ann+1+f+") << QByteArray("CMD_startgame+Ann+45+f+") << 49 << false;
 }
 
-void TestGameFlow::timePerTurnThatIsNotANumberIs90()
+void TestGameFlow::timePerTurnIsANumberTheOptionsOffer()
 {
     QFETCH(QByteArray, start);
     QFETCH(QByteArray, echoed);

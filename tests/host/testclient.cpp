@@ -1,6 +1,6 @@
 #include "testclient.h"
 
-#include "net/wire.h"
+#include "net/framing.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
-// Framing, queueing and dispatch of messages, and the field-parsing loop.
+// Framing, queueing and dispatch of messages, and the reading of numbers.
 #include "base/errordisplay.h"
-#include "net/fields.h"
+#include "base/numbers.h"
 #include "net/framing.h"
-#include "net/wire.h"
+#include "protocol/messages.h"
 
 #include <QtTest>
 
@@ -30,17 +30,12 @@ private slots:
     void splitMessageQueuedOnceAfterItsTerminator();
     void severalMessagesInOneReadKeepTheirOrder();
     void unterminatedFloodClosesTheConnection();
-    void dispatchMatchesExactNamesOnly_data();
-    void dispatchMatchesExactNamesOnly();
     void batchKeepsArrivalOrderAcrossSenders();
     void nestedEventLoopNeverRunsTheNextHandlerBeneath();
     void badNumberIsReportedAndTheQueueGoesOn();
     void idleQueueKeepsNoTimerRunning();
-    void listPayloadsReadUpToTheEndMarker_data();
-    void listPayloadsReadUpToTheEndMarker();
     void numbersAreStrictlyDecimal_data();
     void numbersAreStrictlyDecimal();
-    void messageNeverCarriesATerminatorInside();
 };
 
 void TestFraming::splitMessageQueuedOnceAfterItsTerminator()
@@ -87,45 +82,13 @@ void TestFraming::unterminatedFloodClosesTheConnection()
     QCOMPARE(out.lines.size(), 10000);
 }
 
-void TestFraming::dispatchMatchesExactNamesOnly_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QByteArray>("handled");   // "name:payload", empty when ignored
-    QTest::newRow("empty payload") << QByteArray("CMD_full+") << QByteArray("CMD_full:");
-    QTest::newRow("name is the rest") << QByteArray("CMD_logininfo+2+1.0.9+Ann+Bob")
-                                      << QByteArray("CMD_logininfo:2+1.0.9+Ann+Bob");
-    QTest::newRow("unknown command") << QByteArray("CMD_nosuch+1") << QByteArray();
-    QTest::newRow("case differs") << QByteArray("cmd_full+") << QByteArray();
-    QTest::newRow("prefix of a name") << QByteArray("CMD_ful+") << QByteArray();
-    QTest::newRow("no plus") << QByteArray("CMD_full") << QByteArray();
-    QTest::newRow("empty line") << QByteArray() << QByteArray();
-    QTest::newRow("empty name") << QByteArray("+CMD_full+") << QByteArray();
-}
-
-void TestFraming::dispatchMatchesExactNamesOnly()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QByteArray, handled);
-    Dispatcher dispatcher;
-    QByteArray seen;
-    for (const char *name : {"CMD_full", "CMD_logininfo"}) {
-        dispatcher.addCommand(name, [&seen, name](const QByteArray &payload, quint64) {
-            seen = QByteArray(name) + ':' + payload;
-        });
-    }
-    dispatcher.enqueue(line);
-    QVERIFY(dispatcher.dispatchOne());
-    QCOMPARE(seen, handled);
-    QCOMPARE(dispatcher.pending(), 0);
-}
-
 void TestFraming::batchKeepsArrivalOrderAcrossSenders()
 {
     // More than one pass's worth from two connections, interleaved as they
     // arrived: a batch must neither regroup them by sender nor reorder.
     Dispatcher dispatcher;
     QList<QPair<QByteArray, quint64>> seen;
-    dispatcher.addCommand("CMD_chat", [&](const QByteArray &payload, quint64 from) { seen.append({payload, from}); });
+    dispatcher.setHandler([&](const QByteArray &line, quint64 from) { seen.append({line.mid(9), from}); });
     QList<QPair<QByteArray, quint64>> sent;
     for (int i = 0; i < Dispatcher::kBatchMessages + 50; ++i) {
         const quint64 from = i % 3 ? 7 : 9;
@@ -150,7 +113,11 @@ void TestFraming::nestedEventLoopNeverRunsTheNextHandlerBeneath()
     Dispatcher dispatcher;
     QStringList events;
     bool nestedDispatch = true;
-    dispatcher.addCommand("CMD_box", [&](const QByteArray &, quint64) {
+    dispatcher.setHandler([&](const QByteArray &line, quint64) {
+        if (line.startsWith("CMD_chat+")) {
+            events << QString::fromLatin1(line.mid(9));
+            return;
+        }
         events << QStringLiteral("box opened");
         dispatcher.enqueue("CMD_chat+arrived meanwhile", 2);
         QEventLoop loop;
@@ -159,8 +126,6 @@ void TestFraming::nestedEventLoopNeverRunsTheNextHandlerBeneath()
         nestedDispatch = dispatcher.dispatchOne();
         events << QStringLiteral("box closed");
     });
-    dispatcher.addCommand("CMD_chat",
-                          [&](const QByteArray &payload, quint64) { events << QString::fromLatin1(payload); });
     dispatcher.enqueue("CMD_box+", 1);
     dispatcher.enqueue("CMD_chat+queued behind", 1);
     QTRY_COMPARE(events.size(), 4);
@@ -175,19 +140,17 @@ void TestFraming::badNumberIsReportedAndTheQueueGoesOn()
     const ErrorSink previous = setErrorSink([&](const QString &message) { errors << message; });
     Dispatcher dispatcher;
     QList<int> done;
-    dispatcher.addCommand("CMD_goodword", [&](const QByteArray &payload, quint64) {
-        FieldReader fields(payload);
-        done << fields.takeInt();
-        done << fields.takeInt(); // throws on the second field
-        done << -1;
+    dispatcher.setHandler([&](const QByteArray &line, quint64) {
+        if (const std::optional<msg::ToClient> read = msg::readToClient(line))
+            done << std::get<msg::GoodWord>(*read).frame;
     });
-    dispatcher.enqueue("CMD_goodword+3+x1+");
-    dispatcher.enqueue("CMD_goodword+4+5+");
+    dispatcher.enqueue("CMD_goodword+3+x1+10+1+4+");
+    dispatcher.enqueue("CMD_goodword+4+5+10+1+4+");
     QVERIFY(dispatcher.dispatchOne());
     QVERIFY(dispatcher.dispatchOne());
     setErrorSink(previous);
-    // The first handler stopped at the bad field; what it did stays done.
-    QCOMPARE(done, (QList<int>{3, 4, 5, -1}));
+    // Nothing of the first message was acted on; the next one was.
+    QCOMPARE(done, QList<int>{5});
     QCOMPARE(errors, QStringList{QStringLiteral("'x1' is not a valid integer value")});
 }
 
@@ -199,33 +162,6 @@ void TestFraming::idleQueueKeepsNoTimerRunning()
     QVERIFY(dispatcher.isScheduled());
     QTRY_COMPARE(dispatcher.pending(), 0);
     QTRY_VERIFY(!dispatcher.isScheduled());
-}
-
-void TestFraming::listPayloadsReadUpToTheEndMarker_data()
-{
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<QByteArray>("marker");
-    QTest::addColumn<QList<QByteArray>>("items");
-    QTest::newRow("sendword") << QByteArray("3+7+1") << QByteArray("+@") << QList<QByteArray>{"3", "7", "1"};
-    QTest::newRow("winner with trailing plus") << QByteArray("2+3+") << QByteArray("@")
-                                               << QList<QByteArray>{"2", "3"};
-    QTest::newRow("single winner") << QByteArray("1+") << QByteArray("@") << QList<QByteArray>{"1"};
-    QTest::newRow("empty list") << QByteArray() << QByteArray("+@") << QList<QByteArray>{""};
-    QTest::newRow("marker inside") << QByteArray("1+@+2") << QByteArray("+@")
-                                   << QList<QByteArray>{"1", "@", "2"};
-}
-
-void TestFraming::listPayloadsReadUpToTheEndMarker()
-{
-    QFETCH(QByteArray, payload);
-    QFETCH(QByteArray, marker);
-    QFETCH(QList<QByteArray>, items);
-    FieldReader fields(payload);
-    fields.appendEndMarker(marker);
-    QList<QByteArray> got;
-    while (fields.hasListItem() && got.size() < 100)
-        got << fields.take();
-    QCOMPARE(got, items);
 }
 
 void TestFraming::numbersAreStrictlyDecimal_data()
@@ -265,13 +201,6 @@ void TestFraming::numbersAreStrictlyDecimal()
             QCOMPARE(error.message(), QStringLiteral("'%1' is not a valid integer value").arg(QLatin1String(text)));
         }
     }
-}
-
-void TestFraming::messageNeverCarriesATerminatorInside()
-{
-    QCOMPARE(wire::message("CMD_timeisup"), framed("CMD_timeisup+"));
-    QCOMPARE(wire::message("CMD_chat", wire::fields(2, "hi\xFFthere|clRed")), framed("CMD_chat+2+hi?there|clRed"));
-    QCOMPARE(wire::fields(1, -1, QByteArray("x")), QByteArray("1+-1+x"));
 }
 
 QTEST_GUILESS_MAIN(TestFraming)

@@ -1,5 +1,5 @@
 #include "base/errordisplay.h"
-#include "net/fields.h"
+#include "base/numbers.h"
 #include "tally/lzrw1.h"
 #include "tally/tallyfile.h"
 #include "tally/tallylistform.h"
