@@ -33,9 +33,14 @@ int runGame(const QStringList &launchParameters, quint16 port)
         writeTerminalLine(stderr, QStringLiteral("pinlex: ") + problem);
         return 1;
     }
+    const QString instanceName = QStringLiteral("kivro9");
     SingleInstance instance;
-    if (instance.IsPrevInstance(QStringLiteral("kivro9"), true))
-        return 0; // the running copy has been brought forward
+    if (instance.IsPrevInstance(instanceName, true, &problem)) {
+        if (problem.isEmpty())
+            return 0; // the running copy has been brought forward
+        writeTerminalLine(stderr, QStringLiteral("pinlex: ") + problem);
+        return 1;
+    }
 
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
@@ -58,14 +63,18 @@ int runGame(const QStringList &launchParameters, quint16 port)
         QObject::connect(chat, &Tchat::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         // Playing with others starts the game again with the new launch
         // parameters: the new copy takes over the name and the port.
-        QObject::connect(chat, &Tchat::relaunchRequested, chat, [&instance, chat](const QStringList &arguments) {
-            instance.release();
-            if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) {
-                showError(QStringLiteral("The game could not be started again."));
-                return;
-            }
-            chat->close();
-        });
+        // This copy goes only once the new one runs; if it cannot start,
+        // this one stays, and keeps the name again.
+        QObject::connect(chat, &Tchat::relaunchRequested, chat,
+                         [&instance, instanceName, chat](const QStringList &arguments) {
+                             instance.release();
+                             if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) {
+                                 instance.IsPrevInstance(instanceName, false);
+                                 showError(QStringLiteral("The game could not be started again."));
+                                 return;
+                             }
+                             chat->close();
+                         });
         chat->setLaunchParameters(launchParameters);
         chat->setPort(port);
         chat->show();

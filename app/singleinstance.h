@@ -21,9 +21,11 @@ QString userRuntimeDirectory(QString *problem = nullptr);
 QString privateFolderProblem(const QString &path, uint uid);
 
 // Tells whether another copy of the program runs for this user, and lets a
-// second copy bring the first one forward. The first copy holds a lock file
-// (which the system releases when the process dies, so a crash leaves
-// nothing stale that counts) and listens on a local socket of the same name.
+// second copy bring the first one forward. The first copy holds a lock on a
+// file and listens on a local socket of the same name. The lock is the
+// system's own (flock), which ends with its process however that ends: a
+// file left behind by a crash, empty, damaged or naming a process number
+// that some other program has since been given, blocks nothing.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -33,9 +35,11 @@ public:
     ~SingleInstance() override;
 
     // True when another copy already runs; with activate set it has been
-    // asked to come forward. False when this copy is the first: it then
-    // keeps the name until it ends.
-    bool IsPrevInstance(const QString &name, bool activate);
+    // asked to come forward. Also true, with the reason (naming the file) in
+    // *problem, when the lock cannot be used at all or the copy that holds
+    // it does not answer. False when this copy is the first: it then keeps
+    // the name until it ends or release()s it.
+    bool IsPrevInstance(const QString &name, bool activate, QString *problem = nullptr);
     // Gives the name up before this copy ends, so that a copy started to
     // take over is not turned away.
     void release();
@@ -45,7 +49,10 @@ signals:
     void activateRequested();
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    void listen(const QString &socketName);
+
+    int m_lock = -1;            // the open, locked file
+    QString m_lockPath;
     QLocalServer *m_server = nullptr;
 };
 

@@ -71,7 +71,9 @@ QString PlayChoice::problem() const
 
 QStringList PlayChoice::launchArguments() const
 {
-    return {cleaned(name).left(kMaxName), hosting ? QStringLiteral("127.0.0.1") : cleaned(host),
-            hosting ? QStringLiteral("true") : QStringLiteral("other"), QStringLiteral("--port"),
-            QString::number(port)};
+    // The options first and "--" after them: the name and the address are
+    // then taken as they are, even one that begins with "-".
+    return {QStringLiteral("--port"), QString::number(port), QStringLiteral("--"), cleaned(name).left(kMaxName),
+            hosting ? QStringLiteral("127.0.0.1") : cleaned(host),
+            hosting ? QStringLiteral("true") : QStringLiteral("other")};
 }

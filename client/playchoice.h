@@ -31,7 +31,7 @@ public:
 
     // Why the choice cannot be played, or empty when it can.
     QString problem() const;
-    // "NAME HOST true|other --port N", as a new copy of the game takes them.
+    // "--port N -- NAME HOST true|other", as a new copy of the game takes them.
     QStringList launchArguments() const;
 
     static QString accountName();

@@ -1,11 +1,22 @@
 // Start-up of the real program: command line, display check, single instance.
 #include "app/application.h"
+#include "app/chatform.h"
+#include "app/commandline.h"
 #include "app/singleinstance.h"
+#include "chat/chatview.h"
+#include "client/gameclient.h"
+#include "client/playchoice.h"
+#include "client/roster.h"
 
+#include <QHostInfo>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
+
+#include <memory>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -28,6 +39,32 @@ void startGame(QProcess &process, const QString &runtimeDir)
     process.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("Tester")});
 }
 
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A copy in a home of its own, as the Host/Join dialog starts it.
+void startCopy(QProcess &process, const QTemporaryDir &home, const QStringList &arguments)
+{
+    QProcessEnvironment env = environmentFor(home.path());
+    for (const char *folder : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        env.insert(QLatin1String(folder), home.path());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PINLEX_BINARY), arguments);
+}
+
+bool seated(const Tchat &chat, const QString &name)
+{
+    for (int seat = 1; seat <= 4; ++seat) {
+        if (chat.client->roster->seatName(seat) == name)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -40,6 +77,9 @@ private slots:
     void secondCopyEndsAndTheFirstRunsOn();
     void crashedCopyLeavesNothingThatBlocks();
     void laterCopyBringsTheFirstForward();
+    void aLockNoCopyHoldsIsTakenOver_data();
+    void aLockNoCopyHoldsIsTakenOver();
+    void namesThatLookLikeOptionsReachTheTable();
     void fallbackFolderMustBeTheUsersOwn_data();
     void fallbackFolderMustBeTheUsersOwn();
 };
@@ -135,6 +175,142 @@ void TestStartup::laterCopyBringsTheFirstForward()
     QVERIFY(window.isMinimized());
     bringForward(&window);
     QVERIFY(!window.isMinimized());
+}
+
+void TestStartup::aLockNoCopyHoldsIsTakenOver_data()
+{
+    QTest::addColumn<QString>("lock");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("empty") << "empty" << true;
+    QTest::newRow("garbage") << "garbage" << true;
+    QTest::newRow("naming a live pinlex --serve") << "serve" << true;
+    QTest::newRow("a folder") << "folder" << false;
+    QTest::newRow("a link") << "link" << false;
+    QTest::newRow("not writable") << "read-only" << false;
+}
+
+// A lock file that no running copy holds made every start end at once,
+// silently and with status 0: empty, damaged, or naming a process number
+// that now belongs to another program. Such a file is taken over; one that
+// cannot be used at all is named on standard error, with a failing status.
+void TestStartup::aLockNoCopyHoldsIsTakenOver()
+{
+    QFETCH(QString, lock);
+    QFETCH(bool, starts);
+    QTemporaryDir runtime;
+    const QString lockPath = runtime.filePath(QStringLiteral("kivro9.lock"));
+
+    QProcess server;
+    const auto stopServer = qScopeGuard([&server] {
+        server.terminate();
+        if (!server.waitForFinished(5000))
+            server.kill();
+        server.waitForFinished();
+    });
+    QFile file(lockPath);
+    if (lock == QLatin1String("folder")) {
+        QVERIFY(QDir(runtime.path()).mkdir(QStringLiteral("kivro9.lock")));
+    } else if (lock == QLatin1String("link")) {
+        QVERIFY(QFile::link(runtime.filePath(QStringLiteral("elsewhere")), lockPath));
+    } else {
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (lock == QLatin1String("garbage")) {
+            file.write("\x01\xff not a number\n\n");
+        } else if (lock == QLatin1String("serve")) {
+            QProcessEnvironment env = environmentFor(runtime.path());
+            env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path()); // its dictionary
+            server.setProcessEnvironment(env);
+            server.start(QStringLiteral(PINLEX_BINARY),
+                         {QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(freePort())});
+            QVERIFY(server.waitForStarted());
+            // As the lock would read had a copy with that number held it.
+            file.write(QByteArray::number(server.processId()) + "\npinlex\n"
+                       + QHostInfo::localHostName().toUtf8() + '\n');
+        }
+        file.close();
+        if (lock == QLatin1String("read-only")) {
+            if (getuid() == 0)
+                QSKIP("root may write any file");
+            QVERIFY(file.setPermissions(QFile::ReadOwner));
+        }
+    }
+
+    QProcess game;
+    startGame(game, runtime.path());
+    QVERIFY(game.waitForStarted());
+    if (!starts) {
+        QVERIFY(game.waitForFinished(10000));
+        QVERIFY(game.exitCode() != 0);
+        const QByteArray said = game.readAllStandardError();
+        QVERIFY2(said.contains(QFile::encodeName(lockPath)), said.constData());
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath(QStringLiteral("kivro9.socket"))), 10000);
+    QCOMPARE(game.state(), QProcess::Running);
+    // And the copy it took over from still counts: a later one comes forward.
+    QProcess second;
+    startGame(second, runtime.path());
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(game.state(), QProcess::Running);
+    game.terminate();
+    QVERIFY(game.waitForFinished(10000));
+}
+
+// A copy started by the Host/Join dialog with a name or an address that
+// looks like an option plays under it: "-platform" used to abort the copy in
+// the toolkit, "--serve" to start a host without a window.
+void TestStartup::namesThatLookLikeOptionsReachTheTable()
+{
+    const quint16 port = freePort();
+    PlayChoice hosting;
+    hosting.name = QStringLiteral("-platform");
+    hosting.hosting = true;
+    hosting.port = port;
+    PlayChoice joining;
+    joining.name = QStringLiteral("--serve");
+    joining.hosting = false;
+    joining.host = QStringLiteral("127.0.0.1");
+    joining.port = port;
+
+    QTemporaryDir hostHome, joinHome;
+    QProcess host, join;
+    const auto stop = qScopeGuard([&host, &join] {
+        for (QProcess *copy : {&host, &join}) {
+            copy->kill();
+            copy->waitForFinished();
+        }
+    });
+    startCopy(host, hostHome, hosting.launchArguments());
+    QVERIFY(host.waitForStarted());
+
+    // A watcher joins in this process once the copy listens.
+    std::unique_ptr<Tchat> watcher;
+    const auto sees = [&](const QString &name) {
+        if (host.state() != QProcess::Running)
+            return true; // fails below, with what the copy said
+        if (watcher && seated(*watcher, name))
+            return true;
+        if (!watcher || watcher->mainchat->toPlainText().contains(QStringLiteral("Could not connect"))) {
+            watcher = std::make_unique<Tchat>();
+            const CommandLine line =
+                CommandLine::parse({QStringLiteral("pinlex"), QStringLiteral("Watcher"), QStringLiteral("127.0.0.1"),
+                                    QStringLiteral("other"), QStringLiteral("--port"), QString::number(port)});
+            watcher->setLaunchParameters(line.launchParameters);
+            watcher->setPort(line.port);
+            watcher->show();
+        }
+        return false;
+    };
+    QVERIFY(QTest::qWaitFor([&] { return sees(hosting.name); }, 20000));
+    QVERIFY2(host.state() == QProcess::Running, host.readAllStandardError().constData());
+
+    startCopy(join, joinHome, joining.launchArguments());
+    QVERIFY(join.waitForStarted());
+    QVERIFY2(QTest::qWaitFor([&] { return seated(*watcher, joining.name) || join.state() != QProcess::Running; },
+                             20000),
+             join.readAllStandardError().constData());
+    QVERIFY(seated(*watcher, joining.name));
 }
 
 void TestStartup::fallbackFolderMustBeTheUsersOwn_data()

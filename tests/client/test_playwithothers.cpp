@@ -1,6 +1,7 @@
 // Hosting and joining from the window: the choice is remembered, becomes the
 // launch parameters of a new copy, and those copies meet.
 #include "app/chatform.h"
+#include "app/commandline.h"
 #include "app/forms.h"
 #include "chat/chatview.h"
 #include "client/gameclient.h"
@@ -33,8 +34,9 @@ quint16 freePort()
 // What a copy started with these arguments gets: launch parameters and port.
 void launch(Tchat &chat, const QStringList &arguments)
 {
-    chat.setLaunchParameters(arguments.mid(0, 3));
-    chat.setPort(quint16(arguments.value(4).toUInt()));
+    const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("pinlex")} + arguments);
+    chat.setLaunchParameters(line.launchParameters);
+    chat.setPort(line.port);
     chat.show();
 }
 
@@ -113,8 +115,8 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
         joiner.inifile = m_dir.filePath(QStringLiteral("bob.ini"));
         joinArguments = play(joiner, false, QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), port);
     }
-    QCOMPARE(hostArguments, (QStringList{"Ann", "127.0.0.1", "true", "--port", QString::number(port)}));
-    QCOMPARE(joinArguments, (QStringList{"Bob", "127.0.0.1", "other", "--port", QString::number(port)}));
+    QCOMPARE(hostArguments, (QStringList{"--port", QString::number(port), "--", "Ann", "127.0.0.1", "true"}));
+    QCOMPARE(joinArguments, (QStringList{"--port", QString::number(port), "--", "Bob", "127.0.0.1", "other"}));
 
     Forms host;
     launch(*host.chat(), hostArguments);

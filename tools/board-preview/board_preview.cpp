@@ -1,6 +1,6 @@
 // Not a test: composes a mock board and scorecard, as the main window lays
 // them out, into PNG files to look at while drawing the artwork.
-//   board_preview <folder>
+//   cmake --build build --target board_preview && build/bin/board_preview <folder>
 #include "board/boardview.h"
 #include "board/rackmodel.h"
 #include "board/scorecardmodel.h"
