@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMetaMethod>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -186,4 +187,14 @@ void Tdownload::showEvent(QShowEvent *event)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
+}
+
+// However the dialog goes ("Play Solo Game", Escape, its close button), the
+// download goes with it: an installer arriving later would end the game
+// the player chose to go on with.
+void Tdownload::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        m_lobby->stop();
+    QDialog::hideEvent(event);
 }

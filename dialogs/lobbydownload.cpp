@@ -11,6 +11,11 @@
 #include <QNetworkRequest>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -86,6 +91,12 @@ QString LobbyDownload::lobbyProgramPath()
     return QDir(QDir::homePath()).filePath(QStringLiteral(".local/bin/orvik9lobby"));
 }
 
+QString LobbyDownload::filePath() const
+{
+    const QString name = installerFileName(m_address);
+    return name.isEmpty() ? QString() : QDir(m_folder).filePath(name);
+}
+
 void LobbyDownload::start()
 {
     if (m_reply)
@@ -104,16 +115,31 @@ void LobbyDownload::start()
         return;
     }
     QDir().mkpath(m_folder);
-    m_file.setFileName(QDir(m_folder).filePath(name));
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Whoever else may write in the folder could swap the installer for
+    // their own program between its arrival and its start.
+    if (const QString problem = sharedFolderProblem(m_folder); !problem.isEmpty()) {
         setProgress(aborted, QString());
-        emit failed(QStringLiteral("Cannot write ") + m_file.fileName() + QStringLiteral(": ") + m_file.errorString());
+        emit failed(QStringLiteral("Cannot download into %1: %2.").arg(m_folder, problem));
+        return;
+    }
+    const QDir folder(m_folder);
+    m_target = folder.filePath(name);
+    // A new file, made exclusively under a name of its own: nothing already in
+    // the folder is opened, emptied or followed if it is a link.
+    m_part = std::make_unique<QTemporaryFile>(folder.filePath(QLatin1Char('.') + name + QStringLiteral(".XXXXXX")));
+    if (!m_part->open()) {
+        setProgress(aborted, QString());
+        emit failed(QStringLiteral("Cannot write ") + m_target + QStringLiteral(": ") + m_part->errorString());
+        m_part.reset();
         return;
     }
     m_received = 0;
     m_documentBegun = false;
 
     QNetworkRequest request(m_address);
+    // The length the server announces is the length that must arrive; a body
+    // unpacked on the way would not match it.
+    request.setRawHeader("Accept-Encoding", "identity");
     // Every hop of a redirect has to pass the same address rule.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setTransferTimeout(kTransferTimeoutMs);
@@ -163,7 +189,7 @@ void LobbyDownload::onMetaData()
     QString label2 = m_progress2;
     if (successStatus() && !m_documentBegun) {
         m_documentBegun = true;
-        label2 = QStringLiteral("Downloading: ") + QFileInfo(m_file.fileName()).fileName();
+        label2 = QStringLiteral("Downloading: ") + QFileInfo(m_target).fileName();
         bool known = false;
         const qint64 announced = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
         if (known && announced > m_sizeLimit) {
@@ -185,9 +211,9 @@ void LobbyDownload::onData()
                 QStringLiteral("The lobby installer is larger than the download limit."));
         return;
     }
-    if (m_file.write(block) != block.size()) {
+    if (m_part->write(block) != block.size()) {
         abandon(QStringLiteral("Download Aborted"), m_progress2,
-                QStringLiteral("Cannot write ") + m_file.fileName() + QStringLiteral(": ") + m_file.errorString());
+                QStringLiteral("Cannot write ") + m_target + QStringLiteral(": ") + m_part->errorString());
         return;
     }
     m_received += block.size();
@@ -221,34 +247,56 @@ void LobbyDownload::onFinished()
         abandon(aborted, m_progress2, QStringLiteral("The lobby download failed: ") + m_reply->errorString());
         return;
     }
+    // Without an announced length a connection cut half-way looks like the
+    // end of the file: only a length announced and met proves it whole.
     bool known = false;
     const qint64 announced = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
     if (status == 0 || (known && announced != m_received)) {
         abandon(aborted, m_progress2, QStringLiteral("The lobby download ended early."));
         return;
     }
-    m_reply->disconnect(this);
-    m_reply->deleteLater();
-    m_reply = nullptr;
-    const bool written = m_file.flush();
-    m_file.close();
-    if (!written) {
-        QFile::remove(m_file.fileName());
-        setProgress(aborted, m_progress2);
-        emit failed(QStringLiteral("Cannot write ") + m_file.fileName());
+    if (!known) {
+        abandon(aborted, m_progress2, QStringLiteral("The lobby server did not say how long the installer is."));
         return;
     }
-    setProgress(QStringLiteral("Received ") + QString::number(QFileInfo(m_file.fileName()).size())
-                    + QStringLiteral(" bytes"),
-                m_progress2);
+    QNetworkReply *reply = std::exchange(m_reply, nullptr);
+    reply->disconnect(this);
+    reply->deleteLater();
+    keep();
+}
+
+// Gives the complete file the installer's name, replacing what had it; a
+// link of that name is replaced itself, never the file it names.
+void LobbyDownload::keep()
+{
+    // Asked while the file is open, the name gives a file that may have had
+    // none so far its place in the folder.
+    const QString part = m_part->fileName();
+    bool kept = m_part->flush()
+                && m_part->setPermissions(m_part->permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    QString error = m_part->errorString();
+    m_part->close();
+    if (kept) {
+        kept = std::rename(QFile::encodeName(part).constData(), QFile::encodeName(m_target).constData()) == 0;
+        if (kept)
+            m_part->setAutoRemove(false);
+        else
+            error = qt_error_string(errno);
+    }
+    m_part.reset();
+    if (!kept) {
+        setProgress(QStringLiteral("Download Aborted"), m_progress2);
+        emit failed(QStringLiteral("Cannot write ") + m_target + QStringLiteral(": ") + error);
+        return;
+    }
+    setProgress(QStringLiteral("Received ") + QString::number(m_received) + QStringLiteral(" bytes"), m_progress2);
     install();
 }
 
 void LobbyDownload::install()
 {
     setProgress(m_progress1, QStringLiteral("Installing"));
-    const QString path = m_file.fileName();
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    const QString path = m_target;
     if (!QProcess::startDetached(path, installerArguments(), QFileInfo(path).absolutePath())) {
         emit notice(QStringLiteral("An Error has Occurred."));
         return;
@@ -265,8 +313,7 @@ void LobbyDownload::dropFetch()
         reply->abort();
         reply->deleteLater();
     }
-    if (m_file.isOpen())
-        m_file.remove();
+    m_part.reset();   // removes the partial file, which is ours
 }
 
 void LobbyDownload::abandon(const QString &label1, const QString &label2, const QString &error)

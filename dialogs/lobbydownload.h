@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QFile>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
 
+#include <memory>
+
 class QNetworkAccessManager;
+class QTemporaryFile;
 
 // Fetches the lobby program's installer and starts it, or starts the lobby
 // program itself; what the download dialog shows and does, without widgets.
@@ -15,8 +17,10 @@ class QNetworkAccessManager;
 // The fetch is one asynchronous GET: the event loop keeps running, so the
 // game, the chat and "Stop Download" stay live. The installer is only ever
 // started from an https address (plain http only from this machine, for
-// tests), and only after a complete, successful fetch; every other ending
-// deletes what was written.
+// tests), and only after a successful fetch of the full announced length.
+// What arrives goes to a new file of its own in the folder, which takes the
+// installer's name only when complete; every other ending removes that new
+// file and nothing else. The folder must be one only this user may change.
 class LobbyDownload : public QObject
 {
     Q_OBJECT
@@ -52,8 +56,9 @@ public:
     QString progress2() const { return m_progress2; }
     bool canStart() const { return !m_reply; }
     bool canStop() const { return bool(m_reply); }
-    // Where the installer is or was being written.
-    QString filePath() const { return m_file.fileName(); }
+    // Where the installer goes once it is complete; empty when the address
+    // names no file.
+    QString filePath() const;
 
     void start();           // "Download And Install The Orvik9 Lobby Now"
     void stop();            // "Stop Download"
@@ -72,9 +77,10 @@ private:
     void onData();
     void onRedirected(const QUrl &target);
     void onFinished();
-    // Ends the fetch without starting anything: the partial file is deleted.
+    // Ends the fetch without starting anything: the partial file is removed.
     void abandon(const QString &label1, const QString &label2, const QString &error = QString());
     void dropFetch();
+    void keep();
     void install();
     void setProgress(const QString &label1, const QString &label2);
     bool successStatus() const;
@@ -86,7 +92,8 @@ private:
     QString m_progress2;
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
-    QFile m_file;
+    QString m_target;
+    std::unique_ptr<QTemporaryFile> m_part;   // what has arrived so far
     qint64 m_received = 0;
     bool m_documentBegun = false;
 };

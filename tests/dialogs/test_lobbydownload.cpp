@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Answers every request with the response it holds, then closes; a cut
@@ -49,6 +52,8 @@ public:
         return QUrl(QStringLiteral("http://127.0.0.1:%1/lobby/%2").arg(serverPort()).arg(file));
     }
 
+    bool asked() const { return !m_request.isEmpty(); }
+
 private:
     QByteArray m_request;
 };
@@ -71,6 +76,22 @@ int headerLines(const QByteArray &response)
 QByteArray markerScript()
 {
     return "#!/bin/sh\nprintf '%s ' \"$@\" > \"$0.ran\"\n" + QByteArray(64 * 1024, '#') + '\n';
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file of the player's that happens to have the installer's name.
+constexpr char kPrecious[] = "[Pinlex]\nTop=10\n";
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
 }
 
 struct Watch
@@ -103,12 +124,12 @@ private slots:
     void completeDownloadStartsTheInstaller();
     void failedDownloadStartsNothing_data();
     void failedDownloadStartsNothing();
-    void stopEndsAFetchThatNeverAnswers();
+    void folderOthersMayWriteInIsRefused_data();
+    void folderOthersMayWriteInIsRefused();
+    void stopOrClosingEndsTheFetch_data();
+    void stopOrClosingEndsTheFetch();
     void playWithOthersStartsTheLobbyOrSaysHow_data();
     void playWithOthersStartsTheLobbyOrSaysHow();
-
-private:
-    QTemporaryDir m_dir;
 };
 
 // An installer fetched over plain http from anywhere but this machine could
@@ -150,20 +171,32 @@ void TestLobbyDownload::completeDownloadStartsTheInstaller_data()
 {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("runnable");
-    QTest::newRow("a script") << markerScript() << true;
-    QTest::newRow("not a program") << QByteArray(4096, 'x') << false;
+    QTest::addColumn<bool>("overLink");   // the name is a link to a file elsewhere
+    QTest::newRow("a script") << markerScript() << true << false;
+    QTest::newRow("not a program") << QByteArray(4096, 'x') << false << false;
+    QTest::newRow("a script where a link was") << markerScript() << true << true;
 }
 
 void TestLobbyDownload::completeDownloadStartsTheInstaller()
 {
     QFETCH(QByteArray, body);
     QFETCH(bool, runnable);
+    QFETCH(bool, overLink);
     HttpServer server;
     server.response = httpResponse(200, body, body.size());
+    QTemporaryDir folder;
     LobbyDownload lobby;
-    lobby.setFolder(m_dir.path());
-    lobby.setAddress(server.url(QStringLiteral("setup-%1.run").arg(QTest::currentDataTag())));
+    lobby.setFolder(folder.path());
+    lobby.setAddress(server.url(QStringLiteral("setup.run")));
     Watch watch(&lobby);
+    // A link at the name is replaced itself: the file it names is never
+    // written, made executable or run.
+    QTemporaryDir elsewhere;
+    const QString linked = elsewhere.filePath(QStringLiteral("bashrc"));
+    if (overLink) {
+        writeFile(linked, kPrecious);
+        QVERIFY(QFile::link(linked, lobby.filePath()));
+    }
 
     lobby.start();
     QVERIFY(!lobby.canStart());
@@ -185,9 +218,12 @@ void TestLobbyDownload::completeDownloadStartsTheInstaller()
     QCOMPARE(before, qint64(body.size()));
     QCOMPARE(watch.labels1.last(), received);
     QCOMPARE(watch.labels2, QStringList({QString(), QStringLiteral("Downloading: ") + name, QStringLiteral("Installing")}));
-    QFile saved(lobby.filePath());
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), body);
+    QCOMPARE(contents(lobby.filePath()), body);
+    QVERIFY(!QFileInfo(lobby.filePath()).isSymLink());
+    if (overLink) {
+        QCOMPARE(contents(linked), QByteArray(kPrecious));
+        QVERIFY(!QFileInfo(linked).isExecutable());
+    }
 
     if (runnable) {
         QCOMPARE(watch.exits.size(), 1);
@@ -201,9 +237,14 @@ void TestLobbyDownload::completeDownloadStartsTheInstaller()
         QCOMPARE(watch.notices.size(), 1);
         QCOMPARE(watch.notices.first().first().toString(), QStringLiteral("An Error has Occurred."));
     }
+    QStringList left = {name};
+    if (runnable)
+        left.append(name + QStringLiteral(".ran"));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), left);
 }
 
-// A partial or refused installer must never run, and never stay behind.
+// A partial or refused installer must never run, never stay behind, and
+// never take away a file of the same name that was there before.
 void TestLobbyDownload::failedDownloadStartsNothing_data()
 {
     QTest::addColumn<QByteArray>("response");
@@ -218,6 +259,9 @@ void TestLobbyDownload::failedDownloadStartsNothing_data()
         << httpResponse(200, script, 4 * script.size()) << int(HttpServer::Ending::Cut) << none << true;
     QTest::newRow("larger than the limit")
         << httpResponse(200, script, -1) << close << qint64(script.size() - 1) << true;
+    // Without a length, a connection closed half-way looks like a whole body.
+    QTest::newRow("no length, half a body")
+        << httpResponse(200, script.left(script.size() / 2), -1) << close << none << true;
 }
 
 void TestLobbyDownload::failedDownloadStartsNothing()
@@ -229,10 +273,12 @@ void TestLobbyDownload::failedDownloadStartsNothing()
     HttpServer server;
     server.response = response;
     server.ending = HttpServer::Ending(ending);
+    QTemporaryDir folder;
     LobbyDownload lobby;
-    lobby.setFolder(m_dir.path());
+    lobby.setFolder(folder.path());
     lobby.setSizeLimit(limit);
-    lobby.setAddress(server.url(QStringLiteral("failing.run")));
+    lobby.setAddress(server.url(QStringLiteral("orviklobby.ini")));
+    writeFile(lobby.filePath(), kPrecious);
     Watch watch(&lobby);
 
     lobby.start();
@@ -241,26 +287,84 @@ void TestLobbyDownload::failedDownloadStartsNothing()
     QCOMPARE(watch.failures.size(), reported ? 1 : 0);
     QCOMPARE(watch.exits.size(), 0);
     QVERIFY(!watch.labels2.contains(QStringLiteral("Installing")));
-    QVERIFY(!QFile::exists(lobby.filePath()));
+    QCOMPARE(contents(lobby.filePath()), QByteArray(kPrecious));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList(lobby.address().fileName()));
+}
+
+// Another user who may write in the folder could put their own program in
+// the installer's place before it starts.
+void TestLobbyDownload::folderOthersMayWriteInIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("writable by all") << "0777";
+    QTest::newRow("writable by the group") << "0770";
+    QTest::newRow("another user's") << "another user's";
+}
+
+void TestLobbyDownload::folderOthersMayWriteInIsRefused()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir temp;
+    const QString folder = temp.filePath(QStringLiteral("shared"));
+    QVERIFY(QDir().mkdir(folder));
+    const QByteArray name = QFile::encodeName(folder);
+    if (kind == QLatin1String("another user's")) {
+        if (getuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+    } else {
+        QCOMPARE(::chmod(name.constData(), mode_t(kind.toUInt(nullptr, 8))), 0);
+    }
+    HttpServer server;
+    server.response = httpResponse(200, markerScript(), markerScript().size());
+    LobbyDownload lobby;
+    lobby.setFolder(folder);
+    lobby.setAddress(server.url(QStringLiteral("setup.run")));
+    Watch watch(&lobby);
+
+    lobby.start();
+    QCOMPARE(lobby.progress1(), QStringLiteral("Download Aborted"));
+    QCOMPARE(watch.failures.size(), 1);
+    QVERIFY(lobby.canStart());
+    QTest::qWait(50);
+    QVERIFY(!server.asked());
+    QVERIFY(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+}
+
+void TestLobbyDownload::stopOrClosingEndsTheFetch_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Stop Download") << "stop";
+    QTest::newRow("Play Solo Game") << "solo";
+    QTest::newRow("Escape") << "escape";
 }
 
 // Drives the dialog: its buttons and labels follow the fetch, and the
-// event loop runs on while the server keeps silent.
-void TestLobbyDownload::stopEndsAFetchThatNeverAnswers()
+// event loop runs on while the server keeps silent. Leaving the dialog for
+// the solo game ends the fetch too: an installer arriving later would end
+// that game. Until the end the file of the same name stays as it was.
+void TestLobbyDownload::stopOrClosingEndsTheFetch()
 {
+    QFETCH(QString, how);
     HttpServer server;
     server.ending = HttpServer::Ending::Silent;
+    QTemporaryDir folder;
     Tdownload dialog;
     LobbyDownload *lobby = dialog.lobby();
-    lobby->setFolder(m_dir.path());
+    lobby->setFolder(folder.path());
     lobby->setAddress(server.url(QStringLiteral("silent.run")));
+    writeFile(lobby->filePath(), kPrecious);
     Watch watch(lobby);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QDir::Filters all = QDir::Files | QDir::Hidden | QDir::System;
 
     QTest::mouseClick(dialog.getbutton, Qt::LeftButton);
     QCOMPARE(dialog.label_progress1->text(), QStringLiteral("Loading"));
     QVERIFY(!dialog.getbutton->isEnabled());
     QVERIFY(dialog.abortbutton->isEnabled());
-    QVERIFY(QFile::exists(lobby->filePath()));
+    QCOMPARE(contents(lobby->filePath()), QByteArray(kPrecious));
 
     int ticks = 0;
     QTimer game;
@@ -269,12 +373,22 @@ void TestLobbyDownload::stopEndsAFetchThatNeverAnswers()
     QTRY_VERIFY(ticks >= 10);
     QVERIFY(dialog.abortbutton->isEnabled());
 
-    QTest::mouseClick(dialog.abortbutton, Qt::LeftButton);
-    QCOMPARE(dialog.label_progress1->text(), QStringLiteral("Download has been aborted."));
-    QCOMPARE(dialog.label_progress2->text(), QStringLiteral("Download Aborted"));
-    QVERIFY(dialog.getbutton->isEnabled());
-    QVERIFY(!dialog.abortbutton->isEnabled());
-    QVERIFY(!QFile::exists(lobby->filePath()));
+    if (how == QLatin1String("stop")) {
+        QTest::mouseClick(dialog.abortbutton, Qt::LeftButton);
+        QCOMPARE(dialog.label_progress1->text(), QStringLiteral("Download has been aborted."));
+        QCOMPARE(dialog.label_progress2->text(), QStringLiteral("Download Aborted"));
+        QVERIFY(dialog.getbutton->isEnabled());
+        QVERIFY(!dialog.abortbutton->isEnabled());
+    } else {
+        if (how == QLatin1String("solo"))
+            QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+        else
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+    }
+    QVERIFY(!lobby->canStop());
+    QCOMPARE(QDir(folder.path()).entryList(all), QStringList(lobby->address().fileName()));
+    QCOMPARE(contents(lobby->filePath()), QByteArray(kPrecious));
     QTest::qWait(50);
     QCOMPARE(watch.exits.size(), 0);
     QCOMPARE(watch.failures.size(), 0);
