@@ -1,0 +1,58 @@
+#include "finder/gamefinder.h"
+
+#include "base/terminaltext.h"
+
+#include <QEventLoop>
+
+GameFinder::GameFinder(QObject *parent) : QObject(parent)
+{
+    connect(&m_browser, &Browser::found, &m_tables, &TableList::add);
+    connect(&m_browser, &Browser::lost, &m_tables, &TableList::remove);
+    connect(&m_querier, &FallbackQuerier::found, &m_tables, &TableList::add);
+}
+
+void GameFinder::start()
+{
+    m_browser.start();
+    m_querier.start();
+}
+
+void GameFinder::stop()
+{
+    m_browser.stop();
+    m_querier.stop();
+}
+
+QString listLine(const TableInfo &table)
+{
+    const QStringList fields = {
+        table.name,
+        table.address.toString(),
+        QString::number(table.port),
+        QString::number(table.seatsTaken),
+        QString::number(table.spectators),
+        TableInfo::stateText(table.state),
+        TableInfo::sourceText(table.source),
+    };
+    QStringList printable;
+    for (const QString &field : fields)
+        printable.append(printableText(field));
+    return printable.join(QLatin1Char('\t'));
+}
+
+int listGames(int seconds, std::FILE *out)
+{
+    GameFinder finder;
+    finder.start();
+    QEventLoop loop;
+    QTimer::singleShot(qBound(0, seconds, 3600) * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    finder.stop();
+    const QList<TableInfo> tables = finder.tables()->tables();
+    for (const TableInfo &table : tables) {
+        const QByteArray line = listLine(table).toUtf8() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), out);
+    }
+    std::fflush(out);
+    return 0;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHostAddress>
+#include <QList>
+#include <QLoggingCategory>
+#include <QString>
+
+#include <optional>
+
+Q_DECLARE_LOGGING_CATEGORY(lcFinder)
+
+// The version of the game's TCP protocol a table speaks. Copies of another
+// version list the table but cannot join it.
+inline constexpr int kTableProtocolVersion = 1;
+
+// DNS-SD service type of a table, and the UDP port of the fallback exchange
+// for networks without an mDNS daemon.
+inline constexpr char kTableServiceType[] = "_pinlex._tcp";
+inline constexpr quint16 kFallbackUdpPort = 7772;
+
+// One table on the network, as announced by its host and as a finder lists
+// it. It is the only place that turns a table into TXT records or a UDP
+// reply and back; everything decoded is range-checked and cut, because it
+// comes from anyone on the network.
+struct TableInfo
+{
+    enum class State { Waiting, Playing };
+    // How the table was found: "lan" (mDNS), "udp" (the fallback exchange);
+    // a meeting server's list comes later.
+    enum class Source { Lan, Udp, Directory };
+
+    static constexpr int kSeats = 4;
+    static constexpr int kSpectatorSeats = 5;
+    static constexpr int kMaxNameChars = 24;
+    // A DNS label, which carries the name as the mDNS instance name.
+    static constexpr int kMaxNameBytes = 63;
+
+    QString name;            // printable, 1..kMaxNameChars characters
+    QHostAddress address;    // where to connect: who answered, never a field
+    quint16 port = 0;        // the game's TCP port, never 0
+    int seatsTaken = 0;      // 0..kSeats
+    int spectators = 0;      // 0..kSpectatorSeats
+    State state = State::Waiting;
+    int protocolVersion = kTableProtocolVersion;
+    quint64 tableId = 0;     // random, chosen by the host; 0 = unknown
+    Source source = Source::Lan;
+
+    bool isJoinable() const { return protocolVersion == kTableProtocolVersion; }
+    // The same table: by its id when both know one, else by address and port.
+    bool sameTable(const TableInfo &other) const;
+    bool operator==(const TableInfo &other) const = default;
+
+    // "NAME's table", the player's name shortened so that the suffix stays.
+    static QString defaultName(QStringView playerName);
+    // Non-printable characters shown as '?', outer blanks trimmed, cut to
+    // kMaxNameChars characters and kMaxNameBytes bytes of UTF-8.
+    static QString cleanName(QStringView name);
+    static quint64 newTableId();   // random, never 0
+
+    static QString stateText(State state);    // "waiting" / "playing"
+    static QString sourceText(Source source); // "lan" / "udp" / "directory"
+
+    // TXT records of the mDNS announcement; the name travels as the
+    // instance name and the port in the SRV record.
+    QList<QByteArray> toTxt() const;
+    static std::optional<TableInfo> fromTxt(QStringView instanceName, const QList<QByteArray> &txt,
+                                            const QHostAddress &address, int port);
+
+    // The fallback exchange (format at the top of tableinfo.cpp).
+    static QByteArray fallbackQuery();
+    static bool isFallbackQuery(QByteArrayView datagram);
+    QByteArray toFallbackReply() const;
+    static std::optional<TableInfo> fromFallbackReply(QByteArrayView datagram, const QHostAddress &sender);
+};
