@@ -37,6 +37,9 @@ struct ModeOption
 const ModeOption kModes[] = {
     {"serve", Mode::Serve, "Run a game host without a window (no display needed).",
      "--serve [--port N] [--pause 5|10|15] [--chat-limit N]", 0, "--serve takes no NAME or HOST."},
+    {"directory", Mode::Directory,
+     "Run a game directory, where hosts list their tables for players on the internet (no display needed).",
+     "--directory [--port N] [--expiry-seconds N]", 0, "--directory takes no NAME or HOST."},
     {"robot", Mode::Robot,
      "Play as a computer player against the host HOST without a window (no display needed).",
      "--robot [--level easy|medium|hard] [--name N] HOST [--port N]", 1,
@@ -88,8 +91,10 @@ const QList<SettingOption> &settings()
              line.robotName = value;
              return QString();
          }},
-        {"port", "N", "The game's TCP port, for hosting, joining, --serve and --robot (default 7772).",
-         kGame | bit(Mode::Serve) | bit(Mode::Robot),
+        {"port", "N",
+         "The game's TCP port, for hosting, joining, --serve and --robot (default 7772); the directory's, for "
+         "--directory (default 7773).",
+         kGame | bit(Mode::Serve) | bit(Mode::Robot) | bit(Mode::Directory),
          [](const QString &value, CommandLine &line) {
              const std::optional<int> port = number(value, 1, 65535);
              if (!port)
@@ -113,6 +118,27 @@ const QList<SettingOption> &settings()
              if (!limit)
                  return QStringLiteral("--chat-limit takes a number of lines per second, 0 for no limit.");
              line.chatLimit = *limit;
+             return QString();
+         }},
+        {"directory-address", "host:port",
+         "A game directory where a headless host lists its table (default port 7773); may be given more than once, "
+         "and PINLEX_DIRECTORY may hold more.",
+         bit(Mode::Serve),
+         [](const QString &value, CommandLine &line) {
+             const std::optional<DirectoryAddress> address = DirectoryAddress::parse(value);
+             if (!address)
+                 return QStringLiteral("--directory-address takes HOST or HOST:PORT.");
+             if (!line.directories.contains(*address))
+                 line.directories << *address;
+             return QString();
+         }},
+        {"expiry-seconds", "N",
+         "Seconds of silence after which a directory drops a table (default 90).", bit(Mode::Directory),
+         [](const QString &value, CommandLine &line) {
+             const std::optional<int> seconds = number(value, 1, 24 * 3600);
+             if (!seconds)
+                 return QStringLiteral("--expiry-seconds takes a number of seconds from 1 to 86400.");
+             line.expirySeconds = *seconds;
              return QString();
          }},
     };
@@ -224,11 +250,17 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             continue;
         if (!(setting.modes & bit(line.mode)))
             return failed(QStringLiteral("--%1 is used only with %2.").arg(name, modeNames(setting.modes)));
-        if (const QString problem = setting.read(parser.value(name), line); !problem.isEmpty())
-            return failed(problem);
+        for (const QString &value : parser.values(name)) {
+            if (const QString problem = setting.read(value, line); !problem.isEmpty())
+                return failed(problem);
+        }
     }
 
     switch (line.mode) {
+    case Mode::Directory:
+        if (!parser.isSet(QStringLiteral("port")))
+            line.port = DirectoryAddress::kDefaultPort;
+        break;
     case Mode::Robot:
         line.host = values[0];
         if (line.robotName.isEmpty())

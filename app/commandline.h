@@ -1,7 +1,9 @@
 #pragma once
 
+#include "directory/directoryaddress.h"
 #include "robots/robotbrain.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -20,6 +22,7 @@ public:
         Join,       // NAME HOST and anything but "true"
         Loading,    // fewer than three launch parameters: the window goes no further
         Serve,
+        Directory,
         Robot,
         Tally,
         Compress,
@@ -33,9 +36,11 @@ public:
     QString error;
 
     QStringList launchParameters;   // the windowed game's NAME HOST true|other, as given
-    quint16 port = 7772;            // the game, --serve and --robot
+    quint16 port = 7772;            // the game, --serve and --robot; --directory's own
     int pauseSeconds = 10;          // --serve
     int chatLimit = 10;             // --serve
+    QList<DirectoryAddress> directories;   // --serve
+    int expirySeconds = 90;         // --directory
     Strength level = Strength::Medium;  // --robot
     QString robotName;              // --robot
     QString host;                   // --robot's HOST

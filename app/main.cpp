@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "base/terminaltext.h"
 #include "base/version.h"
+#include "directory/rundirectory.h"
 #include "host/headlesshost.h"
 #include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
@@ -61,7 +62,9 @@ int main(int argc, char *argv[])
     case Mode::Robot:
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
-        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit);
+        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.directories);
+    case Mode::Directory:
+        return runDirectory(line.port, line.expirySeconds);
     case Mode::Solo:
     case Mode::Host:
     case Mode::Join:

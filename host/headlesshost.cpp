@@ -2,6 +2,8 @@
 
 #include "base/gamenumbers.h"
 #include "base/terminaltext.h"
+#include "base/terminationsignals.h"
+#include "host/directoryregistration.h"
 #include "host/pausesetting.h"
 #include "host/serverform.h"
 #include "net/tsock.h"
@@ -9,14 +11,9 @@
 
 #include <QCoreApplication>
 #include <QHostAddress>
-#include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -28,61 +25,6 @@ public:
 
 private:
     int m_seconds;
-};
-
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int)
-{
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-// SIGINT and SIGTERM end the event loop: the handler only writes a byte to
-// a pipe that the loop watches, so nothing polls and nothing unsafe runs
-// inside the handler.
-class TerminationSignals
-{
-public:
-    TerminationSignals()
-    {
-        if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-            return;
-        struct sigaction action = {};
-        action.sa_handler = onTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_previousInt);
-        sigaction(SIGTERM, &action, &m_previousTerm);
-        m_notifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [] {
-            char bytes[16];
-            while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
-            }
-            QCoreApplication::quit();
-        });
-    }
-
-    ~TerminationSignals()
-    {
-        if (!m_notifier)
-            return;
-        m_notifier.reset();
-        sigaction(SIGINT, &m_previousInt, nullptr);
-        sigaction(SIGTERM, &m_previousTerm, nullptr);
-        ::close(signalPipe[0]);
-        ::close(signalPipe[1]);
-        signalPipe[0] = signalPipe[1] = -1;
-    }
-
-    bool isValid() const { return m_notifier != nullptr; }
-
-private:
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previousInt = {};
-    struct sigaction m_previousTerm = {};
 };
 
 // Names and versions are a peer's single-byte text: the terminal filter
@@ -99,7 +41,7 @@ QByteArray quoted(const QByteArray &name)
 
 } // namespace
 
-int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
+int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, QList<DirectoryAddress> directories)
 {
     // Without a main window nobody else seeds the draw.
     Random::randomizeFromClock();
@@ -152,6 +94,22 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
     }
     say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)
         + " seconds between frames");
+
+    QStringList bad;
+    for (const DirectoryAddress &address : DirectoryAddress::parseList(qEnvironmentVariable("PINLEX_DIRECTORY"), &bad)) {
+        if (!directories.contains(address))
+            directories << address;
+    }
+    for (const QString &text : std::as_const(bad))
+        writeTerminalLine(stderr, QStringLiteral("pinlex: PINLEX_DIRECTORY: not a directory address: ") + text);
+    QObject::connect(&server, &TServer::probeAnswered, [](const QString &peer) {
+        say("reachability probe from " + peer.toLatin1() + " answered");
+    });
+    std::unique_ptr<DirectoryRegistration> registration;
+    if (!directories.isEmpty()) {
+        registration = std::make_unique<DirectoryRegistration>(server, port, directories);
+        registration->logEvents([](const QString &line) { writeTerminalLine(stdout, line); });
+    }
     QCoreApplication::exec();
     say("stopped");
     return 0;

@@ -51,6 +51,8 @@ TServer::~TServer()
     // The connections go quietly while this object still exists.
     for (TPlayerSlot &player : players)
         delete std::exchange(player.conn, nullptr);
+    qDeleteAll(std::exchange(m_held, {}));
+    qDeleteAll(std::exchange(m_unseated, {}));
     delete std::exchange(Sock1, nullptr);
 }
 
@@ -101,17 +103,23 @@ QString TServer::GetString(int id) const
 
 // ---- Connections and roster ----
 
+int TServer::freeSlot() const
+{
+    for (int s = 1; s <= slotcount; ++s) {
+        if (!players[s].connected)
+            return s;
+    }
+    return slotcount < game::kSlots ? slotcount + 1 : 0;
+}
+
 void TServer::Sock1Accept(TSock *listener)
 {
-    // The lowest free slot, else a new one while fewer than nine are out.
-    int slot = 0;
-    for (int s = 1; s <= slotcount && !slot; ++s) {
-        if (!players[s].connected)
-            slot = s;
+    if (awaitingProbe() && m_held.size() < kMaxHeld) {
+        if (TSock *sock = listener->accept(this))
+            hold(sock);
+        return;
     }
-    if (!slot && slotcount < game::kSlots)
-        slot = slotcount + 1;
-
+    const int slot = freeSlot();
     TSock *sock = listener->accept(this);
     if (!sock)
         return; // nothing was taken: the slot stays free
@@ -127,16 +135,19 @@ void TServer::Sock1Accept(TSock *listener)
         emit connectionRefused(peer);
         return;
     }
+    seat(slot, new Connection(sock, receivedlist, this));
+}
 
+void TServer::seat(int slot, Connection *conn)
+{
     slotcount = std::max(slotcount, slot);
     TPlayerSlot &player = players[slot];
-    auto *conn = new Connection(sock, receivedlist, this);
     player.conn = conn;
     player.connected = true;
     player.loggedin = false;
     player.chat.reset(m_chatLimit, m_now());
-    sock->setTag(slot);
-    emit connectionAccepted(slot, sock->hostName());
+    conn->sock()->setTag(slot);
+    emit connectionAccepted(slot, conn->sock()->hostName());
     sendTo(slot, msg::SendLoginInfo{slot});
     // A slot held by somebody who never logs in is given back.
     QTimer::singleShot(m_loginTimeoutMs, conn, [this, slot, conn] {
@@ -147,6 +158,14 @@ void TServer::Sock1Accept(TSock *listener)
 
 void TServer::connectionEnded(quint64 connection)
 {
+    if (Connection *conn = m_held.take(connection)) {
+        conn->deleteLater();
+        return;
+    }
+    if (Connection *conn = m_unseated.take(connection)) {
+        conn->deleteLater();
+        return;
+    }
     // A connection that no longer holds its slot must not free it for the
     // newcomer who has it now.
     int slot = 0;
@@ -163,6 +182,9 @@ void TServer::connectionEnded(quint64 connection)
     player.loggedin = false;
     player.watching = false;
     std::exchange(player.conn, nullptr)->deleteLater();
+    // A probe came and went without anybody having seen it.
+    if (m_seatedProbes.remove(connection))
+        return;
     // Scores, racks and frame records of a seat stay for whoever takes it.
     if (wasConnected)
         sendToAll(msg::PlayerDisconnected{slot, name});
@@ -205,6 +227,19 @@ void TServer::sendBytes(int slot, const QByteArray &bytes)
 
 void TServer::received(const QByteArray &line, quint64 connection)
 {
+    if (m_held.contains(connection)) {
+        // Only a probe speaks before it is offered a slot; anything else
+        // cannot name its slot yet and is dropped.
+        std::optional<msg::ToHost> message;
+        try {
+            message = msg::readToHost(line);
+        } catch (const EConvertError &) {
+        }
+        const auto *probeMessage = message ? std::get_if<msg::Probe>(&*message) : nullptr;
+        if (!probeMessage || !probe(*probeMessage, connection))
+            seatHeld(connection);
+        return;
+    }
     const std::optional<msg::ToHost> message = msg::readToHost(line);
     if (!message)
         return;
@@ -217,6 +252,7 @@ void TServer::received(const QByteArray &line, quint64 connection)
                    [&](const msg::JustWatch &m) { justwatch(m, connection); },
                    [&](const msg::SendWord &m) { sendword(m, connection); },
                    [&](const msg::PlayASound &m) { playasound(m, connection); },
+                   [&](const msg::Probe &m) { probe(m, connection); },
                },
                *message);
 }

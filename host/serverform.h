@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -37,6 +39,14 @@ enum class SocketInfo;
 // Against hostile peers: names and chat lines are cut to a size that no
 // client's framing refuses, each connection's chat is rate-limited, and a
 // connection that never logs in gives its slot back.
+//
+// A game directory checks that the table is reachable by connecting to the
+// game port and sending CMD_probe; the answer it expects came over the
+// host's own connection to it (expectProbe). While such a probe is awaited,
+// a new connection is seated only once it has said something or after a
+// moment: the probe is answered and closed without ever taking a slot, so
+// no player is pushed to a later seat, turned away as full, or told of a
+// visitor who came and went.
 class TServer : public QObject, public HostTable
 {
     Q_OBJECT
@@ -47,6 +57,13 @@ public:
     // relayed message comes near what a client accepts.
     static constexpr int kMaxChatText = 1000;
     static constexpr int kLoginTimeoutMs = 30000;
+    // An expected probe is kept this long; this many at once at most.
+    static constexpr int kProbeWaitMs = 10000;
+    static constexpr int kMaxProbes = 8;
+    // While one is awaited, a new connection waits this long, at most, for
+    // its seat; this many wait at once, the others are seated at once.
+    static constexpr int kProbeHoldMs = 500;
+    static constexpr int kMaxHeld = 8;
 
     // Uses the program's own dictionary and letter words.
     explicit TServer(QObject *parent = nullptr);
@@ -75,6 +92,10 @@ public:
     void setLoginTimeout(int milliseconds) { m_loginTimeoutMs = milliseconds; }
     // The clock the chat allowance runs on, in milliseconds (for tests).
     void setClock(std::function<qint64()> now) { m_now = std::move(now); }
+
+    // A directory will send CMD_probe challenge to the game port; it gets
+    // answer on that connection.
+    void expectProbe(const QByteArray &challenge, const QByteArray &answer);
 
     // The listener, port "7772"; the hosting player's window (or the
     // headless host) switches it on with setListen(true).
@@ -106,6 +127,8 @@ public:
     void justwatch(const msg::JustWatch &message, quint64 connection);
     void sendword(const msg::SendWord &message, quint64 connection);
     void playasound(const msg::PlayASound &message, quint64 connection);
+    // True when it was the awaited probe and was answered.
+    bool probe(const msg::Probe &message, quint64 connection);
 
     // The game's course.
     void startround();
@@ -128,6 +151,7 @@ signals:
     void gameStarted(const QByteArray &name, int secondsPerTurn, bool team);
     void frameEnded(int frame);
     void winnerAnnounced(const QList<int> &winners);
+    void probeAnswered(const QString &peer);
 
 private:
     template <typename Message>
@@ -140,6 +164,13 @@ private:
             sendBytes(slot, bytes);
     }
     void sendBytes(int slot, const QByteArray &bytes);
+    // The lowest free slot, else the next while fewer than nine are out; 0 when full.
+    int freeSlot() const;
+    // Gives the connection its slot: it is told, and must log in in time.
+    void seat(int slot, Connection *conn);
+    bool awaitingProbe();
+    void hold(TSock *sock);
+    void seatHeld(quint64 connection);
     // True when the slot a message speaks for is its sender's own.
     bool isOwnSlot(int slot, quint64 connection) const;
     // The relay allowance's verdict for the slot; tells the sender once
@@ -158,4 +189,15 @@ private:
     std::function<qint64()> m_now;
     WordJudge m_judge;
     BowlingScorer m_scorer;
+
+    struct ExpectedProbe
+    {
+        QByteArray challenge;
+        QByteArray answer;
+        qint64 untilMs = 0;
+    };
+    QList<ExpectedProbe> m_probes;
+    QHash<quint64, Connection *> m_held;      // accepted while a probe was awaited, not seated yet
+    QHash<quint64, Connection *> m_unseated;  // answered probes and refusals, closing
+    QSet<quint64> m_seatedProbes;             // probes that came too late and had a slot
 };

@@ -1,11 +1,8 @@
 #include "protocol/messages.h"
 
 #include "base/numbers.h"
-#include "net/framing.h"
+#include "protocol/fields.h"
 
-#include <QLoggingCategory>
-
-#include <functional>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcMessages, "pinlex.protocol.messages")
@@ -14,112 +11,21 @@ namespace msg {
 
 namespace {
 
+using fields::Parser;
+using fields::Reader;
+using fields::as;
+using fields::empty;
+using fields::read;
+using fields::Writer;
+using fields::split;
 using game::isFrame;
 using game::isSeat;
 using game::isSlot;
 using game::isTile;
 
-// ---- Writing ----
-
-// Builds the payload field by field.
-class Writer
-{
-public:
-    explicit Writer(const char *command) : m_out(command) { m_out += '+'; }
-
-    Writer &field(int value)
-    {
-        separate();
-        m_out += QByteArray::number(value);
-        return *this;
-    }
-    Writer &field(QByteArrayView text)
-    {
-        separate();
-        m_out += text;
-        return *this;
-    }
-    // The '+' some messages end with.
-    Writer &trailingPlus()
-    {
-        m_out += '+';
-        return *this;
-    }
-    QByteArray done()
-    {
-        // A 0xFF inside a text would end the message early.
-        m_out.replace(wire::kTerminator, '?');
-        m_out += wire::kTerminator;
-        return std::move(m_out);
-    }
-
-private:
-    void separate()
-    {
-        if (m_first)
-            m_first = false;
-        else
-            m_out += '+';
-    }
-
-    QByteArray m_out;
-    bool m_first = true;
-};
-
 QByteArray wave(int number)
 {
     return "wave" + QByteArray::number(number);
-}
-
-// ---- Reading ----
-
-// The field loop: the text before the next '+' is a field; the last field
-// is the whole remainder.
-class Reader
-{
-public:
-    explicit Reader(QByteArrayView payload) : m_rest(payload) {}
-
-    QByteArrayView take()
-    {
-        const qsizetype plus = m_rest.indexOf('+');
-        if (plus < 0) {
-            m_exhausted = true;
-            return std::exchange(m_rest, QByteArrayView());
-        }
-        const QByteArrayView field = m_rest.first(plus);
-        m_rest = m_rest.sliced(plus + 1);
-        return field;
-    }
-    int takeInt() { return strToInt(take()); }
-    // A field that must hold a number in [low, high].
-    std::optional<int> takeInt(int low, int high)
-    {
-        const int value = takeInt();
-        if (value < low || value > high)
-            return std::nullopt;
-        return value;
-    }
-    QByteArrayView rest() const { return m_rest; }
-    // The last field was taken: no '+' followed it.
-    bool exhausted() const { return m_exhausted; }
-    // No field is left: every one was taken, or only a trailing '+' was.
-    bool atEnd() const { return m_exhausted || m_rest.isEmpty(); }
-
-private:
-    QByteArrayView m_rest;
-    bool m_exhausted = false;
-};
-
-QList<QByteArrayView> split(QByteArrayView text, char separator)
-{
-    QList<QByteArrayView> parts;
-    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator)) {
-        parts << text.first(at);
-        text = text.sliced(at + 1);
-    }
-    parts << text;
-    return parts;
 }
 
 // A seat's or the frame's word: never more letters than a rack holds.
@@ -367,46 +273,6 @@ std::optional<M> readWatch(Reader &f)
     return M{*seat, *request == 1};
 }
 
-template <typename Variant>
-using Parser = std::function<std::optional<Variant>(Reader &)>;
-
-// Wraps a parser of one message into one of the side's variant.
-template <typename Variant, typename M>
-Parser<Variant> as(std::optional<M> (*parse)(Reader &))
-{
-    return [parse](Reader &f) -> std::optional<Variant> {
-        if (std::optional<M> m = parse(f))
-            return Variant(std::move(*m));
-        return std::nullopt;
-    };
-}
-
-template <typename Variant, typename M>
-Parser<Variant> empty()
-{
-    return [](Reader &) -> std::optional<Variant> { return Variant(M{}); };
-}
-
-template <typename Variant>
-std::optional<Variant> read(QByteArrayView line, const std::vector<std::pair<QByteArrayView, Parser<Variant>>> &table)
-{
-    const qsizetype plus = line.indexOf('+');
-    if (plus <= 0)
-        return std::nullopt; // empty line, no '+', or no command name
-    const QByteArrayView name = line.first(plus);
-    for (const auto &[command, parse] : table) {
-        if (command != name)
-            continue;
-        Reader fields(line.sliced(plus + 1));
-        std::optional<Variant> message = parse(fields);
-        if (!message)
-            qCDebug(lcMessages).noquote() << "malformed" << QString::fromLatin1(line);
-        return message;
-    }
-    qCDebug(lcMessages).noquote() << "unknown command" << QString::fromLatin1(name);
-    return std::nullopt;
-}
-
 std::optional<LoginInfo> readLoginInfo(Reader &f)
 {
     const std::optional<int> slot = f.takeInt(1, game::kSlots);
@@ -433,6 +299,14 @@ std::optional<Action> readActionToHost(Reader &f) { return readAction(f, 1); }
 // The host speaks as slot 0.
 std::optional<Chat> readChatToClient(Reader &f) { return readChat(f, 0); }
 std::optional<Action> readActionToClient(Reader &f) { return readAction(f, 0); }
+
+std::optional<Probe> readProbe(Reader &f)
+{
+    const QByteArrayView challenge = f.take();
+    if (!fields::isToken(challenge))
+        return std::nullopt;
+    return Probe{challenge.toByteArray()};
+}
 
 std::optional<HaveWrongVersion> readHaveWrongVersion(Reader &f) { return HaveWrongVersion{f.rest().toByteArray()}; }
 
@@ -527,6 +401,8 @@ QByteArray encode(const PlayASound &m)
     return Writer("CMD_playasound").field(m.slot).field(wave(m.wave)).trailingPlus().done();
 }
 
+QByteArray encode(const Probe &m) { return Writer("CMD_probe").field(m.challenge).done(); }
+
 QByteArray encode(const SendLoginInfo &m) { return Writer("CMD_sendlogininfo").field(m.slot).done(); }
 QByteArray encode(const NewPlayerInfo &m) { return Writer("CMD_newplayerinfo").field(m.slot).field(m.name).done(); }
 QByteArray encode(const ExistingPlayers &m) { return Writer("CMD_existingplayers").field(m.slot).field(m.name).done(); }
@@ -613,6 +489,7 @@ std::optional<ToHost> readToHost(QByteArrayView line)
         {"CMD_justwatch", as<V>(&readJustWatch)},
         {"CMD_sendword", as<V>(&readSendWord)},
         {"CMD_playasound", as<V>(&readPlayASound)},
+        {"CMD_probe", as<V>(&readProbe)},
     };
     return read(line, table);
 }

@@ -21,6 +21,10 @@
 //   CMD_justwatch   seat + (1 | 2)
 //   CMD_sendword    seat + pos + pos ...            (no trailing +)
 //   CMD_playasound  slot + wave<N> (+)
+//   CMD_probe       challenge      a game directory checking that this
+//                                  listener is the table it registered
+//                                  (see directorymessages.h); the host
+//                                  answers CMD_probeok on the same connection
 //
 // Host to client:
 //   CMD_sendlogininfo      slot
@@ -97,6 +101,15 @@ struct SendWord
     int seat = 0;
     QList<int> positions;     // rack positions in the word's order
     bool operator==(const SendWord &) const = default;
+};
+
+// A directory's connection back to the game port: the host answers with the
+// value the directory gave it for this challenge over its own connection.
+// Hosts that predate it ignore it as an unknown command.
+struct Probe
+{
+    QByteArray challenge;     // hex digits
+    bool operator==(const Probe &) const = default;
 };
 
 // ---- Both ways ----
@@ -290,7 +303,7 @@ struct LoadStats
     bool operator==(const LoadStats &) const = default;
 };
 
-using ToHost = std::variant<LoginInfo, KickHim, Chat, Action, StartGame, JustWatch, SendWord, PlayASound>;
+using ToHost = std::variant<LoginInfo, KickHim, Chat, Action, StartGame, JustWatch, SendWord, PlayASound, Probe>;
 using ToClient = std::variant<SendLoginInfo, Chat, Action, NewPlayerInfo, HaveWrongVersion, WrongVersion,
                               ExistingPlayers, PlayerDisconnected, StartGame, NextPlayer, Winner, Full, JustWatching,
                               PostScores, TheLetters, WordError, GoodWord, TimeIsUp, LoadStats, PlayASound>;
@@ -305,6 +318,7 @@ QByteArray encode(const Chat &m);
 QByteArray encode(const Action &m);
 QByteArray encode(const StartGame &m);
 QByteArray encode(const PlayASound &m);
+QByteArray encode(const Probe &m);
 QByteArray encode(const SendLoginInfo &m);
 QByteArray encode(const NewPlayerInfo &m);
 QByteArray encode(const ExistingPlayers &m);

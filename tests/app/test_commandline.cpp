@@ -26,7 +26,15 @@ QString describe(const CommandLine &line)
         return QLatin1String(kind) + line.launchParameters.join(QLatin1Char('|')) + port;
     }
     case Mode::Serve:
-        return QStringLiteral("serve pause %1 chat-limit %2").arg(line.pauseSeconds).arg(line.chatLimit) + port;
+    {
+        QStringList directories;
+        for (const DirectoryAddress &directory : line.directories)
+            directories << directory.toString();
+        const QString listed = directories.isEmpty() ? QString() : QStringLiteral(" directories ") + directories.join(QLatin1Char(' '));
+        return QStringLiteral("serve pause %1 chat-limit %2").arg(line.pauseSeconds).arg(line.chatLimit) + port + listed;
+    }
+    case Mode::Directory:
+        return QStringLiteral("directory expiry %1").arg(line.expirySeconds) + port;
     case Mode::Robot:
         return QStringLiteral("robot %1, %2, at %3").arg(line.robotName, strengthName(line.level), line.host) + port;
     case Mode::Tally:
@@ -80,6 +88,10 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("the lobby's first step", "Ann", "loading Ann port 7772", true);
     row("serve", "--serve", "serve pause 10 chat-limit 10 port 7772");
     row("serve with settings", "--serve --port 7800 --pause 5 --chat-limit 0", "serve pause 5 chat-limit 0 port 7800");
+    row("serve listed in directories", "--serve --directory-address d.example --directory-address [::1]:8000",
+        "serve pause 10 chat-limit 10 port 7772 directories d.example:7773 [::1]:8000");
+    row("directory", "--directory", "directory expiry 90 port 7773");
+    row("directory with settings", "--directory --port 8000 --expiry-seconds 3", "directory expiry 3 port 8000");
     row("robot", "--robot h", "robot Robot (Medium), Medium, at h port 7772");
     row("robot with settings", "--robot --level hard --name Robbie game.example.org",
         "robot Robbie, Hard, at game.example.org port 7772");
@@ -102,6 +114,10 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("port without its value", "--port", "bad");
     row("pause not offered", "--serve --pause 7", "bad");
     row("chat limit below 0", "--serve --chat-limit -1", "bad");
+    row("not a directory address", "--serve --directory-address d.example:0", "bad");
+    row("a directory address for a directory", "--directory --directory-address d.example", "bad");
+    row("no expiry", "--directory --expiry-seconds 0", "bad");
+    row("directory given a name", "--directory Ann", "bad");
     row("robot without a host", "--robot", "bad");
     row("robot with two hosts", "--robot a b", "bad");
     row("robot of no known level", "--robot --level expert h", "bad");

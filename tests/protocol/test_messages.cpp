@@ -56,6 +56,8 @@ void TestMessages::toHostReadsAndWritesTheSameBytes_data()
     QTest::newRow("word") << QByteArray("CMD_sendword+3+10+1+4") << ToHost(SendWord{3, {10, 1, 4}});
     QTest::newRow("empty word") << QByteArray("CMD_sendword+3") << ToHost(SendWord{3, {}});
     QTest::newRow("sound") << QByteArray("CMD_playasound+2+wave20+") << ToHost(PlayASound{2, 20});
+    QTest::newRow("probe") << QByteArray("CMD_probe+0123456789abcdef0123456789abcdef")
+                           << ToHost(Probe{"0123456789abcdef0123456789abcdef"});
 }
 
 void TestMessages::toHostReadsAndWritesTheSameBytes()
@@ -170,6 +172,8 @@ void TestMessages::malformedMessagesAreRefused_data()
     host("sound 21", "CMD_playasound+1+wave21+");
     host("sound 0", "CMD_playasound+1+wave0+");
     host("sound not a wave", "CMD_playasound+1+../../x+");
+    host("probe too short to be unguessable", "CMD_probe+0123456789abcde");
+    host("probe not hex", "CMD_probe+0123456789abcdefghij");
 
     client("slot 10", "CMD_sendlogininfo+10");
     client("arrival slot 0", "CMD_newplayerinfo+0+Ann");

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// Where a game directory listens: "host", "host:port" or "[IPv6]:port"; the
+// port is 7773 when none is given.
+struct DirectoryAddress
+{
+    static constexpr quint16 kDefaultPort = 7773;
+
+    QString host;
+    quint16 port = kDefaultPort;
+
+    QString toString() const;
+    bool operator==(const DirectoryAddress &) const = default;
+
+    static std::optional<DirectoryAddress> parse(QStringView text);
+    // A list separated by commas or blanks, as PINLEX_DIRECTORY holds it;
+    // what is not an address goes into bad.
+    static QList<DirectoryAddress> parseList(QStringView text, QStringList *bad = nullptr);
+};
+
+Q_DECLARE_METATYPE(DirectoryAddress)
