@@ -3,6 +3,7 @@
 #include "../host/testhost.h"
 #include "app/chatform.h"
 #include "app/forms.h"
+#include "app/session.h"
 #include "clientrig.h"
 #include "tests/hostmessages.h"
 #include "tally/tallylistform.h"
@@ -313,32 +314,34 @@ void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
     TestHost host;
     Forms forms;
     Tchat &chat = *forms.chat();
-    chat.inifile = m_dir.filePath(QStringLiteral("game.ini"));
+    Session &session = chat.session();
+    session.options.setFileName(m_dir.filePath(QStringLiteral("game.ini")));
+    const auto label = [&chat](const QString &name) { return chat.findChild<QLabel *>(name); };
     FakeSoundOutput sound;
-    chat.client->setSoundOutput(&sound);
+    session.client.setSoundOutput(&sound);
     chat.setPort(host.port);
     chat.setLaunchParameters({"Me", "127.0.0.1", "join"});
     chat.show();
-    QVERIFY(until([&] { return chat.client->loggedin && chat.label_playername[1]->text() == "Me"; }));
-    chat.client->options.playSounds = true;
+    QVERIFY(until([&] { return session.client.loggedin && label("label_playername1")->text() == "Me"; }));
+    session.client.options.playSounds = true;
     TestClient *bob = host.join("Bob");
-    QVERIFY(bob && until([&] { return chat.label_playername[2]->text() == "Bob"; }));
+    QVERIFY(bob && until([&] { return label("label_playername2")->text() == "Bob"; }));
 
-    Frames frames(host, *bob, *chat.score);
-    chat.flow->startGame(45, false);
+    Frames frames(host, *bob, session.score);
+    session.flow.startGame(45, false);
     QVERIFY(!bob->waitFor("CMD_nextplayer+2+").isEmpty());
     bob->send("CMD_justwatch+2+1");
-    QVERIFY(until([&] { return chat.image_eyes[2]->isVisible(); }));
+    QVERIFY(until([&] { return label("image_eyes2")->isVisible(); }));
     bobWords(*bob);   // the first frame still counts Bob in
     for (int frame = 1; frame <= 10; ++frame) {
         for (int ball = 1; ball <= (frame == 10 ? 3 : 1); ++ball)
-            QCOMPARE(play(*chat.rack, sound, 10), QStringLiteral("strike"));
+            QCOMPARE(play(session.rack, sound, 10), QStringLiteral("strike"));
         QVERIFY(frames.next());
-        QCOMPARE(chat.label_score[1]->text(), QString::number(host.server.players[1].total));
+        QCOMPARE(label("label_score1")->text(), QString::number(host.server.players[1].total));
     }
-    QVERIFY(until([&] { return chat.image_winner[1]->isVisible(); }));
-    QCOMPARE(chat.label_status->text(), QStringLiteral("You have Won the Game!"));
-    QCOMPARE(chat.label_score[1]->text(), QStringLiteral("300"));
+    QVERIFY(until([&] { return label("image_winner1")->isVisible(); }));
+    QCOMPARE(label("label_status")->text(), QStringLiteral("You have Won the Game!"));
+    QCOMPARE(label("label_score1")->text(), QStringLiteral("300"));
 
     const TallyTable &tally = forms.tallylist()->table();
     QCOMPARE(tally.cell(TallyTable::kGames, 0), QStringLiteral("1"));
@@ -348,12 +351,12 @@ void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
     QCOMPARE(tally.cell(TallyTable::kAverage, 0), QStringLiteral("300"));
 
     // A new game: nobody watches, nobody has won, every score is 0.
-    QVERIFY(chat.image_eyes[2]->isVisible());
-    chat.flow->startGame(45, false);
-    QVERIFY(until([&] { return !chat.image_eyes[2]->isVisible(); }));
-    QVERIFY(!chat.image_winner[1]->isVisible());
-    QVERIFY(!chat.JustWatch1->isChecked());
-    QCOMPARE(chat.label_score[1]->text(), QStringLiteral("0"));
+    QVERIFY(label("image_eyes2")->isVisible());
+    session.flow.startGame(45, false);
+    QVERIFY(until([&] { return !label("image_eyes2")->isVisible(); }));
+    QVERIFY(!label("image_winner1")->isVisible());
+    QVERIFY(!chat.findChild<QAction *>(QStringLiteral("JustWatch1"))->isChecked());
+    QCOMPARE(label("label_score1")->text(), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestClientGame)

@@ -3,8 +3,8 @@
 #include "app/chatform.h"
 #include "app/commandline.h"
 #include "app/forms.h"
+#include "app/session.h"
 #include "chat/chatview.h"
-#include "client/gameclient.h"
 #include "client/playchoice.h"
 #include "client/playdialog.h"
 #include "client/roster.h"
@@ -40,6 +40,16 @@ void launch(Tchat &chat, const QStringList &arguments)
     chat.show();
 }
 
+QString chatText(const Tchat &chat)
+{
+    return chat.findChild<ChatView *>(QStringLiteral("mainchat"))->toPlainText();
+}
+
+QString seatName(const Tchat &chat, int seat)
+{
+    return chat.session().client.roster->seatName(seat);
+}
+
 } // namespace
 
 class TestPlayWithOthers : public QObject
@@ -63,7 +73,7 @@ QStringList TestPlayWithOthers::play(Tchat &chat, bool hosting, const QString &n
                                      quint16 port)
 {
     QSignalSpy relaunch(&chat, &Tchat::relaunchRequested);
-    chat.playWithOthers(hosting);
+    chat.findChild<QAction *>(hosting ? QStringLiteral("HostAGame1") : QStringLiteral("JoinAGame1"))->trigger();
     auto *dialog = chat.findChild<TPlayDialog *>();
     if (!dialog)
         return {};
@@ -109,10 +119,10 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
     QStringList hostArguments, joinArguments;
     {
         Forms solo;
-        solo.chat()->inifile = m_dir.filePath(QStringLiteral("ann.ini"));
+        solo.chat()->session().options.setFileName(m_dir.filePath(QStringLiteral("ann.ini")));
         hostArguments = play(*solo.chat(), true, QStringLiteral("Ann"), QString(), port);
         Tchat joiner;
-        joiner.inifile = m_dir.filePath(QStringLiteral("bob.ini"));
+        joiner.session().options.setFileName(m_dir.filePath(QStringLiteral("bob.ini")));
         joinArguments = play(joiner, false, QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), port);
     }
     QCOMPARE(hostArguments, (QStringList{"--port", QString::number(port), "--", "Ann", "127.0.0.1", "true"}));
@@ -120,14 +130,14 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
 
     Forms host;
     launch(*host.chat(), hostArguments);
-    QTRY_COMPARE(host.chat()->client->roster->seatName(1), QStringLiteral("Ann"));
+    QTRY_COMPARE(seatName(*host.chat(), 1), QStringLiteral("Ann"));
     Forms join;
     launch(*join.chat(), joinArguments);
-    QTRY_COMPARE(join.chat()->client->roster->seatName(2), QStringLiteral("Bob"));
-    QTRY_COMPARE(host.chat()->client->roster->seatName(2), QStringLiteral("Bob"));
-    QCOMPARE(join.chat()->client->roster->seatName(1), QStringLiteral("Ann"));
+    QTRY_COMPARE(seatName(*join.chat(), 2), QStringLiteral("Bob"));
+    QTRY_COMPARE(seatName(*host.chat(), 2), QStringLiteral("Bob"));
+    QCOMPARE(seatName(*join.chat(), 1), QStringLiteral("Ann"));
     // The hosting copy tells where others can find it.
-    QVERIFY(host.chat()->mainchat->toPlainText().contains(QStringLiteral("port %1").arg(port)));
+    QVERIFY(chatText(*host.chat()).contains(QStringLiteral("port %1").arg(port)));
 }
 
 void TestPlayWithOthers::joiningAClosedPortSaysWhy()
@@ -136,10 +146,10 @@ void TestPlayWithOthers::joiningAClosedPortSaysWhy()
     Tchat joiner;
     launch(joiner, {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("other"),
                     QStringLiteral("--port"), QString::number(port)});
-    QTRY_VERIFY(joiner.mainchat->toPlainText().contains(QStringLiteral("refused")));
-    QVERIFY(joiner.mainchat->toPlainText().contains(QString::number(port)));
+    QTRY_VERIFY(chatText(joiner).contains(QStringLiteral("refused")));
+    QVERIFY(chatText(joiner).contains(QString::number(port)));
     QVERIFY(joiner.isVisible());
-    QVERIFY(joiner.JoinAGame1->isEnabled());
+    QVERIFY(joiner.findChild<QAction *>(QStringLiteral("JoinAGame1"))->isEnabled());
 }
 
 // The program itself, as the dialog starts it, in a home of its own.
@@ -168,20 +178,20 @@ void TestPlayWithOthers::aRealCopyHostsOnItsPort()
     const auto joined = [&] {
         if (joiner) {
             for (int seat = 1; seat <= 4; ++seat) {
-                if (joiner->client->roster->seatName(seat) == QStringLiteral("Cid"))
+                if (seatName(*joiner, seat) == QStringLiteral("Cid"))
                     return true;
             }
         }
-        if (!joiner || joiner->mainchat->toPlainText().contains(QStringLiteral("Could not connect"))) {
+        if (!joiner || chatText(*joiner).contains(QStringLiteral("Could not connect"))) {
             joiner = std::make_unique<Tchat>();
-            joiner->inifile = m_dir.filePath(QStringLiteral("dee.ini"));
+            joiner->session().options.setFileName(m_dir.filePath(QStringLiteral("dee.ini")));
             launch(*joiner, {QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), QStringLiteral("other"),
                              QStringLiteral("--port"), QString::number(port)});
         }
         return false;
     };
     QVERIFY(QTest::qWaitFor(joined, 20000));
-    QTRY_COMPARE(joiner->client->roster->seatName(joiner->client->myseat), QStringLiteral("Dee"));
+    QTRY_COMPARE(seatName(*joiner, joiner->session().client.myseat), QStringLiteral("Dee"));
 }
 
 QTEST_MAIN(TestPlayWithOthers)
