@@ -14,7 +14,6 @@
 #include "net/connection.h"
 #include "net/tsock.h"
 #include "settings/inifile.h"
-#include "tally/tallylistform.h"
 
 #include <QHostAddress>
 #include <QMenu>
@@ -71,15 +70,6 @@ void Tchat::bindGame()
         dialog->raise();
     });
 
-    connect(flow, &GameFlow::strikeCounted, this, [this] {
-        if (m_forms)
-            m_forms->tallylist()->addtomineincrease(TallyTable::kStrikes);
-    });
-    connect(flow, &GameFlow::gameRecorded, this,
-            [this](const QString &ownScore, const std::optional<TallyWinner> &winner, const QStringList &opponents) {
-                if (m_forms)
-                    m_forms->tallylist()->gameEnded(ownScore, winner, opponents);
-            });
     Roster *roster = client->roster;
     connect(roster, &Roster::ownWatchingChanged, m_optionsMenu->justWatch, &QAction::setChecked);
     const QList<QAction *> kick = m_popupKick->actions();
