@@ -125,8 +125,9 @@ void Tchat::startHost(quint16 port, bool everyAddress)
 {
     if (!m_forms)
         return;
-    m_forms->server()->listen(port, everyAddress ? QHostAddress(QHostAddress::Any)
-                                                 : QHostAddress(QHostAddress::LocalHost));
+    m_forms->server()->listen(port,
+                              everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
+                              TServer::FirstSlot::HostingWindow);
 }
 
 void Tchat::refreshSeat(int seat)
@@ -227,7 +228,7 @@ void Tchat::playWithOthers(bool hosting)
 
 void Tchat::gamestartCreated(Tgamestart *gamestart)
 {
-    gamestart->setTeamsAreEven([this] { return flow->teamsAreEven(); });
+    gamestart->setTeamsAreEven([this](int computers) { return robots->teamsWouldBeEven(computers); });
     connect(gamestart, &Tgamestart::startRequested, this, [this](int seconds, bool team, int computers, int strength) {
         timePerTurn = seconds;
         saveReportingErrors();

@@ -33,6 +33,19 @@ int RobotTable::count() const
     return int(std::count_if(m_robots.begin(), m_robots.end(), [](const QPointer<Robot> &robot) { return robot; }));
 }
 
+bool RobotTable::teamsWouldBeEven(int computerPlayers) const
+{
+    // Robots already seated may be sent away or replaced; people stay.
+    int people = 0;
+    for (int seat = 2; seat <= game::kSeats; ++seat) {
+        const bool robot = std::any_of(m_robots.begin(), m_robots.end(), [seat](const QPointer<Robot> &r) {
+            return r && r->slot() == seat;
+        });
+        people += m_client.roster->isSeated(seat) && !robot ? 1 : 0;
+    }
+    return people + qBound(0, computerPlayers, kMaxRobots) >= game::kSeats - 1;
+}
+
 void RobotTable::setChatter(bool on)
 {
     m_chatter = on;

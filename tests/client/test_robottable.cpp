@@ -30,6 +30,10 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
     table.arrange(2, Strength::Easy, [&] { ++ready; });
     QVERIFY(until([&] { return ready == 1; }));
     QCOMPARE(seated(), (QStringList{"Robot (Easy)", "Robot (Easy) 2", "<Waiting>"}));
+    // Two people and the robots chosen fill the seats; robots seated now
+    // may be sent away, so they do not count.
+    QVERIFY(!table.teamsWouldBeEven(2));
+    QVERIFY(table.teamsWouldBeEven(3));
 
     ClientRig person;
     QVERIFY(person.join(hosting.client.port(), QStringLiteral("Bob")));
