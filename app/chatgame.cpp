@@ -84,8 +84,9 @@ void Tchat::startHost(quint16 port, bool everyAddress)
 {
     if (!m_forms)
         return;
-    m_forms->server()->listen(port, everyAddress ? QHostAddress(QHostAddress::Any)
-                                                 : QHostAddress(QHostAddress::LocalHost));
+    m_forms->server()->listen(port,
+                              everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
+                              TServer::FirstSlot::HostingWindow);
 }
 
 void Tchat::refreshGame()
@@ -154,7 +155,7 @@ void Tchat::playWithOthers(bool hosting)
 
 void Tchat::gamestartCreated(Tgamestart *gamestart)
 {
-    gamestart->setTeamsAreEven([this] { return m_session->flow.teamsAreEven(); });
+    gamestart->setTeamsAreEven([this](int computers) { return m_session->robots.teamsWouldBeEven(computers); });
     connect(gamestart, &Tgamestart::startRequested, this, [this](int seconds, bool team, int computers, int strength) {
         m_session->options.setTimePerTurn(seconds);
         // The computer players sit down first; then the game starts.

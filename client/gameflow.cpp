@@ -49,11 +49,6 @@ void GameFlow::button_startClick()
         emit notConnected();
 }
 
-bool GameFlow::teamsAreEven() const
-{
-    return m_client.roster->isSeated(2) && m_client.roster->isSeated(3) && m_client.roster->isSeated(4);
-}
-
 void GameFlow::startGame(int secondsPerTurn, bool team)
 {
     m_client.send(msg::StartGame{m_client.myname.toLatin1(), secondsPerTurn, team ? "t" : "f"});

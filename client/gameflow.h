@@ -42,8 +42,6 @@ public:
     // The start picture and File > Start Game: the options dialog, or "You
     // are not connected".
     void button_startClick();
-    // Seats 2, 3 and 4 all taken: teams are even, no question needed.
-    bool teamsAreEven() const;
     // The options dialog's start: asks the host to start a game.
     void startGame(int secondsPerTurn, bool team);
 

@@ -75,8 +75,9 @@ void TServer::FormCreate()
     connect(&timer1, &QTimer::timeout, this, &TServer::timer1Timer);
 }
 
-void TServer::listen(quint16 port, const QHostAddress &address)
+void TServer::listen(quint16 port, const QHostAddress &address, FirstSlot first)
 {
+    m_firstSlotReserved.setRemainingTime(first == FirstSlot::HostingWindow ? kFirstSlotWaitMs : 0);
     Sock1->setPortName(QString::number(port));
     Sock1->setListenAddress(address);
     Sock1->setListen(true);
@@ -103,18 +104,10 @@ QString TServer::GetString(int id) const
 
 void TServer::Sock1Accept(TSock *listener)
 {
-    // The lowest free slot, else a new one while fewer than nine are out.
-    int slot = 0;
-    for (int s = 1; s <= slotcount && !slot; ++s) {
-        if (!players[s].connected)
-            slot = s;
-    }
-    if (!slot && slotcount < game::kSlots)
-        slot = slotcount + 1;
-
     TSock *sock = listener->accept(this);
     if (!sock)
-        return; // nothing was taken: the slot stays free
+        return; // nothing was taken
+    const int slot = freeSlotFor(sock->hostName());
     if (!slot) {
         const QString peer = sock->hostName();
         try {
@@ -143,6 +136,18 @@ void TServer::Sock1Accept(TSock *listener)
         if (players[slot].conn == conn && !players[slot].loggedin)
             conn->close();
     });
+}
+
+int TServer::freeSlotFor(const QString &peer) const
+{
+    // Slot 1 waits for the hosting window, which connects over the loopback
+    // address; nobody from outside may take it meanwhile.
+    const bool firstReserved = !m_firstSlotReserved.hasExpired() && !QHostAddress(peer).isLoopback();
+    for (int slot = firstReserved ? 2 : 1; slot <= game::kSlots; ++slot) {
+        if (!players[slot].connected)
+            return slot;
+    }
+    return 0;
 }
 
 void TServer::connectionEnded(quint64 connection)

@@ -16,7 +16,7 @@
 
 namespace {
 
-using namespace markpic;
+using Kind = Mark::Kind;
 
 const QStringList kVerdicts{"strike", "goodword", "badword"};
 
@@ -42,12 +42,12 @@ QString play(RackModel &rack, const FakeSoundOutput &sound, int letters)
         return QStringLiteral("board closed");
     for (int tile = 1, taken = 0; tile <= RackModel::kTiles && taken < letters; ++tile) {
         if (rack.tile(tile).tag != 0) {
-            rack.image_letters1MouseDown(tile, Qt::LeftButton);
+            rack.selectTile(tile);
             ++taken;
         }
     }
     const qsizetype heard = sound.played.size();
-    rack.button_sendClick();
+    rack.submitWord();
     return awaitVerdict(sound, heard);
 }
 
@@ -159,7 +159,7 @@ void TestClientGame::wholeGameAgainstARealHost()
     bobPlays(*bob);
     QVERIFY(frames.next());
     // The host's count replaces the own marks, and the card's total is the host's.
-    QCOMPARE(card(3), (ScoreCardModel::Marks{3, 4, kNone}));
+    QCOMPARE(card(3), (ScoreCardModel::Marks{Mark::count(3), Mark::count(4), Mark{}}));
     QCOMPARE(me.score.scores(1, 3).running, host.server.players[1].frames[3].running);
 
     // 4: a refused word, cleared at once, with the panel.
@@ -170,7 +170,7 @@ void TestClientGame::wholeGameAgainstARealHost()
     QCOMPARE(rack.wordlen(), 0);
     for (int tile = 1; tile <= RackModel::kTiles; ++tile)
         QCOMPARE(rack.tile(tile).tag, tile);
-    rack.Image3Click();
+    rack.dismissRefusedWord();
     QVERIFY(!rack.badWordPanelVisible());
     QCOMPARE(me.status, QStringLiteral("Create a word."));
     host.words->acceptAll = true;
@@ -187,7 +187,7 @@ void TestClientGame::wholeGameAgainstARealHost()
     QCOMPARE(rack.wordlen(), 3);
     host.words->acceptAll = true;
     const qsizetype heard = me.sound.played.size();
-    rack.button_sendClick();
+    rack.submitWord();
     QCOMPARE(awaitVerdict(me.sound, heard), QStringLiteral("goodword"));
     QCOMPARE(me.status, QStringLiteral("You knocked down 3 pins."));
     QCOMPARE(play(rack, me.sound, 7), QStringLiteral("goodword"));
@@ -219,7 +219,7 @@ void TestClientGame::wholeGameAgainstARealHost()
     QVERIFY(rack.isMyTurn());
     QCOMPARE(play(rack, me.sound, 6), QStringLiteral("goodword"));
     QCOMPARE(me.status, QStringLiteral("You got a Spare!"));
-    QCOMPARE(card(10), (ScoreCardModel::Marks{kStrike, 4, kSpare}));
+    QCOMPARE(card(10), (ScoreCardModel::Marks{Mark{Kind::Strike}, Mark::count(4), Mark{Kind::Spare}}));
     bobPlays(*bob);
     QVERIFY(frames.next());
 
