@@ -17,6 +17,7 @@
 #include "client/turnclock.h"
 #include "dialogs/downloadform.h"
 #include "host/serverform.h"
+#include "host/tableannouncement.h"
 #include "net/connection.h"
 #include "net/tsock.h"
 #include "settings/inifile.h"
@@ -128,6 +129,8 @@ void Tchat::startHost(quint16 port, bool everyAddress)
     m_forms->server()->listen(port,
                               everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
                               TServer::FirstSlot::HostingWindow);
+    if (everyAddress && client->announceTable)
+        announceTable(*m_forms->server(), TableInfo::defaultName(client->myname), port);
 }
 
 void Tchat::refreshSeat(int seat)
@@ -217,8 +220,10 @@ void Tchat::playWithOthers(bool hosting)
                 showError(QString::fromUtf8(error.what()));
             }
             // The new copy listens on the port and takes over the name.
-            if (m_forms && m_forms->existingServer())
+            if (m_forms && m_forms->existingServer()) {
                 m_forms->existingServer()->Sock1->setListen(false);
+                stopAnnouncing(*m_forms->existingServer());
+            }
             client->sock->abort();
             emit relaunchRequested(choice.launchArguments());
         });
