@@ -14,9 +14,9 @@
 #include <QSysInfo>
 
 #include <cerrno>
-#include <memory>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
