@@ -107,8 +107,8 @@ def main():
         robot = subprocess.Popen([args.netlab, "run", f"{args.lab}-a", args.program, "--robot", "--name", "Robbie",
                                   "127.0.0.1", "--port", args.port], stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL)
+        wait_until(lambda: "connection slot 1 " in host_log.read_text(), TIMEOUT, "the robot at the host")
         sat = time.monotonic()
-        wait_until(lambda: "login slot 1" in host_log.read_text(), TIMEOUT, "the robot at the host")
         wait_until(lambda: (r := row_of(table, args.table)) and desk.name(r[2]) == "1 of 4 seats taken",
                    LISTED_WITHIN, "the seat filling in the open list", seen=lambda: listed(table))
         seat_after = time.monotonic() - sat

@@ -47,9 +47,16 @@ start_host() {
 # stop_host PORT: SIGTERM, as a service manager ends it, and waits for it.
 stop_host() {
     kill -TERM "${host_pid[$1]}"
-    local i
-    for i in $(seq 50); do kill -0 "${host_pid[$1]}" 2>/dev/null || return 0; sleep 0.1; done
+    local _
+    for _ in $(seq 50); do kill -0 "${host_pid[$1]}" 2>/dev/null || return 0; sleep 0.1; done
     fail "host on port $1 did not quit"
+}
+
+# wait_log FILE REGEX: until a line of FILE matches, for up to 10 s.
+wait_log() {
+    local _
+    for _ in $(seq 100); do grep -q -- "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+    return 1
 }
 
 # robot NS PORT NAME: a computer player joins the host on PORT in NS.
@@ -84,11 +91,16 @@ T=$'\t'
 
 case $mode in
 mdns)
+    # From the moment the host listens (a loaded machine may take its time to
+    # start the program).
     start_host "$lab-a" "Lab table" 7790
+    wait_log "$work/host-7790.log" "^listening on port 7790" || fail "the host did not listen"
     listed=$(until_listed "$lab-b" 5000 "^Lab table\t$a\t7790\t0\t0\twaiting\tlan$") ||
         fail "the host was not listed within 5 s with its fields"
 
+    # From the moment the robot holds its seat.
     robot "$lab-a" 7790 Robbie
+    wait_log "$work/host-7790.log" "^connection slot 1 " || fail "the robot did not sit down"
     seated=$(until_listed "$lab-b" 5000 "^Lab table\t$a\t7790\t1\t0\twaiting\tlan$") ||
         fail "a seat filling did not show within 5 s"
 
