@@ -11,6 +11,7 @@
 #include "client/spylistform.h"
 #include "dialogs/downloadform.h"
 #include "host/serverform.h"
+#include "host/tableannouncement.h"
 #include "net/connection.h"
 #include "net/tsock.h"
 #include "settings/inifile.h"
@@ -87,6 +88,8 @@ void Tchat::startHost(quint16 port, bool everyAddress)
     m_forms->server()->listen(port,
                               everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
                               TServer::FirstSlot::HostingWindow);
+    if (everyAddress && m_session->client.announceTable)
+        announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname), port);
 }
 
 void Tchat::refreshGame()
@@ -144,8 +147,10 @@ void Tchat::playWithOthers(bool hosting)
                 showError(QString::fromUtf8(error.what()));
             }
             // The new copy listens on the port and takes over the name.
-            if (m_forms && m_forms->existingServer())
+            if (m_forms && m_forms->existingServer()) {
                 m_forms->existingServer()->Sock1->setListen(false);
+                stopAnnouncing(*m_forms->existingServer());
+            }
             m_session->client.sock->abort();
             emit relaunchRequested(choice.launchArguments());
         });
