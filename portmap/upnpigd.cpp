@@ -79,7 +79,7 @@ MapResult UpnpIgd::map(quint16 port, const QByteArray &description, const Cancel
     // 1 is a connected router in both versions; anything else is of no use.
     if (found != 1) {
         return MapResult::failure(found == 0 ? QStringLiteral("no UPnP router answered")
-                                             : QStringLiteral("the UPnP router is not connected to the internet"));
+                                             : QStringLiteral("the UPnP router is not connected to the internet directly"));
     }
     if (cancelled())
         return MapResult::failure(QStringLiteral("cancelled"));
