@@ -6,6 +6,7 @@
 #include "app/errorwindow.h"
 #include "app/forms.h"
 #include "app/singleinstance.h"
+#include "app/session.h"
 #include "client/gameclient.h"
 
 #include <QApplication>
