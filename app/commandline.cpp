@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "finder/tableinfo.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -20,7 +22,7 @@ constexpr unsigned bit(Mode mode)
 // The windowed game, however it starts: the only modes that need a display.
 constexpr unsigned kGame = bit(Mode::Solo) | bit(Mode::Host) | bit(Mode::Join) | bit(Mode::Loading);
 
-constexpr char kGameForm[] = "[--port N] [--] [NAME HOST true|other]";
+constexpr char kGameForm[] = "[--port N] [--no-announce] [--] [NAME HOST true|other]";
 
 // A mode chosen by an option of its own; without one the program plays the
 // windowed game with the positional values as its launch parameters.
@@ -36,7 +38,9 @@ struct ModeOption
 
 const ModeOption kModes[] = {
     {"serve", Mode::Serve, "Run a game host without a window (no display needed).",
-     "--serve [--port N] [--pause 5|10|15] [--chat-limit N]", 0, "--serve takes no NAME or HOST."},
+     "--serve [--port N] [--pause 5|10|15] [--chat-limit N] [--table-name T] [--no-announce] "
+     "[--directory-address A]...",
+     0, "--serve takes no NAME or HOST."},
     {"directory", Mode::Directory,
      "Run a game directory, where hosts list their tables for players on the internet (no display needed).",
      "--directory [--port N] [--expiry-seconds N]", 0, "--directory takes no NAME or HOST."},
@@ -44,6 +48,10 @@ const ModeOption kModes[] = {
      "Play as a computer player against the host HOST without a window (no display needed).",
      "--robot [--level easy|medium|hard] [--name N] HOST [--port N]", 1,
      "--robot takes the address of the host, HOST."},
+    {"list-games", Mode::ListGames,
+     "Print the tables found on the local network, one a line with tab-separated fields (name, address, port, "
+     "seats, spectators, state, source), and exit.",
+     "--list-games [--seconds N]", 0, "--list-games takes no other arguments."},
     {"tally", Mode::Tally, "Print the player's tally and exit.", "--tally", 0, "--tally takes no other arguments."},
     {"compress", Mode::Compress, "Compress file IN into OUT in the tally file's format.", "--compress IN OUT", 2,
      "--compress and --decompress take two files, IN and OUT."},
@@ -120,10 +128,33 @@ const QList<SettingOption> &settings()
              line.chatLimit = *limit;
              return QString();
          }},
-        {"directory-address", "host:port",
-         "A game directory where a headless host lists its table (default port 7773); may be given more than once, "
-         "and PINLEX_DIRECTORY may hold more.",
+        {"table-name", "T",
+         "The name the headless host's table is shown under on the local network (default \"HOST's table\", "
+         "after this machine's name).",
          bit(Mode::Serve),
+         [](const QString &value, CommandLine &line) {
+             line.tableName = TableInfo::cleanName(value);
+             if (line.tableName.isEmpty())
+                 return QStringLiteral("--table-name takes a name that is not empty.");
+             return QString();
+         }},
+        {"no-announce", nullptr, "Do not show a hosted table on the local network.", kGame | bit(Mode::Serve),
+         [](const QString &, CommandLine &line) {
+             line.announce = false;
+             return QString();
+         }},
+        {"seconds", "N", "How long --list-games looks for tables, in seconds (default 3).", bit(Mode::ListGames),
+         [](const QString &value, CommandLine &line) {
+             const std::optional<int> seconds = number(value, 0, 3600);
+             if (!seconds)
+                 return QStringLiteral("--seconds takes a number from 0 to 3600.");
+             line.seconds = *seconds;
+             return QString();
+         }},
+        {"directory-address", "host:port",
+         "A game directory where a headless host lists its table and --list-games looks (default port 7773); may "
+         "be given more than once. Without it, those of PINLEX_DIRECTORY.",
+         bit(Mode::Serve) | bit(Mode::ListGames),
          [](const QString &value, CommandLine &line) {
              const std::optional<DirectoryAddress> address = DirectoryAddress::parse(value);
              if (!address)
@@ -250,7 +281,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             continue;
         if (!(setting.modes & bit(line.mode)))
             return failed(QStringLiteral("--%1 is used only with %2.").arg(name, modeNames(setting.modes)));
-        for (const QString &value : parser.values(name)) {
+        // A switch has no value; a setting may be given more than once.
+        const QStringList given = setting.valueName ? parser.values(name) : QStringList{QString()};
+        for (const QString &value : given) {
             if (const QString problem = setting.read(value, line); !problem.isEmpty())
                 return failed(problem);
         }

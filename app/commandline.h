@@ -24,6 +24,7 @@ public:
         Serve,
         Directory,
         Robot,
+        ListGames,
         Tally,
         Compress,
         Decompress,
@@ -43,6 +44,9 @@ public:
     int expirySeconds = 90;         // --directory
     Strength level = Strength::Medium;  // --robot
     QString robotName;              // --robot
+    bool announce = true;           // a hosted game, --serve: shown on the local network
+    QString tableName;              // --serve: the name it is shown under (empty: the default)
+    int seconds = 3;                // --list-games: how long to look
     QString host;                   // --robot's HOST
     QString input;                  // --compress and --decompress
     QString output;

@@ -2,6 +2,8 @@
 #include "app/commandline.h"
 #include "base/terminaltext.h"
 #include "base/version.h"
+#include "app/session.h"
+#include "directory/gamelisting.h"
 #include "directory/rundirectory.h"
 #include "host/headlesshost.h"
 #include "robots/headlessrobot.h"
@@ -62,14 +64,17 @@ int main(int argc, char *argv[])
     case Mode::Robot:
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
-        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.directories);
+        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
+                               line.directories);
     case Mode::Directory:
         return runDirectory(line.port, line.expirySeconds);
+    case Mode::ListGames:
+        return listGames(line.seconds, stdout, gameDirectoriesInUse(line.directories));
     case Mode::Solo:
     case Mode::Host:
     case Mode::Join:
     case Mode::Loading:
         break;
     }
-    return runGame(line.launchParameters, line.port);
+    return runGame(line.launchParameters, line.port, line.announce);
 }

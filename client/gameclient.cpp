@@ -129,8 +129,34 @@ void GameClient::announceAddresses()
 
 void GameClient::joinpress()
 {
+    const QString code = hostaddress;
+    const auto resolved = [this, code](const QString &address, quint16 port, const QString &problem) {
+        joinResolved(code, address, port, problem);
+    };
+    if (m_resolveCode && m_resolveCode(code, resolved)) {
+        emit systemLine(QStringLiteral("0+Looking up the table with the code %1...").arg(code));
+        emit hostingChanged(false);
+        return;
+    }
     openGameConnection(hostaddress);
     emit hostingChanged(false);
+}
+
+void GameClient::joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem)
+{
+    if (!problem.isEmpty()) {
+        // The window stays, not connected, as after any failed launch.
+        emit systemLine(QStringLiteral("0+") + problem);
+        return;
+    }
+    hostaddress = address;
+    m_port = port;
+    emit systemLine(QStringLiteral("0+The code %1 is the table at %2, port %3.").arg(code, address).arg(port));
+    try {
+        openGameConnection(hostaddress);
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    }
 }
 
 void GameClient::openGameConnection(const QString &host)

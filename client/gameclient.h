@@ -39,10 +39,18 @@ public:
     // ESockException when it cannot listen.
     using HostStarter = std::function<void(quint16 port, bool everyAddress)>;
 
+    // Finds the table a code names when the host to join is given as one
+    // (a game directory's code): calls done with the table's address and
+    // port, or with a problem for the player. Returns false when host is
+    // not a code; it is then joined as an address.
+    using Resolved = std::function<void(const QString &address, quint16 port, const QString &problem)>;
+    using CodeResolver = std::function<bool(const QString &host, Resolved done)>;
+
     explicit GameClient(QObject *parent = nullptr);
     ~GameClient() override;
 
     void setHostStarter(HostStarter starter) { m_startHost = std::move(starter); }
+    void setCodeResolver(CodeResolver resolver) { m_resolveCode = std::move(resolver); }
     void setSoundOutput(SoundOutput *output) { m_sound = output; }
     void setPort(quint16 port) { m_port = port; }
     quint16 port() const { return m_port; }
@@ -52,6 +60,10 @@ public:
     QString myname;
     QString hostaddress;
     bool ishost = false;
+    // Whether a game hosted for others is shown on the local network (never
+    // a solo game). Off unless the program says so: the command line
+    // switches it on unless told --no-announce.
+    bool announceTable = false;
     bool loggedin = false;
     int myseat = 0;
     bool isSpectator() const { return game::isSpectatorSlot(myseat); }
@@ -101,7 +113,10 @@ private:
     // The addresses others can join this hosted game at, as a system line.
     void announceAddresses();
 
+    void joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem);
+
     HostStarter m_startHost;
+    CodeResolver m_resolveCode;
     SoundOutput *m_sound = nullptr;
     quint16 m_port = game::kDefaultPort;
     bool m_full = false;

@@ -49,11 +49,6 @@ void GameFlow::button_startClick()
         emit notConnected();
 }
 
-bool GameFlow::teamsAreEven() const
-{
-    return m_client.roster->isSeated(2) && m_client.roster->isSeated(3) && m_client.roster->isSeated(4);
-}
-
 void GameFlow::startGame(int secondsPerTurn, bool team)
 {
     m_client.send(msg::StartGame{m_client.myname.toLatin1(), secondsPerTurn, team ? "t" : "f"});
@@ -138,8 +133,6 @@ void GameFlow::goodword(const msg::GoodWord &verdict)
     if (!shown->status.isEmpty())
         emit statusText(shown->status);
     m_client.playsounds(shown->sound);
-    if (shown->strike)
-        emit strikeCounted();
     m_rack.acceptWord(verdict.ball, verdict.letters, shown->reopen);
 }
 
@@ -167,13 +160,6 @@ void GameFlow::winner(const QList<int> &winners)
     if (m_client.ishost)
         m_startShown = true;
     emit changed();
-    if (!game::isSeat(m_client.myseat))
-        return; // a spectator keeps no tally
-    std::optional<TallyWinner> recorded;
-    if (winners.size() == 1)
-        recorded = winners.first() == m_client.myseat ? TallyWinner::player()
-                                                      : TallyWinner::opponent(m_client.roster->seatName(winners.first()));
-    emit gameRecorded(m_score.scoreText(m_client.myseat), recorded, m_client.roster->opponents());
 }
 
 void GameFlow::loadstats(const msg::LoadStats &state)

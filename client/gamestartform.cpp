@@ -5,6 +5,7 @@
 #include "ui/palette.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -58,6 +59,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     edit_creationtime->setObjectName(QStringLiteral("edit_creationtime"));
     edit_creationtime->setGeometry(130, 44, 44, 22);
     edit_creationtime->setReadOnly(true);
+    edit_creationtime->setFocusPolicy(Qt::NoFocus);   // the arrows beside it take the keys
     edit_creationtime->setAlignment(Qt::AlignCenter);
     UpDown2 = new QSpinBox(this);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
@@ -72,13 +74,14 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     timeLabel->setBuddy(UpDown2);
     connect(UpDown2, &QSpinBox::valueChanged, this,
             [this](int value) { edit_creationtime->setText(QString::number(value)); });
-    setTimePerTurn(60);
+    setTimePerTurn(game::kDefaultTurnSeconds);
 
     image_team = new PictureBox(this);
     image_team->setObjectName(QStringLiteral("image_team"));
     image_team->setGeometry(16, 80, 18, 18);
     image_team->setCursor(Qt::PointingHandCursor);
     image_team->setAccessibleName(QStringLiteral("Team Game"));
+    image_team->setKind(PictureBox::Kind::CheckBox);
     connect(image_team, &PictureBox::clicked, this, &Tgamestart::image_teamClick);
     label(this, QStringLiteral("Team Game"), {40, 79, 120, 20});
     setTeam(false);
@@ -87,7 +90,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     robots = new QSpinBox(this);
     robots->setObjectName(QStringLiteral("robots"));
     robots->setGeometry(150, 110, 44, 22);
-    robots->setRange(0, 3);
+    robots->setRange(0, game::kSeats - 1);
     robots->setAccessibleName(QStringLiteral("Computer players"));
     robotsLabel->setBuddy(robots);
     auto *strengthLabel = label(this, QStringLiteral("Strength:"), {16, 140, 130, 20});
@@ -105,7 +108,13 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     Image1->setPicture(artwork::commandButton(QStringLiteral("Start Game")));
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setAccessibleName(QStringLiteral("Start Game"));
+    Image1->setKind(PictureBox::Kind::Button);
     connect(Image1, &PictureBox::clicked, this, &Tgamestart::button_startClick);
+
+    setTabOrder(UpDown2, image_team);
+    setTabOrder(image_team, robots);
+    setTabOrder(robots, strength);
+    setTabOrder(strength, Image1);
 }
 
 int Tgamestart::timePerTurn() const
@@ -136,6 +145,7 @@ void Tgamestart::setTeam(bool on)
     image_team->setTag(on ? 1 : 0);
     image_team->setPicture(teamPicture(on));
     image_team->setAccessibleDescription(on ? QStringLiteral("on") : QStringLiteral("off"));
+    image_team->setChecked(on);
 }
 
 void Tgamestart::image_teamClick()
@@ -144,7 +154,7 @@ void Tgamestart::image_teamClick()
         setTeam(false);
         return;
     }
-    if (!m_teamsAreEven || m_teamsAreEven()) {
+    if (!m_teamsAreEven || m_teamsAreEven(computerPlayers())) {
         setTeam(true);
         return;
     }
@@ -156,6 +166,15 @@ void Tgamestart::image_teamClick()
     question->setAttribute(Qt::WA_DeleteOnClose);
     connect(question, &QMessageBox::finished, this, [this](int answer) { setTeam(answer != QMessageBox::No); });
     question->open();
+}
+
+void Tgamestart::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        button_startClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);   // Esc closes the options, as Cancel would
 }
 
 void Tgamestart::button_startClick()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -17,15 +19,16 @@ class Tgamestart : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kMinTime = 45;
-    static constexpr int kMaxTime = 120;
+    static constexpr int kMinTime = game::kMinTurnSeconds;
+    static constexpr int kMaxTime = game::kMaxTurnSeconds;
     static constexpr int kTimeStep = 5;
 
     explicit Tgamestart(QWidget *parent = nullptr);
 
-    // Whether seats 2, 3 and 4 are all taken: then teams are even and the
-    // team choice needs no question.
-    void setTeamsAreEven(std::function<bool()> even) { m_teamsAreEven = std::move(even); }
+    // Whether seats 2, 3 and 4 will all be taken once the computer players
+    // chosen sit down: then teams are even and the team choice needs no
+    // question.
+    void setTeamsAreEven(std::function<bool(int computerPlayers)> even) { m_teamsAreEven = std::move(even); }
 
     int timePerTurn() const;
     void setTimePerTurn(int seconds);   // kept to the range and the step
@@ -43,6 +46,10 @@ public:
     void image_teamClick();
     void button_startClick();
 
+protected:
+    // Enter starts the game from wherever the keyboard is.
+    void keyPressEvent(QKeyEvent *event) override;
+
 signals:
     // The player started a game with these options.
     void startRequested(int secondsPerTurn, bool team, int computerPlayers, int strength);
@@ -50,6 +57,6 @@ signals:
 private:
     void setTeam(bool on);
 
-    std::function<bool()> m_teamsAreEven;
+    std::function<bool(int)> m_teamsAreEven;
     bool m_team = false;
 };

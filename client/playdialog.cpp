@@ -1,16 +1,23 @@
 #include "client/playdialog.h"
 
+#include "directory/codeallocator.h"
+
 #include "ui/artwork.h"
 #include "ui/palette.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QVBoxLayout>
 
 TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
@@ -31,22 +38,74 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     form->addRow(QStringLiteral("Your &name:"), edit_name);
 
     radio_host = new QRadioButton(QStringLiteral("&Host a game on this computer"), this);
+    check_announce = new QCheckBox(QStringLiteral("Show my table on the local network and in game directories"), this);
+    check_announce->setObjectName(QStringLiteral("check_announce"));
     radio_join = new QRadioButton(QStringLiteral("&Join the game hosted at:"), this);
     form->addRow(radio_host);
+    auto *indented = new QHBoxLayout;
+    indented->addSpacing(20);
+    indented->addWidget(check_announce);
+    form->addRow(indented);
     form->addRow(radio_join);
     combo_host = new QComboBox(this);
     combo_host->setObjectName(QStringLiteral("combo_host"));
     combo_host->setEditable(true);
     combo_host->setInsertPolicy(QComboBox::NoInsert);
-    combo_host->setAccessibleName(QStringLiteral("Host address"));
+    combo_host->setAccessibleName(QStringLiteral("Host address or code"));
+    combo_host->setToolTip(QStringLiteral("An address, or the code a game directory gave the table"));
     combo_host->setMinimumWidth(220);
-    form->addRow(QStringLiteral("Host &address:"), combo_host);
+    form->addRow(QStringLiteral("Host &address or code:"), combo_host);
     spin_port = new QSpinBox(this);
     spin_port->setObjectName(QStringLiteral("spin_port"));
     spin_port->setRange(1, 65535);
     spin_port->setAccessibleName(QStringLiteral("Port"));
     form->addRow(QStringLiteral("&Port:"), spin_port);
     layout->addLayout(form);
+
+    auto *found = new QLabel(QStringLiteral("&Tables on the local network and in game directories:"), this);
+    layout->addWidget(found);
+    edit_search = new QLineEdit(this);
+    edit_search->setObjectName(QStringLiteral("edit_search"));
+    edit_search->setPlaceholderText(QStringLiteral("Search"));
+    edit_search->setAccessibleName(QStringLiteral("Search the tables"));
+    edit_search->setClearButtonEnabled(true);
+    layout->addWidget(edit_search);
+    // Any column: the name, the address, or a directory's code.
+    m_shown.setSourceModel(m_finder.tables());
+    m_shown.setFilterKeyColumn(-1);
+    m_shown.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    connect(edit_search, &QLineEdit::textChanged, &m_shown, &QSortFilterProxyModel::setFilterFixedString);
+    table_games = new QTableView(this);
+    table_games->setObjectName(QStringLiteral("table_games"));
+    table_games->setAccessibleName(QStringLiteral("Tables"));
+    table_games->setModel(&m_shown);
+    table_games->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_games->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_games->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_games->setTabKeyNavigation(false);
+    table_games->verticalHeader()->hide();
+    table_games->horizontalHeader()->setSectionResizeMode(TableList::NameColumn, QHeaderView::Stretch);
+    table_games->horizontalHeader()->setSectionResizeMode(TableList::AddressColumn, QHeaderView::ResizeToContents);
+    table_games->horizontalHeader()->setSectionResizeMode(TableList::SourceColumn, QHeaderView::ResizeToContents);
+    table_games->setMinimumSize(560, 130);
+    table_games->installEventFilter(this);
+    found->setBuddy(table_games);
+    layout->addWidget(table_games);
+    button_join = new QPushButton(QStringLiteral("Join"), this);
+    button_join->setObjectName(QStringLiteral("button_join"));
+    button_join->setAutoDefault(false);
+    auto *joinRow = new QHBoxLayout;
+    joinRow->addStretch();
+    joinRow->addWidget(button_join);
+    layout->addLayout(joinRow);
+
+    // What the game directories say: one quiet line, never a box.
+    label_directories = new QLabel(this);
+    label_directories->setObjectName(QStringLiteral("label_directories"));
+    label_directories->setTextFormat(Qt::PlainText);
+    label_directories->setWordWrap(true);
+    label_directories->setAccessibleDescription(QStringLiteral("game directories"));
+    layout->addWidget(label_directories);
 
     label_problem = new QLabel(this);
     label_problem->setObjectName(QStringLiteral("label_problem"));
@@ -64,6 +123,41 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &TPlayDialog::play);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(radio_host, &QRadioButton::toggled, this, &TPlayDialog::updateEnabled);
+    connect(table_games, &QTableView::doubleClicked, this, &TPlayDialog::joinTable);
+    connect(button_join, &QPushButton::clicked, this, [this] { joinTable(table_games->currentIndex()); });
+    connect(table_games->selectionModel(), &QItemSelectionModel::currentChanged, this, &TPlayDialog::updateEnabled);
+    // A row may change its version or go.
+    connect(m_finder.tables(), &QAbstractItemModel::dataChanged, this, &TPlayDialog::updateEnabled);
+    connect(m_finder.tables(), &QAbstractItemModel::rowsRemoved, this, &TPlayDialog::updateEnabled);
+    connect(&m_directoryFinder, &DirectoryFinder::unreachable, this, &TPlayDialog::tellUnreachable);
+    connect(&m_directoryFinder, &DirectoryFinder::resolved, this, [this](const TableInfo &table) {
+        if (m_resolving.isEmpty() || !isVisible())
+            return;
+        m_resolving.clear();
+        combo_host->setEditText(table.address.toString());
+        spin_port->setValue(table.port);
+        this->play();
+    });
+    connect(&m_directoryFinder, &DirectoryFinder::notFound, this, [this](const QString &, const QString &problem) {
+        if (std::exchange(m_resolving, QString()).isEmpty())
+            return;
+        label_problem->setText(problem);
+    });
+}
+
+void TPlayDialog::setDirectories(const QList<DirectoryAddress> &directories)
+{
+    if (directories != m_directoryFinder.directories())
+        m_directoryFinder.setDirectories(directories);
+}
+
+void TPlayDialog::tellUnreachable(const DirectoryAddress &directory)
+{
+    const QString line = QStringLiteral("The game directory %1 cannot be reached.").arg(directory.toString());
+    QString text = label_directories->text();
+    if (text.contains(line))
+        return;
+    label_directories->setText(text.isEmpty() ? line : text + QLatin1Char('\n') + line);
 }
 
 void TPlayDialog::present(const PlayChoice &choice, bool hosting)
@@ -71,11 +165,14 @@ void TPlayDialog::present(const PlayChoice &choice, bool hosting)
     m_choice = choice;
     edit_name->setText(choice.name);
     (hosting ? radio_host : radio_join)->setChecked(true);
+    check_announce->setChecked(choice.announce);
     combo_host->clear();
     combo_host->addItems(choice.recentHosts);
     combo_host->setEditText(choice.host);
     spin_port->setValue(choice.port);
     label_problem->clear();
+    label_directories->clear();
+    m_resolving.clear();
     updateEnabled();
     show();
     raise();
@@ -88,14 +185,63 @@ PlayChoice TPlayDialog::choice() const
     PlayChoice choice = m_choice;
     choice.name = edit_name->text();
     choice.hosting = radio_host->isChecked();
+    choice.announce = check_announce->isChecked();
     choice.host = combo_host->currentText();
     choice.port = quint16(spin_port->value());
     return choice;
 }
 
+void TPlayDialog::showEvent(QShowEvent *event)
+{
+    m_finder.start();
+    m_directoryFinder.start();
+    QDialog::showEvent(event);
+}
+
+void TPlayDialog::hideEvent(QHideEvent *event)
+{
+    m_finder.stop();
+    m_directoryFinder.stop();
+    QDialog::hideEvent(event);
+}
+
+bool TPlayDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter on a table joins it, and goes no further: the dialog would
+    // otherwise press Play as well.
+    if (watched == table_games && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && table_games->currentIndex().isValid()) {
+            joinTable(table_games->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TPlayDialog::updateEnabled()
 {
     combo_host->setEnabled(radio_join->isChecked());
+    check_announce->setEnabled(radio_host->isChecked());
+    const QModelIndex current = table_games->currentIndex();
+    button_join->setEnabled(current.isValid() && current.data(TableList::JoinableRole).toBool());
+}
+
+void TPlayDialog::joinTable(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const TableList *tables = m_finder.tables();
+    const int row = m_shown.mapToSource(index).row();
+    if (!tables->isJoinable(row)) {
+        label_problem->setText(QStringLiteral("That table plays another version of the game and cannot be joined."));
+        return;
+    }
+    const TableInfo &table = tables->table(row);
+    radio_join->setChecked(true);
+    combo_host->setEditText(table.address.toString());
+    spin_port->setValue(table.port);
+    play();
 }
 
 void TPlayDialog::play()
@@ -105,6 +251,13 @@ void TPlayDialog::play()
     label_problem->setText(problem);
     if (!problem.isEmpty())
         return;
+    if (!chosen.hosting && CodeAllocator::isCode(chosen.host.trimmed())) {
+        // Played once the directories have named its table.
+        m_resolving = chosen.host.trimmed();
+        label_problem->setText(QStringLiteral("Looking up the code %1\u2026").arg(m_resolving));
+        m_directoryFinder.resolve(m_resolving);
+        return;
+    }
     hide();
     emit playRequested(chosen);
 }

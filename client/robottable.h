@@ -35,6 +35,9 @@ public:
     void arrange(int count, Strength strength, std::function<void()> ready);
     void setChatter(bool on);
     int count() const;
+    // Whether seats 2 to 4 will all be taken once this many computer
+    // players sit down beside the people seated now.
+    bool teamsWouldBeEven(int computerPlayers) const;
 
 private:
     // Seats the newcomers once the robots sent away have left their seats.

@@ -58,3 +58,10 @@ QByteArray CodeAllocator::normalised(QByteArrayView typed)
     }
     return code.size() == kLength ? code : QByteArray();
 }
+
+bool CodeAllocator::isCode(QStringView typed)
+{
+    if (typed.contains(QLatin1Char('.')) || typed.contains(QLatin1Char(':')) || typed.size() > 2 * kLength)
+        return false;
+    return !normalised(typed.toLatin1()).isEmpty();
+}

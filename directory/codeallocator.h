@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QSet>
+#include <QStringView>
 
 #include <deque>
 #include <functional>
@@ -37,6 +38,10 @@ public:
     // What a player typed, as a code: upper case, blanks and dashes out.
     // Empty when it cannot be one.
     static QByteArray normalised(QByteArrayView typed);
+    // What a player typed where an address goes names a code, not a
+    // computer: it reads as one, and holds no dot or colon. No host name
+    // is mistaken for a code that has a vowel; few have none.
+    static bool isCode(QStringView typed);
 
 private:
     void wakeRested();

@@ -2,6 +2,10 @@
 
 #include <QRegularExpression>
 
+#ifndef PINLEX_DEFAULT_DIRECTORY
+#define PINLEX_DEFAULT_DIRECTORY ""
+#endif
+
 QString DirectoryAddress::toString() const
 {
     const QString shown = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
@@ -59,4 +63,21 @@ QList<DirectoryAddress> DirectoryAddress::parseList(QStringView text, QStringLis
         }
     }
     return addresses;
+}
+
+QString DirectoryAddress::builtIn()
+{
+    return QStringLiteral(PINLEX_DEFAULT_DIRECTORY);
+}
+
+QList<DirectoryAddress> DirectoryAddress::inUse(const QList<DirectoryAddress> &given,
+                                                const std::optional<QString> &saved, QStringList *bad)
+{
+    if (!given.isEmpty())
+        return given;
+    if (qEnvironmentVariableIsSet("PINLEX_DIRECTORY"))
+        return parseList(qEnvironmentVariable("PINLEX_DIRECTORY"), bad);
+    if (saved)
+        return parseList(*saved, bad);
+    return parseList(builtIn(), bad);
 }

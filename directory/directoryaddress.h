@@ -23,6 +23,15 @@ struct DirectoryAddress
     // A list separated by commas or blanks, as PINLEX_DIRECTORY holds it;
     // what is not an address goes into bad.
     static QList<DirectoryAddress> parseList(QStringView text, QStringList *bad = nullptr);
+
+    // The directories this run uses: those given for the run (on the command
+    // line), else those of PINLEX_DIRECTORY when it is set (empty: none),
+    // else the player's saved list when there is one, else the one the
+    // build names (none unless built with -DPINLEX_DEFAULT_DIRECTORY).
+    static QList<DirectoryAddress> inUse(const QList<DirectoryAddress> &given, const std::optional<QString> &saved,
+                                         QStringList *bad = nullptr);
+    // The build's directory list, as text; usually empty.
+    static QString builtIn();
 };
 
 Q_DECLARE_METATYPE(DirectoryAddress)

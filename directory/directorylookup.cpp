@@ -22,6 +22,10 @@ std::optional<ListedTable> ListedTable::fromItem(const msg::DirItem &item)
     table.state = item.playing ? TableInfo::State::Playing : TableInfo::State::Waiting;
     table.protocolVersion = item.version;
     table.source = TableInfo::Source::Directory;
+    table.code = listed.code;
+    table.reach = item.reach == msg::Reach::Direct        ? TableInfo::Reach::Direct
+                  : item.reach == msg::Reach::Unreachable ? TableInfo::Reach::Unreachable
+                                                          : TableInfo::Reach::Checking;
     return listed;
 }
 

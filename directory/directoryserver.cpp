@@ -88,6 +88,8 @@ void DirectoryServer::received(quint64 id, QByteArrayView bytes)
     const auto found = m_peers.find(id);
     if (found == m_peers.end())
         return;
+    if (takeBytes(id, bytes))
+        return;
     Peer &peer = found->second;
     peer.in.add(bytes);
     while (std::optional<QByteArray> line = peer.in.next()) {
@@ -115,8 +117,10 @@ void DirectoryServer::handle(quint64 id, Peer &peer, const QByteArray &line)
     } catch (const EConvertError &) {
         // A number that is not one: as malformed as any other.
     }
-    if (!message)
+    if (!message) {
+        handleOther(id, line);
         return;   // unknown to this directory, or malformed: ignored
+    }
     if (const auto *table = std::get_if<msg::DirTable>(&*message)) {
         registerTable(id, peer, *table);
     } else if (const auto *ready = std::get_if<msg::DirReady>(&*message)) {
@@ -209,6 +213,12 @@ void DirectoryServer::resolve(quint64 id, QByteArrayView typed)
     send(id, msg::DirFound{Registry::item(*entry)});
 }
 
+quint64 DirectoryServer::tableConnection(QByteArrayView code) const
+{
+    const Registry::Table *entry = m_registry.findCode(code);
+    return entry ? entry->connection : 0;
+}
+
 void DirectoryServer::breach(quint64 id, Limit limit)
 {
     const auto found = m_peers.find(id);
@@ -257,6 +267,7 @@ void DirectoryServer::release(quint64 id, const QString &reason)
         m_limits.removeTable(peer.key);
     }
     m_limits.closeConnection(peer.key);
+    connectionEnded(id);
 }
 
 void DirectoryServer::armExpiry()

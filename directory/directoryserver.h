@@ -29,6 +29,12 @@
 // cleaned and cut as a finder cleans them and must pass the rack words'
 // filter; the address a table is listed under is always its connection's.
 // Whoever breaks a limit is disconnected, and that is logged once.
+//
+// A service built on the directory (a relay for tables nobody can reach)
+// derives from it: it sees each message the directory does not know, may
+// take a connection's bytes before they are read as messages, and hears
+// when a connection ends; the host's control connection is the one that
+// registered the table (tableConnection).
 struct DirectoryOptions
 {
     int expirySeconds = 90;
@@ -66,6 +72,36 @@ signals:
     // One event, in a line of its own; names may hold any character.
     void logLine(const QString &line);
 
+protected:
+    // A framed message of a command this directory does not know; true when
+    // it was the extension's (it counts against the sender like any other).
+    virtual bool handleOther(quint64 id, const QByteArray &line)
+    {
+        Q_UNUSED(id);
+        Q_UNUSED(line);
+        return false;
+    }
+    // Bytes of a connection before they are read as messages; true when the
+    // extension took them (a connection it forwards as it stands).
+    virtual bool takeBytes(quint64 id, QByteArrayView bytes)
+    {
+        Q_UNUSED(id);
+        Q_UNUSED(bytes);
+        return false;
+    }
+    // The connection is gone, its table (if any) with it.
+    virtual void connectionEnded(quint64 id) { Q_UNUSED(id); }
+
+    // The connection that registered the table with this code, or 0.
+    quint64 tableConnection(QByteArrayView code) const;
+    bool sendBytes(quint64 id, QByteArrayView bytes) { return m_pool.send(id, bytes); }
+    template <typename Message>
+    void send(quint64 id, const Message &message) { m_pool.send(id, msg::encode(message)); }
+    // Closes the connection, and its table goes.
+    void drop(quint64 id, const QString &reason);
+    void log(const QString &line) { emit logLine(line); }
+    SocketPool &pool() { return m_pool; }
+
 private:
     struct Peer
     {
@@ -85,18 +121,13 @@ private:
     void askForProbe(quint64 id, Peer &peer);
     void probed(quint64 id, Prober::Outcome outcome);
     void resolve(quint64 id, QByteArrayView typed);
-    // Closes the connection, and its table goes.
-    void drop(quint64 id, const QString &reason);
     // Forgets a connection that is closed already.
     void release(quint64 id, const QString &reason);
     // Breaking a limit: logged once per address, then the connection goes.
     void breach(quint64 id, AddressLimits::Limit limit);
     void armExpiry();
     void expire();
-    template <typename Message>
-    void send(quint64 id, const Message &message) { m_pool.send(id, msg::encode(message)); }
     qint64 now() const { return m_clock.elapsed(); }
-    void log(const QString &line) { emit logLine(line); }
 
     Options m_options;
     SocketPool m_pool;

@@ -2,7 +2,6 @@
 
 #include "base/terminaltext.h"
 
-#include <QEventLoop>
 
 GameFinder::GameFinder(QObject *parent) : QObject(parent)
 {
@@ -25,7 +24,7 @@ void GameFinder::stop()
 
 QString listLine(const TableInfo &table)
 {
-    const QStringList fields = {
+    QStringList fields = {
         table.name,
         table.address.toString(),
         QString::number(table.port),
@@ -34,25 +33,19 @@ QString listLine(const TableInfo &table)
         TableInfo::stateText(table.state),
         TableInfo::sourceText(table.source),
     };
+    if (!table.code.isEmpty())
+        fields << table.code << TableInfo::reachText(table.reach);
     QStringList printable;
     for (const QString &field : fields)
         printable.append(printableText(field));
     return printable.join(QLatin1Char('\t'));
 }
 
-int listGames(int seconds, std::FILE *out)
+void writeListLines(const QList<TableInfo> &tables, std::FILE *out)
 {
-    GameFinder finder;
-    finder.start();
-    QEventLoop loop;
-    QTimer::singleShot(qBound(0, seconds, 3600) * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-    finder.stop();
-    const QList<TableInfo> tables = finder.tables()->tables();
     for (const TableInfo &table : tables) {
         const QByteArray line = listLine(table).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), out);
     }
     std::fflush(out);
-    return 0;
 }

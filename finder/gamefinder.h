@@ -33,10 +33,9 @@ private:
     FallbackQuerier m_querier;
 };
 
-// The command line's game list: looks for `seconds` (0..3600), then writes
-// one line per table found, fields separated by tabs: name, address, port,
-// seats taken, spectators, state, source. Needs a QCoreApplication; runs its
-// own event loop meanwhile. Returns the process's exit status.
-int listGames(int seconds, std::FILE *out);
-// One such line, each field made printable for a terminal.
+// The command line's game list (--list-games): one line per table, fields
+// separated by tabs: name, address, port, seats taken, spectators, state,
+// source, and for a table a directory lists its code and reach; each field made
+// printable for a terminal.
 QString listLine(const TableInfo &table);
+void writeListLines(const QList<TableInfo> &tables, std::FILE *out);

@@ -226,6 +226,16 @@ QString TableInfo::sourceText(Source source)
     return {};
 }
 
+QString TableInfo::reachText(Reach reach)
+{
+    switch (reach) {
+    case Reach::Checking: return QStringLiteral("checking");
+    case Reach::Direct: return QStringLiteral("direct");
+    case Reach::Unreachable: return QStringLiteral("unreachable");
+    }
+    return {};
+}
+
 QList<QByteArray> TableInfo::toTxt() const
 {
     QList<QByteArray> txt = {

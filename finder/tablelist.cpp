@@ -6,6 +6,17 @@
 
 namespace {
 
+QString sourceText(const TableInfo &table)
+{
+    QString text = table.source == TableInfo::Source::Directory ? QStringLiteral("directory")
+                                                                : QStringLiteral("local network");
+    if (!table.code.isEmpty())
+        text += QStringLiteral(", code ") + table.code;
+    if (table.isUnreachable())
+        text += QStringLiteral(", unreachable");
+    return text;
+}
+
 QString addressText(const TableInfo &table)
 {
     const QString address = table.address.toString();
@@ -45,6 +56,11 @@ void TableList::add(const TableInfo &table)
         row.seenAt = now;
         TableInfo updated = table;
         updated.source = row.table.source;   // how it was found first
+        if (updated.code.isEmpty()) {
+            // The local network knows nothing of directories.
+            updated.code = row.table.code;
+            updated.reach = row.table.reach;
+        }
         if (updated == row.table && !row.stale)
             return;
         row.table = updated;
@@ -88,7 +104,8 @@ void TableList::expire()
 {
     const qint64 now = m_now();
     for (int i = int(m_rows.size()) - 1; i >= 0; --i) {
-        const qint64 silent = now - m_rows[i].seenAt;
+        const int slowness = m_rows[i].table.source == TableInfo::Source::Directory ? kDirectorySlowness : 1;
+        const qint64 silent = (now - m_rows[i].seenAt) / slowness;
         if (silent >= kDropAfterMs) {
             beginRemoveRows({}, i, i);
             m_rows.removeAt(i);
@@ -133,6 +150,7 @@ QString TableList::displayText(const Row &row, int column) const
         if (!t.isJoinable())
             return QStringLiteral("version %1").arg(t.protocolVersion);
         return TableInfo::stateText(t.state);
+    case SourceColumn: return sourceText(t);
     }
     return {};
 }
@@ -157,6 +175,7 @@ QString TableList::accessibleText(const Row &row, int column) const
         if (!t.isJoinable())
             return QStringLiteral("Version %1: cannot join").arg(t.protocolVersion);
         return TableInfo::stateText(t.state);
+    case SourceColumn: return QStringLiteral("Found in the ") + sourceText(t);
     }
     return {};
 }
@@ -174,6 +193,8 @@ QVariant TableList::data(const QModelIndex &index, int role) const
             return QStringLiteral("Another version of the game: cannot join");
         if (row.stale)
             return QStringLiteral("Not answering");
+        if (row.table.isUnreachable())
+            return QStringLiteral("The directory could not reach this table: joining may fail");
         return {};
     case Qt::ForegroundRole:
         if (row.stale || !row.table.isJoinable())
@@ -195,6 +216,7 @@ QVariant TableList::headerData(int section, Qt::Orientation orientation, int rol
     case SeatsColumn: return QStringLiteral("Seats");
     case SpectatorsColumn: return QStringLiteral("Spectators");
     case StateColumn: return QStringLiteral("State");
+    case SourceColumn: return QStringLiteral("Found in");
     }
     return {};
 }

@@ -9,23 +9,28 @@
 #include <functional>
 
 // The tables found, as the Join dialog lists them: one row a table, filled
-// in as results arrive from any source. Results are merged by table id (by
-// address and port when the id is unknown); the first address to speak for
-// an id keeps it, so nobody can redirect a listed table. A row nobody has
-// confirmed for kStaleAfterMs greys out and goes after kDropAfterMs. The
-// list is bounded in all and per address, so a flood of made-up tables
-// cannot push out real ones or grow without limit.
+// in as results arrive from any source, the local network's and the game
+// directories'. Results are merged by table id (by address and port when
+// the id is unknown); the first address to speak for an id keeps it, so
+// nobody can redirect a listed table, and a directory's code stays with a
+// row the local network confirms too. A row nobody has confirmed for
+// kStaleAfterMs greys out and goes after kDropAfterMs (a directory's rows,
+// asked for every five seconds, take three times as long). The list is
+// bounded in all and per address, so a flood of made-up tables cannot push
+// out real ones or grow without limit.
 class TableList : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    enum Column { NameColumn, AddressColumn, SeatsColumn, SpectatorsColumn, StateColumn, ColumnCount };
+    enum Column { NameColumn, AddressColumn, SeatsColumn, SpectatorsColumn, StateColumn, SourceColumn, ColumnCount };
     enum Role { JoinableRole = Qt::UserRole + 1, StaleRole };
 
     static constexpr qint64 kStaleAfterMs = 5000;
     static constexpr qint64 kDropAfterMs = 10000;
-    static constexpr int kMaxTables = 64;
+    static constexpr int kDirectorySlowness = 3;
+    // The local network's rows and a page of a few directories.
+    static constexpr int kMaxTables = 256;
     static constexpr int kMaxPerAddress = 8;
 
     explicit TableList(QObject *parent = nullptr);

@@ -14,24 +14,20 @@ class Registrar;
 class TServer;
 
 // A hosting copy's registration with its game directories: one registrar
-// per directory, each fed the table as the host sees it (seats taken,
-// spectators, waiting or playing) whenever that changes, and each
-// directory's reachability probe handed to the game listener. The window
-// turns codeAssigned into a chat line, the headless host into a log line.
+// per directory, each given the table as published, and each directory's
+// reachability probe handed to the game listener. The window turns
+// codeAssigned into a chat line, the headless host into a log line.
+// Destroying it ends every registration at once.
 class DirectoryRegistration : public QObject
 {
     Q_OBJECT
 
 public:
-    DirectoryRegistration(TServer &server, quint16 gamePort, const QList<DirectoryAddress> &directories,
-                          QObject *parent = nullptr);
+    DirectoryRegistration(TServer &server, const QList<DirectoryAddress> &directories, QObject *parent = nullptr);
     ~DirectoryRegistration() override;
 
-    // The table's name; without one it is named after the hosting player
-    // (slot 1) once logged in, else after this machine.
-    void setTableName(const QString &name);
-    // The table as it is published now.
-    TableInfo table() const;
+    // Registers the table, or updates it, with every directory.
+    void publish(const TableInfo &table);
     const QList<Registrar *> &registrars() const { return m_registrars; }
 
     // The line the hosting player reads.
@@ -46,10 +42,5 @@ signals:
     void lost(const DirectoryAddress &directory, const QString &reason);
 
 private:
-    void publish();
-
-    TServer &m_server;
-    quint16 m_gamePort;
-    QString m_name;
     QList<Registrar *> m_registrars;
 };

@@ -6,11 +6,13 @@
 #include "host/directoryregistration.h"
 #include "host/pausesetting.h"
 #include "host/serverform.h"
+#include "host/tableannouncement.h"
 #include "net/tsock.h"
 #include "words/random.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QSysInfo>
 
 #include <cstdio>
 #include <memory>
@@ -41,7 +43,8 @@ QByteArray quoted(const QByteArray &name)
 
 } // namespace
 
-int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, QList<DirectoryAddress> directories)
+int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce, const QString &tableName,
+                    const QList<DirectoryAddress> &directories)
 {
     // Without a main window nobody else seeds the draw.
     Random::randomizeFromClock();
@@ -94,23 +97,29 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, QList<Directo
     }
     say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)
         + " seconds between frames");
-
-    QStringList bad;
-    for (const DirectoryAddress &address : DirectoryAddress::parseList(qEnvironmentVariable("PINLEX_DIRECTORY"), &bad)) {
-        if (!directories.contains(address))
-            directories << address;
-    }
-    for (const QString &text : std::as_const(bad))
-        writeTerminalLine(stderr, QStringLiteral("pinlex: PINLEX_DIRECTORY: not a directory address: ") + text);
     QObject::connect(&server, &TServer::probeAnswered, [](const QString &peer) {
         say("reachability probe from " + peer.toLatin1() + " answered");
     });
-    std::unique_ptr<DirectoryRegistration> registration;
-    if (!directories.isEmpty()) {
-        registration = std::make_unique<DirectoryRegistration>(server, port, directories);
-        registration->logEvents([](const QString &line) { writeTerminalLine(stdout, line); });
+    std::unique_ptr<TableAnnouncement> announcement;
+    if (announce) {
+        QStringList bad;
+        const QList<DirectoryAddress> inUse = DirectoryAddress::inUse(directories, std::nullopt, &bad);
+        for (const QString &text : std::as_const(bad))
+            writeTerminalLine(stderr, QStringLiteral("pinlex: not a game directory address: ") + text);
+        const QString name = tableName.isEmpty() ? TableInfo::defaultName(QSysInfo::machineHostName()) : tableName;
+        announcement = std::make_unique<TableAnnouncement>(server, name, port, inUse);
+        Announcer &announcer = announcement->announcer();
+        QObject::connect(&announcer, &Announcer::announced, [&announcer] {
+            const QString how = announcer.announcesOnMdns() ? QStringLiteral("mDNS") : QStringLiteral("UDP");
+            writeTerminalLine(stdout, QStringLiteral("announced \"%1\" on the local network over %2")
+                                          .arg(announcer.mdnsName(), how));
+        });
+        if (DirectoryRegistration *registration = announcement->directories())
+            registration->logEvents([](const QString &line) { writeTerminalLine(stdout, line); });
+        announcement->start();
     }
     QCoreApplication::exec();
+    announcement.reset();
     say("stopped");
     return 0;
 }

@@ -77,8 +77,9 @@ void TServer::FormCreate()
     connect(&timer1, &QTimer::timeout, this, &TServer::timer1Timer);
 }
 
-void TServer::listen(quint16 port, const QHostAddress &address)
+void TServer::listen(quint16 port, const QHostAddress &address, FirstSlot first)
 {
+    m_firstSlotReserved.setRemainingTime(first == FirstSlot::HostingWindow ? kFirstSlotWaitMs : 0);
     Sock1->setPortName(QString::number(port));
     Sock1->setListenAddress(address);
     Sock1->setListen(true);
@@ -103,15 +104,6 @@ QString TServer::GetString(int id) const
 
 // ---- Connections and roster ----
 
-int TServer::freeSlot() const
-{
-    for (int s = 1; s <= slotcount; ++s) {
-        if (!players[s].connected)
-            return s;
-    }
-    return slotcount < game::kSlots ? slotcount + 1 : 0;
-}
-
 void TServer::Sock1Accept(TSock *listener)
 {
     if (awaitingProbe() && m_held.size() < kMaxHeld) {
@@ -119,10 +111,10 @@ void TServer::Sock1Accept(TSock *listener)
             hold(sock);
         return;
     }
-    const int slot = freeSlot();
     TSock *sock = listener->accept(this);
     if (!sock)
-        return; // nothing was taken: the slot stays free
+        return; // nothing was taken
+    const int slot = freeSlotFor(sock->hostName());
     if (!slot) {
         const QString peer = sock->hostName();
         try {
@@ -154,6 +146,18 @@ void TServer::seat(int slot, Connection *conn)
         if (players[slot].conn == conn && !players[slot].loggedin)
             conn->close();
     });
+}
+
+int TServer::freeSlotFor(const QString &peer) const
+{
+    // Slot 1 waits for the hosting window, which connects over the loopback
+    // address; nobody from outside may take it meanwhile.
+    const bool firstReserved = !m_firstSlotReserved.hasExpired() && !QHostAddress(peer).isLoopback();
+    for (int slot = firstReserved ? 2 : 1; slot <= game::kSlots; ++slot) {
+        if (!players[slot].connected)
+            return slot;
+    }
+    return 0;
 }
 
 void TServer::connectionEnded(quint64 connection)

@@ -6,6 +6,7 @@
 #include "protocol/messages.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
@@ -70,10 +71,18 @@ public:
     TServer(std::unique_ptr<WordSource> words, QObject *parent = nullptr);
     ~TServer() override;
 
+    // Who gets slot 1 and with it the hosting player's powers: the first
+    // connection (a host without a window, started by its first player), or
+    // the hosting copy's own window, which connects over the loopback
+    // address; a stranger who comes first then gets another slot.
+    enum class FirstSlot { FirstComer, HostingWindow };
+    // How long slot 1 waits for the hosting window; then anyone may have it.
+    static constexpr int kFirstSlotWaitMs = 15000;
+
     // Switches the listener on and makes the word lists ready, so that
     // the first word judged waits for nothing. Throws ESockException as
     // the listener does.
-    void listen(quint16 port, const QHostAddress &address);
+    void listen(quint16 port, const QHostAddress &address, FirstSlot first = FirstSlot::FirstComer);
 
     // Where the pause between frames is read; without one it is 10 seconds.
     void setPauseSetting(const PauseSetting *setting) { m_pause = setting; }
@@ -140,6 +149,9 @@ public:
 
     QString GetString(int id) const;
 
+    // The lowest free slot a newcomer from peer may have; 0 when none is.
+    int freeSlotFor(const QString &peer) const;
+
     // The slot whose open connection has this id; 0 for none.
     int slotOfConnection(quint64 connection) const;
 
@@ -164,8 +176,6 @@ private:
             sendBytes(slot, bytes);
     }
     void sendBytes(int slot, const QByteArray &bytes);
-    // The lowest free slot, else the next while fewer than nine are out; 0 when full.
-    int freeSlot() const;
     // Gives the connection its slot: it is told, and must log in in time.
     void seat(int slot, Connection *conn);
     bool awaitingProbe();
@@ -173,6 +183,7 @@ private:
     void seatHeld(quint64 connection);
     // True when the slot a message speaks for is its sender's own.
     bool isOwnSlot(int slot, quint64 connection) const;
+
     // The relay allowance's verdict for the slot; tells the sender once
     // when its lines start being dropped.
     bool mayRelay(int slot);
@@ -183,6 +194,7 @@ private:
 
     std::unique_ptr<WordSource> m_words;
     const PauseSetting *m_pause = nullptr;
+    QDeadlineTimer m_firstSlotReserved{0};
     int m_chatLimit = RelayAllowance::kDefaultPerSecond;
     int m_loginTimeoutMs = kLoginTimeoutMs;
     QElapsedTimer m_clock;

@@ -38,7 +38,7 @@ void TServer::seatHeld(quint64 connection)
     Connection *conn = m_held.take(connection);
     if (!conn)
         return;
-    if (const int slot = freeSlot()) {
+    if (const int slot = freeSlotFor(conn->sock()->hostName())) {
         seat(slot, conn);
         return;
     }

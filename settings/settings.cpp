@@ -42,7 +42,7 @@ Settings Settings::load(const IniFile &file, const QString &section)
     const int width = length(u"Width", 581);
     const int height = length(u"Height", 576);
     settings.bounds = QRect(left, top, width, height);
-    settings.textSize = file.readInteger(section, u"Textsize", 8);
+    settings.textSize = std::clamp(file.readInteger(section, u"Textsize", 8), kMinTextSize, kMaxTextSize);
     settings.textColor = colortext::fromText(file.readString(section, u"Textcolor", QStringLiteral("clblack")))
                              .value_or(colortext::kBlack);
 
@@ -65,12 +65,16 @@ Settings Settings::load(const IniFile &file, const QString &section)
     settings.playSounds = readFlag(file, section, u"Playsounds", true);
     settings.chatterSounds = readFlag(file, section, u"ChatterSounds", true);
     settings.robotChatter = readFlag(file, section, u"Robotchatter", true);
+    // No value holds a line break: it stands for "none stored".
+    const QString unset = QStringLiteral("\n");
+    if (const QString directories = file.readString(section, u"Gamedirectories", unset); directories != unset)
+        settings.gameDirectories = directories;
     return settings;
 }
 
 void Settings::save(IniFile &file, const QString &section) const
 {
-    file.writeStrings(section, {
+    IniFile::Entries entries = {
         {QStringLiteral("Top"), QString::number(bounds.top())},
         {QStringLiteral("Left"), QString::number(bounds.left())},
         {QStringLiteral("Width"), QString::number(bounds.width())},
@@ -87,7 +91,10 @@ void Settings::save(IniFile &file, const QString &section) const
         {QStringLiteral("Playsounds"), flagText(playSounds)},
         {QStringLiteral("ChatterSounds"), flagText(chatterSounds)},
         {QStringLiteral("Robotchatter"), flagText(robotChatter)},
-    });
+    };
+    if (gameDirectories)
+        entries.append({QStringLiteral("Gamedirectories"), *gameDirectories});
+    file.writeStrings(section, entries);
 }
 
 void Settings::savePhrases(IniFile &file, const QString &section, const std::array<QString, kPhraseCount> &phrases)

@@ -1,11 +1,114 @@
 #include "ui/controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace {
+
+// A clickable picture as a screen reader should know it: a button or a
+// check box with its state, that can be pressed.
+class PictureBoxAccessible : public QAccessibleWidget
+{
+public:
+    explicit PictureBoxAccessible(PictureBox *box)
+        : QAccessibleWidget(box, box->kind() == PictureBox::Kind::CheckBox ? QAccessible::CheckBox
+                                                                             : QAccessible::Button)
+    {
+        addControllingSignal(QStringLiteral("clicked()"));
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        const auto *box = static_cast<const PictureBox *>(widget());
+        if (box->kind() == PictureBox::Kind::CheckBox) {
+            state.checkable = true;
+            state.checked = box->isChecked();
+        }
+        return state;
+    }
+
+    QStringList actionNames() const override
+    {
+        const auto *box = static_cast<const PictureBox *>(widget());
+        return {box->kind() == PictureBox::Kind::CheckBox ? toggleAction() : pressAction()};
+    }
+
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() || name == toggleAction())
+            emit static_cast<PictureBox *>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object)
+{
+    auto *box = qobject_cast<PictureBox *>(object);
+    if (className != QLatin1String("PictureBox") || !box || box->kind() == PictureBox::Kind::Picture)
+        return nullptr;
+    return new PictureBoxAccessible(box);
+}
+
+} // namespace
 
 PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void PictureBox::setKind(Kind kind)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureBoxAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    m_kind = kind;
+    setFocusPolicy(kind == Kind::Picture ? Qt::NoFocus : Qt::StrongFocus);
+    // An interface made before (setting the accessible name makes one)
+    // would keep the old role.
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void PictureBox::setChecked(bool checked)
+{
+    if (m_checked == checked)
+        return;
+    m_checked = checked;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (m_kind != Kind::Picture && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        // Enter belongs to the window's default action when this is a check box.
+        if (m_kind == Kind::Button || key == Qt::Key_Space) {
+            emit clicked();
+            event->accept();
+            return;
+        }
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // Where the keyboard is: a dotted frame around the picture.
+    QPainter painter(this);
+    QPen pen(palette().color(QPalette::WindowText), 1, Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void PictureBox::setPicture(const QPixmap &picture, bool stretch)

@@ -15,7 +15,17 @@ class PictureBox : public QLabel
     Q_OBJECT
 
 public:
+    // What the picture is to the keyboard and a screen reader: a picture
+    // only, a button (Tab stops at it; Space or Enter clicks it), or a check
+    // box that also reports whether it is ticked.
+    enum class Kind { Picture, Button, CheckBox };
+
     explicit PictureBox(QWidget *parent = nullptr);
+
+    Kind kind() const { return m_kind; }
+    void setKind(Kind kind);
+    bool isChecked() const { return m_checked; }
+    void setChecked(bool checked);
 
     int tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
@@ -37,8 +47,12 @@ protected:
     void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    Kind m_kind = Kind::Picture;
+    bool m_checked = false;
     int m_tag = 0;
     QString m_hint;
     std::function<QPixmap()> m_paintLater;

@@ -32,15 +32,22 @@ struct Copy
     QProcess process;
     QByteArray output;
 
-    bool start(const QStringList &arguments, const QString &directories = QString())
+    bool start(const QStringList &arguments, const QString &directories = QString(), bool window = false)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "PINLEX_DIRECTORY"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        environment.insert(QStringLiteral("PINLEX_SETTINGS_FILE"), home.filePath(QStringLiteral("settings.ini")));
+        environment.insert(QStringLiteral("PINLEX_TALLY_FILE"), home.filePath(QStringLiteral("tally.tld")));
+        // Never on the machine's own network.
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
         if (!directories.isEmpty())
             environment.insert(QStringLiteral("PINLEX_DIRECTORY"), directories);
+        if (window)
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QObject::connect(&process, &QProcess::readyReadStandardOutput,
@@ -66,6 +73,13 @@ struct Copy
             },
             timeoutMs);
         return found;
+    }
+    // Runs to its end; false when it took longer than timeoutMs.
+    bool finish(int timeoutMs = 15000)
+    {
+        const bool ended = process.waitForFinished(timeoutMs);
+        output += process.readAllStandardOutput();
+        return ended;
     }
     int count(const QString &pattern) const
     {
@@ -107,7 +121,8 @@ struct Host : Copy
     // The code it was given; empty when none came.
     QString start(const Directory &directory)
     {
-        if (!Copy::start({QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(port)},
+        if (!Copy::start({QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(port),
+                          QStringLiteral("--table-name"), QStringLiteral("Lab table")},
                          directory.address()))
             return QString();
         const QString line = waitForLine(QStringLiteral("Others can join with the code "));

@@ -289,9 +289,9 @@ class Game:
         wait_until(lambda: value() == start + 5, TIMEOUT, "a longer turn", seen=value)
         desk.click_at(x + w // 2, y + 3 * h // 4)      # and down again
         wait_until(lambda: value() == 45, TIMEOUT, "45 seconds a turn", seen=value)
-        check(nodes["image", "Team Game"].description == "off", "a team game was offered")
+        check(nodes["check box", "Team Game"].description == "off", "a team game was offered")
         check(nodes["spin button", "Computer players"].queryValue().currentValue == 0, "computer players")
-        click(nodes["image", "Start Game"])
+        click(nodes["push button", "Start Game"])
         for copy in self.everybody():
             copy.expect_line("Ann has started a game.")
         wait_all(self.everybody(), lambda c: c.text("time per turn") == "Time Per Turn: 45 s.", "the turn time")

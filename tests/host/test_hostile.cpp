@@ -4,6 +4,7 @@
 #include "net/connection.h"
 #include "testhost.h"
 
+#include <QNetworkInterface>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -45,6 +46,7 @@ private slots:
     void announcementsArePacedPerConnection();
     void slotHeldWithoutLoginIsGivenBack_data();
     void slotHeldWithoutLoginIsGivenBack();
+    void firstSlotWaitsForTheHostingWindow();
 };
 
 void TestHostile::leavingComesAfterWhatWasSentBefore_data()
@@ -317,6 +319,36 @@ void TestHostile::slotHeldWithoutLoginIsGivenBack()
     TestClient next;
     QVERIFY(next.connectTo(host.port));
     QCOMPARE(next.slot(), 2);
+}
+
+// A stranger who connected in the instant between the hosting copy's listen
+// and its own client's connect took slot 1, and with it the powers to start
+// games and remove players.
+void TestHostile::firstSlotWaitsForTheHostingWindow()
+{
+    TServer server{std::make_unique<FakeWords>()};
+    server.listen(0, QHostAddress(QHostAddress::Any), TServer::FirstSlot::HostingWindow);
+    QCOMPARE(server.freeSlotFor(QStringLiteral("192.0.2.7")), 2);
+    QCOMPARE(server.freeSlotFor(QStringLiteral("127.0.0.1")), 1);
+    QCOMPARE(server.freeSlotFor(QStringLiteral("::1")), 1);
+    TServer headless{std::make_unique<FakeWords>()};
+    headless.listen(0, QHostAddress(QHostAddress::LocalHost));
+    QCOMPARE(headless.freeSlotFor(QStringLiteral("192.0.2.7")), 1);
+
+    // For real: a connection from this machine's own network address is
+    // not a loopback one.
+    QString outside;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback() && !address.isLinkLocal())
+            outside = address.toString();
+    }
+    if (outside.isEmpty())
+        QSKIP("this machine has no network address besides the loopback one");
+    TestClient stranger, own;
+    QVERIFY(stranger.connectTo(server.Sock1->localPort(), outside));
+    QCOMPARE(stranger.slot(), 2);
+    QVERIFY(own.connectTo(server.Sock1->localPort()));
+    QCOMPARE(own.slot(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHostile)

@@ -20,8 +20,9 @@ TestClient::TestClient()
     };
 }
 
-bool TestClient::connectTo(quint16 port)
+bool TestClient::connectTo(quint16 port, const QString &host)
 {
+    m_sock.setHostName(host);
     m_sock.setPortName(QString::number(port));
     m_sock.open();
     if (!spin([this] { return !m_received.isEmpty() || m_closed; }, 5000) || m_received.isEmpty())

@@ -17,7 +17,7 @@ public:
     TestClient();
 
     // Connects and waits for the host's first message (the slot or "full").
-    bool connectTo(quint16 port);
+    bool connectTo(quint16 port, const QString &host = QStringLiteral("127.0.0.1"));
     // Connects, takes the slot offered and logs in under name.
     bool login(quint16 port, const QByteArray &name, const QByteArray &version = "1.0.9");
 
