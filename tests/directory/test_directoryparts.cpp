@@ -42,6 +42,8 @@ private slots:
     void namesWithARackBadWordAreCaught();
     void directoryAddressesAreRead_data();
     void directoryAddressesAreRead();
+    void directoriesInUseFollowTheRunThenTheEnvironmentThenThePlayer_data();
+    void directoriesInUseFollowTheRunThenTheEnvironmentThenThePlayer();
 };
 
 void TestDirectoryParts::codesAreDistinctReadableAndRestAfterRelease()
@@ -75,12 +77,15 @@ void TestDirectoryParts::codesAreDistinctReadableAndRestAfterRelease()
 void TestDirectoryParts::typedCodesAreNormalised_data()
 {
     QTest::addColumn<QByteArray>("typed");
-    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<QByteArray>("code");   // empty: where the address goes, it is an address
     QTest::newRow("as shown") << QByteArray("KXQ4TP") << QByteArray("KXQ4TP");
     QTest::newRow("lower case, blanks and a dash") << QByteArray(" kxq-4tp ") << QByteArray("KXQ4TP");
     QTest::newRow("a look-alike it never hands out") << QByteArray("KXQ4T0") << QByteArray();
     QTest::newRow("too short") << QByteArray("KXQ4T") << QByteArray();
     QTest::newRow("too long") << QByteArray("KXQ4TPP") << QByteArray();
+    QTest::newRow("a host name with a vowel") << QByteArray("desk42") << QByteArray();
+    QTest::newRow("an address") << QByteArray("10.0.0.7") << QByteArray();
+    QTest::newRow("an IPv6 address of code letters") << QByteArray("fd::7") << QByteArray();
 }
 
 void TestDirectoryParts::typedCodesAreNormalised()
@@ -88,6 +93,7 @@ void TestDirectoryParts::typedCodesAreNormalised()
     QFETCH(QByteArray, typed);
     QFETCH(QByteArray, code);
     QCOMPARE(CodeAllocator::normalised(typed), code);
+    QCOMPARE(CodeAllocator::isCode(QString::fromLatin1(typed)), !code.isEmpty());
 }
 
 void TestDirectoryParts::limitsCountPerAddressAndReportABreachOnce()
@@ -251,6 +257,44 @@ void TestDirectoryParts::directoryAddressesAreRead()
     QFETCH(QString, read);
     const std::optional<DirectoryAddress> address = DirectoryAddress::parse(text);
     QCOMPARE(address ? address->toString() : QString(), read);
+}
+
+void TestDirectoryParts::directoriesInUseFollowTheRunThenTheEnvironmentThenThePlayer_data()
+{
+    QTest::addColumn<QString>("given");        // on the command line
+    QTest::addColumn<QString>("environment");  // PINLEX_DIRECTORY; "-": not set
+    QTest::addColumn<QString>("saved");        // the player's list; "-": never chosen
+    QTest::addColumn<QString>("used");
+    QTest::newRow("the command line first") << "a.example" << "b.example" << "c.example" << "a.example:7773";
+    QTest::newRow("then the environment") << "" << "b.example:1, b2.example" << "c.example"
+                                           << "b.example:1 b2.example:7773";
+    QTest::newRow("an empty environment: none") << "" << "" << "c.example" << "";
+    QTest::newRow("then the player's list") << "" << "-" << "c.example" << "c.example:7773";
+    QTest::newRow("the player chose none") << "" << "-" << "" << "";
+    QTest::newRow("else the build's own") << "" << "-" << "-" << DirectoryAddress::builtIn();
+}
+
+void TestDirectoryParts::directoriesInUseFollowTheRunThenTheEnvironmentThenThePlayer()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, environment);
+    QFETCH(QString, saved);
+    QFETCH(QString, used);
+    const QByteArray before = qgetenv("PINLEX_DIRECTORY");
+    const bool wasSet = qEnvironmentVariableIsSet("PINLEX_DIRECTORY");
+    if (environment == QLatin1String("-"))
+        qunsetenv("PINLEX_DIRECTORY");
+    else
+        qputenv("PINLEX_DIRECTORY", environment.toUtf8());
+    const std::optional<QString> player = saved == QLatin1String("-") ? std::nullopt : std::optional<QString>(saved);
+    QStringList shown;
+    for (const DirectoryAddress &address : DirectoryAddress::inUse(DirectoryAddress::parseList(given), player))
+        shown << address.toString();
+    if (wasSet)
+        qputenv("PINLEX_DIRECTORY", before);
+    else
+        qunsetenv("PINLEX_DIRECTORY");
+    QCOMPARE(shown.join(QLatin1Char(' ')), used);
 }
 
 QTEST_GUILESS_MAIN(TestDirectoryParts)

@@ -12,6 +12,7 @@ private slots:
     void silentTableGreysOutThenGoes();
     void resultsMerge_data();
     void resultsMerge();
+    void directoryCodeStaysWithTheRowAndItsRowsAgeSlower();
     void withdrawnTableGoesAtOnce();
     void floodStaysBoundedAndRealTablesGetIn();
     void otherVersionIsShownButNotJoinable();
@@ -98,6 +99,37 @@ void TableListTest::resultsMerge()
     QCOMPARE(m_list->table(0).address.toString(), address);
     QCOMPARE(m_list->table(0).seatsTaken, seats);
     QCOMPARE(m_list->index(0, TableList::SeatsColumn).data().toString(), QStringLiteral("%1/4").arg(seats));
+}
+
+// A table the local network answers for as well as a directory: the local
+// network's answers, which know no code, must not take the code away (nor
+// is a table the local network reaches called unreachable); a directory's
+// rows, asked for every five seconds, must not grey out between
+// two pages.
+void TableListTest::directoryCodeStaysWithTheRowAndItsRowsAgeSlower()
+{
+    TableInfo local = table(0, "10.0.0.2", 7790);
+    TableInfo listed = local;
+    listed.source = TableInfo::Source::Directory;
+    listed.code = QStringLiteral("KXQ4TP");
+    listed.reach = TableInfo::Reach::Unreachable;
+    m_list->add(local);
+    m_list->add(listed);
+    local.seatsTaken = 1;
+    m_list->add(local);
+    QCOMPARE(m_list->count(), 1);
+    QCOMPARE(m_list->table(0).seatsTaken, 1);
+    QCOMPARE(m_list->index(0, TableList::SourceColumn).data().toString(),
+             QStringLiteral("local network, code KXQ4TP"));
+
+    m_list->clear();
+    m_list->add(listed);
+    m_now = TableList::kStaleAfterMs * 2;
+    m_list->expire();
+    QVERIFY(!m_list->isStale(0));
+    m_now = TableList::kStaleAfterMs * TableList::kDirectorySlowness;
+    m_list->expire();
+    QVERIFY(m_list->isStale(0));
 }
 
 void TableListTest::withdrawnTableGoesAtOnce()

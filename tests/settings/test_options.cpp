@@ -40,6 +40,7 @@ private slots:
     void changeTellsAndWritesOnce();
     void saveBeforeLoadWritesTheDesignState();
     void phrasesAreWrittenOnTheirOwn();
+    void gameDirectoriesAreWrittenOnTheirOwnAndNoneDiffersFromUnset();
     void refusedSaveIsShownAsAnError();
 
 private:
@@ -166,6 +167,25 @@ void TestOptions::phrasesAreWrittenOnTheirOwn()
     next.load();
     QCOMPARE(next.phrase(1), QStringLiteral("/me bows"));
     QCOMPARE(next.phrase(3), QStringLiteral("Nice Try!"));
+}
+
+// Written before the options were ever loaded, the list must not carry the
+// design state of every other option into the file; and a list emptied on
+// purpose must not read back as "never chosen" (the build's default).
+void TestOptions::gameDirectoriesAreWrittenOnTheirOwnAndNoneDiffersFromUnset()
+{
+    Model m;
+    writeFile(m.options.fileName(), "[Pinlex]\nTextsize=14\n");
+    QVERIFY(!m.options.storedGameDirectories());
+    m.options.setGameDirectories(QStringLiteral("dir.example:7773, [2001:db8::1]:8000"));
+    QCOMPARE(m.saved(), QByteArray("[Pinlex]\nTextsize=14\nGamedirectories=dir.example:7773, [2001:db8::1]:8000\n"));
+    m.options.setGameDirectories(QString());
+    QCOMPARE(m.options.storedGameDirectories(), std::optional<QString>(QString()));
+
+    Options next(m.options.fileName());
+    next.load();
+    QCOMPARE(next.gameDirectories(), std::optional<QString>(QString()));
+    QCOMPARE(next.textSize(), 14);
 }
 
 void TestOptions::refusedSaveIsShownAsAnError()
