@@ -49,9 +49,10 @@ const ModeOption kModes[] = {
      "--robot [--level easy|medium|hard] [--name N] HOST [--port N]", 1,
      "--robot takes the address of the host, HOST."},
     {"list-games", Mode::ListGames,
-     "Print the tables found on the local network, one a line with tab-separated fields (name, address, port, "
-     "seats, spectators, state, source), and exit.",
-     "--list-games [--seconds N]", 0, "--list-games takes no other arguments."},
+     "Print the tables found on the local network and in the game directories, one a line with tab-separated "
+     "fields (name, address, port, seats, spectators, state, source, and for a directory's table its code and "
+     "reach), and exit.",
+     "--list-games [--seconds N] [--directory-address A]...", 0, "--list-games takes no other arguments."},
     {"tally", Mode::Tally, "Print the player's tally and exit.", "--tally", 0, "--tally takes no other arguments."},
     {"compress", Mode::Compress, "Compress file IN into OUT in the tally file's format.", "--compress IN OUT", 2,
      "--compress and --decompress take two files, IN and OUT."},
@@ -153,7 +154,7 @@ const QList<SettingOption> &settings()
          }},
         {"directory-address", "host:port",
          "A game directory where a headless host lists its table and --list-games looks (default port 7773); may "
-         "be given more than once. Without it, those of PINLEX_DIRECTORY.",
+         "be given more than once. Without it: PINLEX_DIRECTORY, else the player's list, else the build's.",
          bit(Mode::Serve) | bit(Mode::ListGames),
          [](const QString &value, CommandLine &line) {
              const std::optional<DirectoryAddress> address = DirectoryAddress::parse(value);
