@@ -48,6 +48,13 @@ int main(int argc, char *argv[])
         return 2;
     }
     using Mode = CommandLine::Mode;
+    const auto directories = [&line] {
+        QStringList bad;
+        const QList<DirectoryAddress> inUse = gameDirectoriesInUse(line.directories, &bad);
+        for (const QString &text : std::as_const(bad))
+            writeTerminalLine(stderr, QStringLiteral("pinlex: not a game directory address: ") + text);
+        return inUse;
+    };
     switch (line.mode) {
     case Mode::Help:
         CommandLine::showHelp(line.helpAll);
@@ -65,11 +72,11 @@ int main(int argc, char *argv[])
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
         return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
-                               line.directories);
+                               line.announce ? directories() : QList<DirectoryAddress>());
     case Mode::Directory:
         return runDirectory(line.port, line.expirySeconds);
     case Mode::ListGames:
-        return listGames(line.seconds, stdout, gameDirectoriesInUse(line.directories));
+        return listGames(line.seconds, stdout, directories());
     case Mode::Solo:
     case Mode::Host:
     case Mode::Join:

@@ -42,8 +42,8 @@ QList<DirectoryAddress> Session::gameDirectories() const
     return DirectoryAddress::inUse({}, options.storedGameDirectories());
 }
 
-QList<DirectoryAddress> gameDirectoriesInUse(const QList<DirectoryAddress> &given)
+QList<DirectoryAddress> gameDirectoriesInUse(const QList<DirectoryAddress> &given, QStringList *bad)
 {
     const Options options(IniFile::locate(QStringLiteral("orviklobby.ini")));
-    return DirectoryAddress::inUse(given, options.storedGameDirectories());
+    return DirectoryAddress::inUse(given, options.storedGameDirectories(), bad);
 }

@@ -44,5 +44,6 @@ public:
     QList<DirectoryAddress> gameDirectories() const;
 };
 
-// The same for a copy without a window, from the player's settings file.
-QList<DirectoryAddress> gameDirectoriesInUse(const QList<DirectoryAddress> &given);
+// The same for a copy without a window, from the player's settings file;
+// what is not an address goes into bad.
+QList<DirectoryAddress> gameDirectoriesInUse(const QList<DirectoryAddress> &given, QStringList *bad = nullptr);

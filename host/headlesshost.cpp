@@ -102,12 +102,8 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce
     });
     std::unique_ptr<TableAnnouncement> announcement;
     if (announce) {
-        QStringList bad;
-        const QList<DirectoryAddress> inUse = DirectoryAddress::inUse(directories, std::nullopt, &bad);
-        for (const QString &text : std::as_const(bad))
-            writeTerminalLine(stderr, QStringLiteral("pinlex: not a game directory address: ") + text);
         const QString name = tableName.isEmpty() ? TableInfo::defaultName(QSysInfo::machineHostName()) : tableName;
-        announcement = std::make_unique<TableAnnouncement>(server, name, port, inUse);
+        announcement = std::make_unique<TableAnnouncement>(server, name, port, directories);
         Announcer &announcer = announcement->announcer();
         QObject::connect(&announcer, &Announcer::announced, [&announcer] {
             const QString how = announcer.announcesOnMdns() ? QStringLiteral("mDNS") : QStringLiteral("UDP");

@@ -9,8 +9,7 @@
 // Runs a game host without any window until SIGINT or SIGTERM; the first
 // connection acts as the hosting player. With announce, the table is shown
 // on the local network under tableName (empty: "HOST's table" after this
-// machine's name) and registered with the game directories in use (see
-// DirectoryAddress::inUse; given: --directory-address). Returns the exit
-// status.
+// machine's name) and registered with the game directories given.
+// Returns the exit status.
 int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce = false,
                     const QString &tableName = QString(), const QList<DirectoryAddress> &directories = {});
