@@ -1,0 +1,203 @@
+#include "history/gamerecorder.h"
+
+#include "history/historydatabase.h"
+
+#include <QUuid>
+
+using namespace history;
+
+namespace {
+
+int clampedCount(int letters)
+{
+    return letters >= -1 && letters <= kRackLetters ? letters : -1;
+}
+
+int clampedRunning(int running)
+{
+    return running >= -1 && running <= kBestScore ? running : -1;
+}
+
+} // namespace
+
+GameRecorder::GameRecorder(HistoryDatabase *database, QObject *parent) : QObject(parent), m_database(database) {}
+
+void GameRecorder::gameStarted(const GameStart &start)
+{
+    gameAbandoned();
+    m_game = GameRecord();
+    m_game.key = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    m_game.started = QDateTime::currentDateTimeUtc();
+    m_game.table = nameOf(start.table);
+    m_game.team = start.team;
+    m_game.secondsPerTurn = std::max(start.secondsPerTurn, 0);
+    m_game.ownSlot = start.ownSlot >= 1 && start.ownSlot <= kHighestSlot ? start.ownSlot : 0;
+    m_game.joinedLate = start.joinedLate;
+    for (const SeatRecord &s : start.seats) {
+        if (isSeat(s.seat) && !seat(s.seat))
+            m_game.seats.append(s);
+    }
+    for (SeatRecord &s : m_game.seats) {
+        s.name = nameOf(s.name);
+        s.total = start.joinedLate && s.total >= 0 && s.total <= kBestScore ? s.total : 0;
+        s.winner = false;
+    }
+    std::sort(m_game.seats.begin(), m_game.seats.end(),
+              [](const SeatRecord &a, const SeatRecord &b) { return a.seat < b.seat; });
+    for (auto &seat : m_written)
+        seat.fill(-2);
+    m_clock.start();
+    m_inGame = true;
+}
+
+void GameRecorder::seatTaken(const SeatRecord &taken)
+{
+    if (!m_inGame || !isSeat(taken.seat))
+        return;
+    SeatRecord *s = seat(taken.seat);
+    if (!s) {
+        SeatRecord added;
+        added.seat = taken.seat;
+        m_game.seats.append(added);
+        std::sort(m_game.seats.begin(), m_game.seats.end(),
+                  [](const SeatRecord &a, const SeatRecord &b) { return a.seat < b.seat; });
+        s = seat(taken.seat);
+    }
+    s->name = nameOf(taken.name);
+    s->computer = taken.computer;
+}
+
+void GameRecorder::rackDealt(int frame, const QString &rack, const QString &word)
+{
+    // The tenth frame's fresh racks keep the frame's own.
+    if (!m_inGame || !isFrame(frame) || frame == m_frame)
+        return;
+    m_frame = frame;
+    m_rack = wordOf(rack);
+    m_word = wordOf(word);
+}
+
+void GameRecorder::wordPlayed(int seat, int frame, const QString &word, bool accepted)
+{
+    if (!m_inGame || !isSeat(seat) || seat != m_game.ownSlot || !isFrame(frame)
+        || m_ownWords.size() >= kMaxWordsPerSeat)
+        return;
+    m_ownWords.append({frame, WordRecord{seat, wordOf(word), accepted}});
+}
+
+void GameRecorder::frameScored(const PostedScores &scores)
+{
+    if (!m_inGame || !isFrame(scores.frame))
+        return;
+    const int number = scores.frame;
+    FrameRecord frame;
+    frame.frame = number;
+    frame.word = wordOf(scores.frameWord);
+    if (frame.word.isEmpty() && m_frame == number)
+        frame.word = m_word;
+    if (m_frame == number)
+        frame.rack = m_rack;
+    if (number == kFrames) {
+        frame.bonusWord2 = wordOf(scores.bonusWord2);
+        frame.bonusWord3 = wordOf(scores.bonusWord3);
+    }
+
+    QList<HistoryStore::RunningTotal> earlier;
+    for (const PostedSeat &posted : scores.seats) {
+        SeatRecord *s = seat(posted.seat);
+        // The host posts all four seats; an empty one is no player.
+        if (!s || std::any_of(frame.seats.cbegin(), frame.seats.cend(),
+                              [&](const SeatFrame &done) { return done.seat == posted.seat; }))
+            continue;
+        if (posted.total >= 0 && posted.total <= kBestScore)
+            s->total = posted.total;
+        SeatFrame result;
+        result.seat = posted.seat;
+        for (int ball = 0; ball < kBalls; ++ball)
+            result.lengths[ball] = clampedCount(posted.lengths[ball]);
+        result.running = clampedRunning(posted.running[number - 1]);
+        frame.seats.append(result);
+        // Only what changed goes with the frame: mostly the one or two
+        // frames before it.
+        for (int k = 1; k < number; ++k) {
+            const int running = clampedRunning(posted.running[k - 1]);
+            if (running != m_written[posted.seat][k])
+                earlier.append({posted.seat, k, running});
+        }
+        for (int k = 1; k <= number; ++k)
+            m_written[posted.seat][k] = clampedRunning(posted.running[k - 1]);
+    }
+    frame.words = wordsOf(scores);
+    m_ownWords.removeIf([number](const auto &pending) { return pending.first <= number; });
+    touch();
+
+    m_database->write([game = m_game, frame, earlier](HistoryStore &store) {
+        store.writeFrame(game, frame, earlier);
+    });
+}
+
+// Each seat's words in the order played: this copy's own with the host's
+// verdicts, the others' accepted ones as posted. An own accepted word the
+// posting names again is not counted twice.
+QList<WordRecord> GameRecorder::wordsOf(const PostedScores &scores) const
+{
+    QList<WordRecord> words;
+    QList<WordRecord> ownAccepted;
+    for (const auto &[frame, word] : m_ownWords) {
+        if (frame == scores.frame) {
+            words.append(word);
+            if (word.accepted)
+                ownAccepted.append(word);
+        }
+    }
+    for (const PostedSeat &posted : scores.seats) {
+        if (!m_game.seat(posted.seat))
+            continue;
+        for (const QString &text : posted.words) {
+            const WordRecord word{posted.seat, wordOf(text), true};
+            if (word.word.isEmpty())
+                continue;
+            if (const qsizetype at = ownAccepted.indexOf(word); at >= 0)
+                ownAccepted.removeAt(at);
+            else
+                words.append(word);
+        }
+    }
+    return words;
+}
+
+void GameRecorder::gameWon(const QList<int> &winners)
+{
+    if (!m_inGame)
+        return;
+    for (SeatRecord &s : m_game.seats)
+        s.winner = winners.contains(s.seat);
+    m_game.finished = true;
+    touch();
+    m_database->write([game = m_game](HistoryStore &store) { store.finishGame(game); });
+    m_inGame = false;
+}
+
+void GameRecorder::gameAbandoned()
+{
+    // What was written stays, unfinished; the frame in play goes.
+    m_inGame = false;
+    m_frame = 0;
+    m_rack.clear();
+    m_word.clear();
+    m_ownWords.clear();
+}
+
+SeatRecord *GameRecorder::seat(int number)
+{
+    for (SeatRecord &s : m_game.seats) {
+        if (s.seat == number)
+            return &s;
+    }
+    return nullptr;
+}
+
+void GameRecorder::touch()
+{
+    m_game.durationSeconds = int(m_clock.elapsed() / 1000);
+}

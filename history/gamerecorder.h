@@ -1,0 +1,103 @@
+#pragma once
+
+#include "history/gamerecord.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <array>
+#include <utility>
+
+class HistoryDatabase;
+
+namespace history {
+
+// A game as it starts, or as a copy joining it late finds it.
+struct GameStart
+{
+    QString table;
+    QList<SeatRecord> seats;   // the seats taken: number, name, computer strength
+    bool team = false;
+    int secondsPerTurn = 0;
+    int ownSlot = 0;           // 1..4 seated, 5..9 watching
+    bool joinedLate = false;   // the seats' totals are those the host reported
+};
+
+// One seat's block of the scores posted after a frame.
+struct PostedSeat
+{
+    int seat = 0;
+    int total = 0;
+    std::array<int, kBalls> lengths{-1, -1, -1};   // -1: no word
+    std::array<QString, kBalls> words;              // empty: no word
+    std::array<int, kFrames> running{};              // per frame, -1 not known
+};
+
+// The scores posted after a frame.
+struct PostedScores
+{
+    int frame = 0;
+    QString ownWord;      // the word this copy's seat last played from
+    QString frameWord;
+    QString bonusWord2;   // frame 10 only
+    QString bonusWord3;
+    QList<PostedSeat> seats;
+};
+
+} // namespace history
+
+// Records the game this copy takes part in or watches. It follows the
+// game's events and neither sends nor changes anything. Each frame is
+// written when its scores are posted, in one transaction on the history's
+// own thread: what the calls here cost is a copy of the frame's values. A
+// game is written from its first scored frame on; one that ends without a
+// winner keeps its last complete frame and stays unfinished.
+//
+// Everything arriving here came from a peer: numbers out of range are
+// ignored, names and words are capped.
+class GameRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit GameRecorder(HistoryDatabase *database, QObject *parent = nullptr);
+
+    // A game starts, or a running one is joined; a game in play is
+    // abandoned.
+    void gameStarted(const history::GameStart &start);
+    // A seat is taken during the game.
+    void seatTaken(const history::SeatRecord &seat);
+    // The rack every seat gets at the start of a frame: its letters in rack
+    // order, and the word they were shuffled from. A seat's fresh rack in
+    // the tenth frame is not needed: the posted scores name its word.
+    void rackDealt(int frame, const QString &rack, const QString &word);
+    // This copy's own word and the host's verdict on it. Other seats'
+    // words arrive with the posted scores.
+    void wordPlayed(int seat, int frame, const QString &word, bool accepted);
+    // The scores posted after a frame: the frame is written.
+    void frameScored(const history::PostedScores &scores);
+    // The game is over; winners are seat numbers.
+    void gameWon(const QList<int> &winners);
+    // The game ends without a winner (the host left, the copy closes).
+    void gameAbandoned();
+
+    bool inGame() const { return m_inGame; }
+    // The game so far as written: header and seats.
+    const history::GameRecord &game() const { return m_game; }
+
+private:
+    history::SeatRecord *seat(int number);
+    QList<history::WordRecord> wordsOf(const history::PostedScores &scores) const;
+    void touch();
+
+    HistoryDatabase *m_database;
+    bool m_inGame = false;
+    history::GameRecord m_game;
+    QElapsedTimer m_clock;
+    int m_frame = 0;                        // the frame m_rack and m_word belong to
+    QString m_rack;
+    QString m_word;
+    QList<std::pair<int, history::WordRecord>> m_ownWords;   // frame, word; of frames not yet scored
+    // The running totals written so far, per seat and frame; -2 for none.
+    std::array<std::array<int, history::kFrames + 1>, history::kSeats + 1> m_written{};
+};
