@@ -1,7 +1,5 @@
 #include "history/gamelistmodel.h"
 
-#include <QLocale>
-
 using namespace history;
 
 GameListModel::GameListModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -66,7 +64,7 @@ QVariant GameListModel::data(const QModelIndex &index, int role) const
         return {};
     switch (index.column()) {
     case DateColumn:
-        return QLocale().toString(g->started.toLocalTime(), QLocale::ShortFormat);
+        return g->started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     case PlayersColumn:
         return g->watched() ? g->playersWithTotals() + QStringLiteral(" (watched)") : g->playersWithTotals();
     case WinnerColumn:

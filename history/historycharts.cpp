@@ -18,6 +18,8 @@ using namespace history;
 namespace {
 
 constexpr int kPlotHeight = 300;
+constexpr int kPlotChrome = 140;   // title, axis and legend
+constexpr int kBarHeight = 30;
 
 QChart *newChart(const QString &title)
 {
@@ -146,7 +148,8 @@ void HistoryCharts::showRates(const Statistics &stats)
     for (const Statistics::MonthRates &m : shown.months) {
         strikes->append(100.0 * m.strikes / m.frames);
         spares->append(100.0 * m.spares / m.frames);
-        months << QLocale().toString(m.month, QStringLiteral("MMM yy"));
+        // Axis labels are rich text: the year goes under the month.
+        months << QLocale().toString(m.month, QStringLiteral("MMM'<br>'yy"));
     }
     auto *series = new QBarSeries;
     series->append(strikes);
@@ -192,6 +195,8 @@ void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Result
     games->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(axis, Qt::AlignLeft);
     chart->addAxis(games, Qt::AlignBottom);
+    // A bar high enough for its name beside it.
+    plot.view->setMinimumHeight(std::max<int>(kPlotHeight, kPlotChrome + kBarHeight * int(results.size())));
     series->attachAxis(axis);
     series->attachAxis(games);
     QChart *old = plot.view->chart();

@@ -231,8 +231,11 @@ bool HistoryStore::migrate(int from)
 
 bool HistoryStore::keepAside()
 {
-    if (!QFileInfo::exists(m_path))
+    // Only a file: a folder or a device named here is not ours to move.
+    if (!QFileInfo(m_path).isFile()) {
+        m_lastError = QStringLiteral("it is not a file");
         return false;
+    }
     // As with damaged tallies: the date and time, a number for those of the
     // same second. The log goes along, named as SQLite looks for it.
     const QString stem = m_path + QLatin1Char('.')

@@ -105,8 +105,8 @@ QWidget *HistoryWindow::makeGamesPage()
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setColumnWidth(GameListModel::DateColumn, 130);
-    m_list->setColumnWidth(GameListModel::PlayersColumn, 260);
+    m_list->setColumnWidth(GameListModel::DateColumn, 120);
+    m_list->setColumnWidth(GameListModel::PlayersColumn, 240);
     leftLayout->addWidget(searchLabel);
     leftLayout->addWidget(m_search);
     leftLayout->addWidget(m_list);
@@ -138,6 +138,7 @@ QWidget *HistoryWindow::makeGamesPage()
     page->addWidget(left);
     page->addWidget(right);
     page->setStretchFactor(1, 1);
+    page->setSizes({500, 680});
     return page;
 }
 
