@@ -1,58 +1,74 @@
 #include "history/historydatabase.h"
 
+#include <QTimer>
+
 HistoryDatabase::HistoryDatabase(QString path, QObject *parent) : QObject(parent), m_path(std::move(path))
 {
     m_thread.setObjectName(QStringLiteral("history"));
     m_worker = new QObject;
     m_worker->moveToThread(&m_thread);
     m_thread.start(QThread::LowPriority);
-    QMetaObject::invokeMethod(
-        m_worker,
-        [this] {
-            m_store = std::make_unique<HistoryStore>(m_path);
-            const QString text = m_store->open();
-            if (!text.isEmpty())
-                QMetaObject::invokeMethod(this, [this, text] { emit notice(text); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    post([this] {
+        m_store = std::make_unique<HistoryStore>(m_path);
+        tell(m_store->open(HistoryStore::Check::Later));
+        QTimer::singleShot(kCheckDelayMs, m_worker, [this] { checkOnce(); });
+    });
 }
 
 HistoryDatabase::~HistoryDatabase()
 {
-    // Queued after every write, so those are done first.
-    QMetaObject::invokeMethod(
-        m_worker,
-        [this] {
-            m_store.reset();
-            QThread::currentThread()->quit();
-        },
-        Qt::QueuedConnection);
+    // After every write, so those are done first.
+    post([this] {
+        m_store.reset();
+        QThread::currentThread()->quit();
+    });
     m_thread.wait();
     delete m_worker;
 }
 
+void HistoryDatabase::post(std::function<void()> work)
+{
+    QMetaObject::invokeMethod(m_worker, std::move(work), Qt::QueuedConnection);
+}
+
+void HistoryDatabase::tell(const QString &text)
+{
+    if (!text.isEmpty())
+        QMetaObject::invokeMethod(this, [this, text] { emit notice(text); }, Qt::QueuedConnection);
+}
+
+void HistoryDatabase::checkOnce()
+{
+    if (m_checked || !m_store)
+        return;
+    m_checked = true;
+    tell(m_store->check());
+}
+
 void HistoryDatabase::write(std::function<void(HistoryStore &)> work)
 {
-    QMetaObject::invokeMethod(
-        m_worker,
-        [this, work = std::move(work)] {
-            if (m_store)
-                work(*m_store);
-        },
-        Qt::QueuedConnection);
+    post([this, work = std::move(work)] {
+        checkOnce();
+        if (m_store)
+            work(*m_store);
+    });
 }
 
 void HistoryDatabase::whenWritten(QObject *context, std::function<void()> done)
 {
-    run(context, [done = std::move(done)](HistoryStore &) { return done; });
+    run(context, true, [done = std::move(done)](HistoryStore &) { return done; });
 }
 
-void HistoryDatabase::run(QObject *context, std::function<Answer(HistoryStore &)> work)
+void HistoryDatabase::run(QObject *context, bool checked, std::function<Answer(HistoryStore &)> work)
 {
     const quint64 request = ++m_nextRequest;
     m_waiting[request] = context;
-    write([this, request, work = std::move(work)](HistoryStore &store) {
-        Answer answer = work(store);
+    post([this, request, checked, work = std::move(work)] {
+        if (checked)
+            checkOnce();
+        if (!m_store)
+            return;
+        Answer answer = work(*m_store);
         QMetaObject::invokeMethod(
             this, [this, request, answer = std::move(answer)] { deliver(request, answer); }, Qt::QueuedConnection);
     });

@@ -91,14 +91,13 @@ HistoryStore::~HistoryStore()
     close();
 }
 
-QString HistoryStore::open()
+QString HistoryStore::open(Check check)
 {
     close();
     m_keptAside.clear();
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     const QString shown = QDir::toNativeSeparators(m_path);
-    const QString notRecorded = QStringLiteral("The game history %1 cannot be opened (%2): games are not recorded.");
-    switch (tryOpen()) {
+    switch (tryOpen(check == Check::Now)) {
     case Outcome::Ready:
         m_state = State::Writable;
         return {};
@@ -108,18 +107,36 @@ QString HistoryStore::open()
             .arg(shown);
     case Outcome::Busy:
         close();
-        return notRecorded.arg(shown, m_lastError);
+        return notRecorded();
     case Outcome::Damaged:
         break;
     }
+    return startAnew();
+}
+
+QString HistoryStore::check()
+{
+    if (!isWritable() || integrity() != Outcome::Damaged)
+        return {};
+    return startAnew();
+}
+
+QString HistoryStore::startAnew()
+{
     close();
-    if (keepAside() && tryOpen() == Outcome::Ready) {
+    if (keepAside() && tryOpen(true) == Outcome::Ready) {
         m_state = State::Writable;
         return QStringLiteral("The game history %1 could not be read; it is kept as %2 and a new one is started.")
-            .arg(shown, QDir::toNativeSeparators(m_keptAside));
+            .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(m_keptAside));
     }
     close();
-    return notRecorded.arg(shown, m_lastError);
+    return notRecorded();
+}
+
+QString HistoryStore::notRecorded() const
+{
+    return QStringLiteral("The game history %1 cannot be opened (%2): games are not recorded.")
+        .arg(QDir::toNativeSeparators(m_path), m_lastError);
 }
 
 void HistoryStore::close()
@@ -141,7 +158,7 @@ QSqlDatabase HistoryStore::database() const
     return QSqlDatabase::database(m_connection, false);
 }
 
-HistoryStore::Outcome HistoryStore::tryOpen()
+HistoryStore::Outcome HistoryStore::tryOpen(bool fullCheck)
 {
     // Connections are named per store: stores on several threads meet here.
     static std::atomic<int> connections{0};
@@ -157,17 +174,12 @@ HistoryStore::Outcome HistoryStore::tryOpen()
         m_lastError = db.lastError().text();
         return Outcome::Damaged;
     }
-    QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
-        m_lastError = check.lastError().text();
-        return isBusy(check.lastError()) ? Outcome::Busy : Outcome::Damaged;
+    if (fullCheck) {
+        if (const Outcome checked = integrity(); checked != Outcome::Ready)
+            return checked;
     }
-    if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
-        m_lastError = check.value(0).toString();
-        return Outcome::Damaged;
-    }
-    check.finish();
-    // Nothing is changed before the file is known to be ours and not newer.
+    // Nothing is changed before the file is known to be ours and not newer;
+    // a file that is no database at all fails here too.
     const int version = schemaVersion();
     if (version == kInUse)
         return Outcome::Busy;
@@ -180,6 +192,21 @@ HistoryStore::Outcome HistoryStore::tryOpen()
         return Outcome::Busy;
     if (version < kSchemaVersion && !migrate(version))
         return Outcome::Busy;
+    return Outcome::Ready;
+}
+
+// Every page read and checked: a long read for a large file.
+HistoryStore::Outcome HistoryStore::integrity()
+{
+    QSqlQuery check(database());
+    if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+        m_lastError = check.lastError().text();
+        return isBusy(check.lastError()) ? Outcome::Busy : Outcome::Damaged;
+    }
+    if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
+        m_lastError = check.value(0).toString();
+        return Outcome::Damaged;
+    }
     return Outcome::Ready;
 }
 

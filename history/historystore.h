@@ -43,7 +43,13 @@ public:
     // opened or fails its check is kept aside under a dated name and a new
     // one is started. Returns a line for the chat when something of the
     // kind happened or games cannot be recorded; empty when all is well.
-    QString open();
+    // Check::Later leaves the check of every page, which takes a while for
+    // a long history, to check(); a file that is no game history at all is
+    // found at once either way.
+    enum class Check { Now, Later };
+    QString open(Check check = Check::Now);
+    // The check open() left for later; what it returns is as open()'s.
+    QString check();
     // Readable (writable or a newer version's file).
     bool isOpen() const { return m_state != State::Closed; }
     // Games may be recorded.
@@ -83,7 +89,10 @@ private:
     static constexpr int kNotOurs = -1;
     static constexpr int kInUse = -2;
 
-    Outcome tryOpen();
+    Outcome tryOpen(bool fullCheck);
+    Outcome integrity();
+    QString startAnew();
+    QString notRecorded() const;
     int schemaVersion();
     bool migrate(int from);
     bool keepAside();
