@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/hosttable.h"
+#include "base/gamenumbers.h"
 #include "robots/robotbrain.h"
 
 #include <QDateTime>
@@ -16,19 +16,18 @@
 // numbers them.
 namespace history {
 
-inline constexpr int kSeats = HostTable::kSeats;
-inline constexpr int kFrames = HostTable::kFrames;
-inline constexpr int kHighestSlot = HostTable::kHighestSlot;
-inline constexpr int kBalls = 3;            // words a seat may play in one frame
-inline constexpr int kRackLetters = 10;
-inline constexpr int kBestScore = 300;      // no game scores more
+using game::isFrame;
+using game::isSeat;
+using game::kBalls;
+using game::kFrames;
+using game::kSeats;
+inline constexpr int kHighestSlot = game::kSlots;
+inline constexpr int kRackLetters = game::kTiles;
+inline constexpr int kBestScore = game::kPerfectGame;
 // Caps on what a peer or a file may make us keep.
 inline constexpr int kMaxNameLength = 64;
 inline constexpr int kMaxWordLength = 32;
 inline constexpr int kMaxWordsPerSeat = 64;  // own refused words in one frame
-
-inline bool isSeat(int seat) { return seat >= 1 && seat <= kSeats; }
-inline bool isFrame(int frame) { return frame >= 1 && frame <= kFrames; }
 
 struct SeatRecord
 {

@@ -67,43 +67,55 @@ void GameRecorder::seatTaken(const SeatRecord &taken)
     s->computer = taken.computer;
 }
 
-void GameRecorder::rackDealt(int frame, const QString &rack, const QString &word)
+void GameRecorder::rackDealt(const msg::TheLetters &rack)
 {
-    // The tenth frame's fresh racks keep the frame's own.
-    if (!m_inGame || !isFrame(frame) || frame == m_frame)
+    // A deal to all starts the frame after the last one scored, unless the
+    // turn says otherwise (a late joiner's first deal).
+    if (!m_inGame || rack.seat != 0 || m_lastScored >= kFrames)
         return;
-    m_frame = frame;
-    m_rack = wordOf(rack);
-    m_word = wordOf(word);
+    m_frame = m_lastScored + 1;
+    QString letters(kRackLetters, QLatin1Char(' '));
+    for (const msg::TheLetters::Tile &tile : rack.tiles) {
+        if (game::isTile(tile.position))
+            letters[tile.position - 1] = QLatin1Char(tile.letter);
+    }
+    m_rack = wordOf(letters);
+    m_word = wordOf(QString::fromLatin1(rack.word()));
 }
 
-void GameRecorder::wordPlayed(int seat, int frame, const QString &word, bool accepted)
+void GameRecorder::turnBegan(const msg::NextPlayer &turn)
 {
-    if (!m_inGame || !isSeat(seat) || seat != m_game.ownSlot || !isFrame(frame)
+    if (m_inGame && isFrame(turn.frame) && turn.frame > m_lastScored)
+        m_frame = turn.frame;
+}
+
+void GameRecorder::wordPlayed(int seat, const QString &word, bool accepted)
+{
+    if (!m_inGame || !isSeat(seat) || seat != m_game.ownSlot || !isFrame(m_frame)
         || m_ownWords.size() >= kMaxWordsPerSeat)
         return;
-    m_ownWords.append({frame, WordRecord{seat, wordOf(word), accepted}});
+    m_ownWords.append({m_frame, WordRecord{seat, wordOf(word), accepted}});
 }
 
-void GameRecorder::frameScored(const PostedScores &scores)
+void GameRecorder::frameScored(const msg::PostScores &scores)
 {
     if (!m_inGame || !isFrame(scores.frame))
         return;
     const int number = scores.frame;
     FrameRecord frame;
     frame.frame = number;
-    frame.word = wordOf(scores.frameWord);
+    frame.word = wordOf(QString::fromLatin1(scores.frameword));
     if (frame.word.isEmpty() && m_frame == number)
         frame.word = m_word;
     if (m_frame == number)
         frame.rack = m_rack;
     if (number == kFrames) {
-        frame.bonusWord2 = wordOf(scores.bonusWord2);
-        frame.bonusWord3 = wordOf(scores.bonusWord3);
+        frame.bonusWord2 = wordOf(QString::fromLatin1(scores.bonusword2));
+        frame.bonusWord3 = wordOf(QString::fromLatin1(scores.bonusword3));
     }
 
     QList<HistoryStore::RunningTotal> earlier;
-    for (const PostedSeat &posted : scores.seats) {
+    for (const msg::SeatScore &posted : scores.seats) {
         SeatRecord *s = seat(posted.seat);
         // The host posts all four seats; an empty one is no player.
         if (!s || std::any_of(frame.seats.cbegin(), frame.seats.cend(),
@@ -114,7 +126,7 @@ void GameRecorder::frameScored(const PostedScores &scores)
         SeatFrame result;
         result.seat = posted.seat;
         for (int ball = 0; ball < kBalls; ++ball)
-            result.lengths[ball] = clampedCount(posted.lengths[ball]);
+            result.lengths[ball] = clampedCount(posted.counts[ball]);
         result.running = clampedRunning(posted.running[number - 1]);
         frame.seats.append(result);
         // Only what changed goes with the frame: mostly the one or two
@@ -129,6 +141,7 @@ void GameRecorder::frameScored(const PostedScores &scores)
     }
     frame.words = wordsOf(scores);
     m_ownWords.removeIf([number](const auto &pending) { return pending.first <= number; });
+    m_lastScored = std::max(m_lastScored, number);
     touch();
 
     m_database->write([game = m_game, frame, earlier](HistoryStore &store) {
@@ -139,7 +152,7 @@ void GameRecorder::frameScored(const PostedScores &scores)
 // Each seat's words in the order played: this copy's own with the host's
 // verdicts, the others' accepted ones as posted. An own accepted word the
 // posting names again is not counted twice.
-QList<WordRecord> GameRecorder::wordsOf(const PostedScores &scores) const
+QList<WordRecord> GameRecorder::wordsOf(const msg::PostScores &scores) const
 {
     QList<WordRecord> words;
     QList<WordRecord> ownAccepted;
@@ -150,11 +163,11 @@ QList<WordRecord> GameRecorder::wordsOf(const PostedScores &scores) const
                 ownAccepted.append(word);
         }
     }
-    for (const PostedSeat &posted : scores.seats) {
+    for (const msg::SeatScore &posted : scores.seats) {
         if (!m_game.seat(posted.seat))
             continue;
-        for (const QString &text : posted.words) {
-            const WordRecord word{posted.seat, wordOf(text), true};
+        for (const QByteArray &text : posted.words) {
+            const WordRecord word{posted.seat, wordOf(QString::fromLatin1(text)), true};
             if (word.word.isEmpty())
                 continue;
             if (const qsizetype at = ownAccepted.indexOf(word); at >= 0)
@@ -182,6 +195,7 @@ void GameRecorder::gameAbandoned()
 {
     // What was written stays, unfinished; the frame in play goes.
     m_inGame = false;
+    m_lastScored = 0;
     m_frame = 0;
     m_rack.clear();
     m_word.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/gamerecord.h"
+#include "protocol/messages.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -21,27 +22,6 @@ struct GameStart
     int secondsPerTurn = 0;
     int ownSlot = 0;           // 1..4 seated, 5..9 watching
     bool joinedLate = false;   // the seats' totals are those the host reported
-};
-
-// One seat's block of the scores posted after a frame.
-struct PostedSeat
-{
-    int seat = 0;
-    int total = 0;
-    std::array<int, kBalls> lengths{-1, -1, -1};   // -1: no word
-    std::array<QString, kBalls> words;              // empty: no word
-    std::array<int, kFrames> running{};              // per frame, -1 not known
-};
-
-// The scores posted after a frame.
-struct PostedScores
-{
-    int frame = 0;
-    QString ownWord;      // the word this copy's seat last played from
-    QString frameWord;
-    QString bonusWord2;   // frame 10 only
-    QString bonusWord3;
-    QList<PostedSeat> seats;
 };
 
 } // namespace history
@@ -67,15 +47,16 @@ public:
     void gameStarted(const history::GameStart &start);
     // A seat is taken during the game.
     void seatTaken(const history::SeatRecord &seat);
-    // The rack every seat gets at the start of a frame: its letters in rack
-    // order, and the word they were shuffled from. A seat's fresh rack in
-    // the tenth frame is not needed: the posted scores name its word.
-    void rackDealt(int frame, const QString &rack, const QString &word);
-    // This copy's own word and the host's verdict on it. Other seats'
-    // words arrive with the posted scores.
-    void wordPlayed(int seat, int frame, const QString &word, bool accepted);
+    // The rack every seat gets at the start of a frame. A seat's fresh rack
+    // in the tenth frame is passed over: the posted scores name its word.
+    void rackDealt(const msg::TheLetters &rack);
+    // The turn after a deal: it names the frame.
+    void turnBegan(const msg::NextPlayer &turn);
+    // This copy's own word, as it sent it, and the host's verdict on it,
+    // in the frame in play. Other seats' words come with the posted scores.
+    void wordPlayed(int seat, const QString &word, bool accepted);
     // The scores posted after a frame: the frame is written.
-    void frameScored(const history::PostedScores &scores);
+    void frameScored(const msg::PostScores &scores);
     // The game is over; winners are seat numbers.
     void gameWon(const QList<int> &winners);
     // The game ends without a winner (the host left, the copy closes).
@@ -87,14 +68,15 @@ public:
 
 private:
     history::SeatRecord *seat(int number);
-    QList<history::WordRecord> wordsOf(const history::PostedScores &scores) const;
+    QList<history::WordRecord> wordsOf(const msg::PostScores &scores) const;
     void touch();
 
     HistoryDatabase *m_database;
     bool m_inGame = false;
     history::GameRecord m_game;
     QElapsedTimer m_clock;
-    int m_frame = 0;                        // the frame m_rack and m_word belong to
+    int m_lastScored = 0;
+    int m_frame = 0;                        // in play: the frame m_rack and m_word belong to
     QString m_rack;
     QString m_word;
     QList<std::pair<int, history::WordRecord>> m_ownWords;   // frame, word; of frames not yet scored

@@ -2,7 +2,6 @@
 
 #include "board/scorecardmodel.h"
 #include "board/scorecardview.h"
-#include "net/wire.h"
 #include "ui/artwork.h"
 
 #include <QFont>
@@ -43,7 +42,7 @@ void fillScoreCard(ScoreCardModel &card, const GameRecord &game)
 {
     card.clearall();
     // The card learns a frame as the posted scores tell it: each frame's
-    // letter counts, with the running totals all frames ended with.
+    // letter counts, with the running totals the game ended with.
     std::array<std::array<int, kFrames>, kSeats + 1> running;
     for (auto &seat : running)
         seat.fill(-1);
@@ -56,25 +55,23 @@ void fillScoreCard(ScoreCardModel &card, const GameRecord &game)
     for (const FrameRecord &frame : game.frames) {
         if (!isFrame(frame.frame))
             continue;
-        QByteArray payload = wire::fields(frame.frame, QByteArray(), frame.word.toLatin1());
-        if (frame.frame == kFrames)
-            payload += '+' + wire::fields(frame.bonusWord2.toLatin1(), frame.bonusWord3.toLatin1());
+        msg::PostScores posted;
+        posted.frame = frame.frame;
+        posted.frameword = frame.word.toLatin1();
+        posted.bonusword2 = frame.bonusWord2.toLatin1();
+        posted.bonusword3 = frame.bonusWord3.toLatin1();
         for (const SeatRecord &seat : game.seats) {
-            std::array<int, kBalls> lengths{-1, -1, -1};
+            msg::SeatScore score;
+            score.seat = seat.seat;
+            score.total = seat.total;
             for (const SeatFrame &s : frame.seats) {
                 if (s.seat == seat.seat && s.played)
-                    lengths = s.lengths;
+                    score.counts = s.lengths;
             }
-            QByteArray star = QByteArray::number(seat.seat) + '*' + QByteArray::number(seat.total);
-            for (const int letters : lengths)
-                star += '*' + QByteArray::number(letters);
-            star += "***";
-            QByteArray hash = QByteArray::number(seat.seat);
-            for (int k = 1; k <= kFrames; ++k)
-                hash += '#' + QByteArray::number(k) + '#' + QByteArray::number(running[seat.seat][k - 1]);
-            payload += '+' + star + '+' + hash;
+            score.running = running[seat.seat];
+            posted.seats.append(score);
         }
-        card.postscores(payload);
+        card.postscores(posted);
     }
     for (const SeatRecord &seat : game.seats)
         card.setScoreText(seat.seat, QString::number(seat.total));

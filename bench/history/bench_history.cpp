@@ -184,14 +184,14 @@ void BM_Statistics(benchmark::State &state)
 }
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
 
-PostedScores postedFrame(int frame)
+msg::PostScores postedFrame(int frame)
 {
-    PostedScores p;
+    msg::PostScores p;
     p.frame = frame;
-    p.frameWord = kWords[frame - 1];
-    p.ownWord = p.frameWord;
+    p.frameword = kWords[frame - 1].toLatin1();
+    p.ownword = p.frameword;
     for (int seat = 1; seat <= kSeats; ++seat) {
-        PostedSeat s{seat, 6 * frame, {4, 2, -1}, {p.frameWord.left(4), p.frameWord.mid(4, 2)}, {}};
+        msg::SeatScore s{seat, 6 * frame, {4, 2, -1}, {p.frameword.left(4), p.frameword.mid(4, 2)}, {}};
         for (int k = 1; k <= kFrames; ++k)
             s.running[k - 1] = k <= frame ? 6 * k : -1;
         p.seats.append(s);
@@ -208,9 +208,15 @@ void BM_RecordFrame(benchmark::State &state)
     for (int seat = 1; seat <= kSeats; ++seat)
         start.seats.append(SeatRecord{seat, QStringLiteral("Player %1").arg(seat), std::nullopt, 0, false});
     start.ownSlot = 1;
-    QList<PostedScores> posted;
-    for (int frame = 1; frame <= kFrames; ++frame)
+    QList<msg::PostScores> posted;
+    QList<msg::TheLetters> deals;
+    for (int frame = 1; frame <= kFrames; ++frame) {
         posted.append(postedFrame(frame));
+        msg::TheLetters deal;
+        for (int k = 0; k < posted.last().frameword.size(); ++k)
+            deal.tiles.append({k + 1, posted.last().frameword[k]});
+        deals.append(deal);
+    }
     int frame = kFrames;
     for (auto _ : state) {
         if (frame == kFrames) {
@@ -218,9 +224,10 @@ void BM_RecordFrame(benchmark::State &state)
             frame = 0;
         }
         ++frame;
-        recorder.rackDealt(frame, posted[frame - 1].frameWord, posted[frame - 1].frameWord);
-        recorder.wordPlayed(1, frame, posted[frame - 1].seats[0].words[0], true);
-        recorder.wordPlayed(1, frame, posted[frame - 1].seats[0].words[1], true);
+        recorder.rackDealt(deals[frame - 1]);
+        recorder.turnBegan(msg::NextPlayer{1, frame});
+        recorder.wordPlayed(1, QString::fromLatin1(posted[frame - 1].seats[0].words[0]), true);
+        recorder.wordPlayed(1, QString::fromLatin1(posted[frame - 1].seats[0].words[1]), true);
         recorder.frameScored(posted[frame - 1]);
     }
     state.SetLabel("per frame, on the playing thread");

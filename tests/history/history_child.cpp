@@ -20,8 +20,8 @@ int main(int argc, char *argv[])
     for (int frame = 1; frame <= 5; ++frame)
         scripted::playFrame(recorder, frame);
     database.whenWritten(&app, [&recorder] {
-        recorder.rackDealt(6, scripted::rack(6), scripted::word(6));
-        recorder.wordPlayed(1, 6, scripted::word(6), true);
+        scripted::begin(recorder, 6);
+        recorder.wordPlayed(1, scripted::word(6), true);
         std::puts("in frame 6");
         std::fflush(stdout);
     });

@@ -79,30 +79,30 @@ inline int runningKnown(int k, int frame, bool waits, int (*runningAfter)(int))
 inline bool annWaits(int k) { return k % 2 == 1; }
 inline bool robotWaits(int) { return true; }
 
-inline history::PostedSeat postedSeat(int seat, int frame, const QStringList &words, int (*runningAfter)(int),
-                                      bool (*waits)(int))
+inline msg::SeatScore postedSeat(int seat, int frame, const QStringList &words, int (*runningAfter)(int),
+                                 bool (*waits)(int))
 {
-    history::PostedSeat p;
+    msg::SeatScore p;
     p.seat = seat;
     p.total = words.isEmpty() ? 0 : runningAfter(frame);
     for (int k = 0; k < words.size(); ++k) {
-        p.lengths[k] = int(words[k].size());
-        p.words[k] = words[k];
+        p.counts[k] = int(words[k].size());
+        p.words[k] = words[k].toLatin1();
     }
     for (int k = 1; k <= history::kFrames; ++k)
         p.running[k - 1] = words.isEmpty() ? -1 : runningKnown(k, frame, waits(k), runningAfter);
     return p;
 }
 
-inline history::PostedScores posted(int frame)
+inline msg::PostScores posted(int frame)
 {
-    history::PostedScores p;
+    msg::PostScores p;
     p.frame = frame;
-    p.ownWord = word(frame);
-    p.frameWord = word(frame);
+    p.ownword = word(frame).toLatin1();
+    p.frameword = word(frame).toLatin1();
     if (frame == history::kFrames) {
-        p.bonusWord2 = QStringLiteral("rhinoceros");
-        p.bonusWord3 = QStringLiteral("chandelier");
+        p.bonusword2 = "rhinoceros";
+        p.bonusword3 = "chandelier";
     }
     const auto none = [](int) { return -1; };
     p.seats = {postedSeat(1, frame, annWords(frame), annRunning, annWaits),
@@ -112,13 +112,31 @@ inline history::PostedScores posted(int frame)
     return p;
 }
 
+// The deal to all: the word's letters in its order, each at the position
+// rack() shows it.
+inline msg::TheLetters deal(int frame)
+{
+    msg::TheLetters letters;
+    const QByteArray w = word(frame).toLatin1();
+    for (int k = 0; k < w.size(); ++k)
+        letters.tiles.append({int(w.size()) - k, w[k]});
+    return letters;
+}
+
+// The start of a frame: the deal, then the turn.
+inline void begin(GameRecorder &recorder, int frame)
+{
+    recorder.rackDealt(deal(frame));
+    recorder.turnBegan(msg::NextPlayer{1, frame});
+}
+
 // One frame from deal to posted scores.
 inline void playFrame(GameRecorder &recorder, int frame)
 {
-    recorder.rackDealt(frame, rack(frame), word(frame));
-    recorder.wordPlayed(1, frame, refused(frame), false);
+    begin(recorder, frame);
+    recorder.wordPlayed(1, refused(frame), false);
     for (const QString &w : annWords(frame))
-        recorder.wordPlayed(1, frame, w, true);
+        recorder.wordPlayed(1, w, true);
     recorder.frameScored(posted(frame));
 }
 
