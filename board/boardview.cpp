@@ -13,13 +13,13 @@ BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model
         m_words[k] = new PictureBox(panel);
         m_words[k]->setObjectName(QStringLiteral("image_word%1").arg(k));
         m_words[k]->setGeometry(kLeft[k], kWordTop, kTileSize, kTileSize);
-        connect(m_words[k], &PictureBox::mouseReleased, this, [this, k] { m_model->image_word1MouseUp(k); });
+        connect(m_words[k], &PictureBox::mouseReleased, this, [this, k] { image_word1MouseUp(k); });
 
         m_tiles[k] = new PictureBox(panel);
         m_tiles[k]->setObjectName(QStringLiteral("image_letters%1").arg(k));
         m_tiles[k]->resize(kTileSize, kTileSize);
         connect(m_tiles[k], &PictureBox::mousePressed, this,
-                [this, k](Qt::MouseButton button) { m_model->image_letters1MouseDown(k, button); });
+                [this, k](Qt::MouseButton button) { image_letters1MouseDown(k, button); });
     }
     connect(model, &RackModel::changed, this, &BoardView::refresh);
     refresh();
@@ -39,24 +39,30 @@ void BoardView::refresh()
 {
     for (int k = 1; k <= RackModel::kTiles; ++k) {
         const RackModel::Slot &slot = m_model->slot(k);
+        // An empty slot shows its pin, standing or knocked down.
+        const int shown = !slot.shows.isNull() ? tileimages::numofletter(slot.shows)
+                          : slot.pinDown       ? tileimages::kKnockedDown
+                                               : tileimages::kKnockedDown + k;
         PictureBox *word = m_words[k];
         word->setTag(slot.tag);
         word->setHint(slot.hint);
-        word->setPicture(tileimages::picture(slot.picture));
-        word->setAccessibleName(tileimages::describe(slot.picture));
+        word->setPicture(tileimages::picture(shown));
+        word->setAccessibleName(tileimages::describe(shown));
 
         const RackModel::Tile &tile = m_model->tile(k);
         PictureBox *rack = m_tiles[k];
         rack->setTag(tile.tag);
         rack->setHint(tile.hint);
-        if (tile.picture() == RackModel::kNoPicture)
+        if (tile.hint.isEmpty()) {
             rack->clear();
-        else
-            rack->setPicture(tileimages::picture(tile.picture()));
+            rack->setAccessibleName(QStringLiteral("empty rack place"));
+        } else {
+            const int letter = tileimages::numofletter(tile.hint.at(0));
+            rack->setPicture(tileimages::picture(letter));
+            rack->setAccessibleName(tileimages::describe(letter));
+        }
         const int place = qBound(1, tile.place, RackModel::kTiles);
         rack->move(kLeft[place], tile.raised ? kRaisedTop : kRackTop);
-        rack->setAccessibleName(tile.picture() == RackModel::kNoPicture ? QStringLiteral("empty rack place")
-                                                                        : tileimages::describe(tile.picture()));
         rack->setAccessibleDescription(tile.raised ? QStringLiteral("raised for a swap") : QString());
     }
 }
@@ -65,10 +71,10 @@ void BoardView::attachCommands(PictureBox *clear, PictureBox *send, PictureBox *
                                PictureBox *ok)
 {
     RackModel *model = m_model;
-    connect(clear, &PictureBox::clicked, model, &RackModel::button_clearClick);
-    connect(send, &PictureBox::clicked, model, &RackModel::button_sendClick);
-    connect(sort, &PictureBox::clicked, model, &RackModel::button_sortClick);
-    connect(ok, &PictureBox::clicked, model, &RackModel::Image3Click);
+    connect(clear, &PictureBox::clicked, model, &RackModel::returnWord);
+    connect(send, &PictureBox::clicked, model, &RackModel::submitWord);
+    connect(sort, &PictureBox::clicked, model, &RackModel::shuffleRack);
+    connect(ok, &PictureBox::clicked, model, &RackModel::dismissRefusedWord);
     const auto showCommands = [clear, send, sort](bool visible) {
         clear->setVisible(visible);
         send->setVisible(visible);
@@ -97,10 +103,60 @@ bool BoardView::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::ShortcutOverride) {
         // Claiming the override keeps menu short-cuts from firing; the key
         // then arrives as a press.
-        if (!m_model->claimsKey(key->key()))
+        if (!m_model->claimsKey(boardKey(key->key(), key->modifiers())))
             return false;
         event->accept();
         return true;
     }
-    return m_model->FormShortCut(key->key(), key->modifiers());
+    return FormShortCut(key->key(), key->modifiers());
+}
+
+void BoardView::image_letters1MouseDown(int tile, Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        m_model->selectTile(tile);
+        break;
+    case Qt::RightButton:
+        m_model->liftTile(tile);
+        break;
+    default:
+        m_model->swapWith(tile);
+        break;
+    }
+}
+
+void BoardView::image_word1MouseUp(int slot)
+{
+    m_model->putBack(slot);
+}
+
+bool BoardView::FormShortCut(int key, Qt::KeyboardModifiers modifiers)
+{
+    const QString letter = myletter(key);
+    return m_model->typeKey(boardKey(key, modifiers), letter.isEmpty() ? QChar() : letter.at(0));
+}
+
+QString BoardView::myletter(int key)
+{
+    return key >= Qt::Key_A && key <= Qt::Key_Z ? QString(QChar(u'a' + (key - Qt::Key_A))) : QString();
+}
+
+RackModel::Key BoardView::boardKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    using Key = RackModel::Key;
+    // Shift turns Tab into Backtab; only the digit keys of the main row
+    // clear and shuffle. Other modifiers are not looked at.
+    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return Key::ToggleTyping;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return Key::Send;
+    case Qt::Key_Backspace: return Key::Erase;
+    case Qt::Key_1: return keypad ? Key::Other : Key::Clear;
+    case Qt::Key_6: return keypad ? Key::Other : Key::Shuffle;
+    case Qt::Key_Space: return Key::Space;
+    default: return myletter(key).isEmpty() ? Key::Other : Key::Letter;
+    }
 }

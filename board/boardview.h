@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/rackmodel.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -7,12 +9,11 @@
 
 class PictureBox;
 class QWidget;
-class RackModel;
 
 // The letter board on the window's board panel: the ten word slots
 // image_word1..10 and the ten rack tiles image_letters1..10. It draws what
-// the rack model holds, refreshes on its signals and hands mouse presses and
-// releases to it; it keeps no state of its own.
+// the rack model holds, refreshes on its signals and maps mouse buttons and
+// keys to the model's operations; it keeps no state of its own.
 class BoardView : public QObject
 {
     Q_OBJECT
@@ -39,6 +40,18 @@ public:
     void watchKeys(QWidget *window);
 
     void refresh();
+
+    // The controls' handlers. A left press takes the tile's letter, a right
+    // press lifts the tile for a swap, a middle press only completes a swap.
+    void image_letters1MouseDown(int tile, Qt::MouseButton button);
+    void image_word1MouseUp(int slot);
+    // A key pressed in the window before its focused control sees it (a Qt
+    // key code); true when the board consumed it.
+    bool FormShortCut(int key, Qt::KeyboardModifiers modifiers = {});
+    // Key code to letter: A..Z give "a".."z", every other code "".
+    static QString myletter(int key);
+    // The board's reading of a key code.
+    static RackModel::Key boardKey(int key, Qt::KeyboardModifiers modifiers = {});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

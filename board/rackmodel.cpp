@@ -1,24 +1,12 @@
 #include "board/rackmodel.h"
 
-#include "board/tileimages.h"
 #include "words/random.h"
 
 namespace {
 
 const QString kCreateAWord = QStringLiteral("Create a word.");
 
-// The empty word slot k shows pin k standing.
-int standingPin(int k)
-{
-    return tileimages::kKnockedDown + k;
-}
-
 } // namespace
-
-int RackModel::Tile::picture() const
-{
-    return hint.isEmpty() ? kNoPicture : tileimages::numofletter(hint.at(0));
-}
 
 RackModel::RackModel(QObject *parent) : QObject(parent), m_random(&Random::random)
 {
@@ -92,65 +80,127 @@ void RackModel::closeBoard()
     setCommandsVisible(false);
 }
 
-bool RackModel::take(int tile)
+bool RackModel::selectTile(int tile)
 {
-    if (!valid(tile) || m_wordlen == kTiles || m_tiles[tile].tag == 0)
-        return false;
-    Tile &from = m_tiles[tile];
-    Slot &to = m_slots[++m_wordlen];
-    to.tag = from.tag;
-    to.hint = from.hint;
-    to.picture = from.picture();
-    from.tag = 0;
-    from.hint.clear();
-    emit changed();
-    return true;
+    return press(tile, Press::Take);
 }
 
-bool RackModel::swap(int a, int b)
+bool RackModel::liftTile(int tile)
 {
-    if (!valid(a) || !valid(b) || a == b)
-        return false;
-    std::swap(m_tiles[a].place, m_tiles[b].place);
-    m_tiles[a].raised = false;
-    m_tiles[b].raised = false;
-    emit changed();
-    return true;
+    return press(tile, Press::Lift);
+}
+
+bool RackModel::swapWith(int tile)
+{
+    return press(tile, Press::SwapOnly);
 }
 
 bool RackModel::putBack(int slot)
 {
+    if (!isMyTurn())
+        return false;
+    createAWord();
     if (m_wordlen < 1 || slot != m_wordlen)
         return false;
     restore(slot);
     --m_wordlen;
     emit changed();
+    emit sound(QStringLiteral("unselect"));
     return true;
 }
 
+// The clear image is shown only during the own turn, so it needs no gate.
 bool RackModel::returnWord()
 {
-    if (m_wordlen == 0)
+    createAWord();
+    if (!returnLetters())
         return false;
-    for (int k = 1; k <= m_wordlen; ++k)
-        restore(k);
-    m_wordlen = 0;
-    emit changed();
+    emit sound(QStringLiteral("clear"));
     return true;
 }
 
-void RackModel::shuffle()
+bool RackModel::submitWord()
 {
+    if (!isMyTurn())
+        return false;
+    setBadWordPanelVisible(false);
+    emit statusText(QStringLiteral("Checking Word.."));
+    if (m_wordlen == 0)
+        return false;
+    // The word travels as rack tile numbers; the host has the letters.
+    if (m_loggedin)
+        emit sendword(wordTiles());
+    closeBoard();
+    return true;
+}
+
+bool RackModel::shuffleRack()
+{
+    if (!isMyTurn())
+        return false;
+    setBadWordPanelVisible(false);
     for (int i = 1; i <= kTiles; ++i) {
         const int j = m_random(kTiles) + 1;
         if (j == i || !valid(j))
             continue;
-        std::swap(m_tiles[i].place, m_tiles[j].place);
-        m_tiles[i].raised = false;
-        m_tiles[j].raised = false;
+        exchangePlaces(i, j);
         m_swappick = 0;
     }
     emit changed();
+    return true;
+}
+
+void RackModel::dismissRefusedWord()
+{
+    createAWord();
+}
+
+bool RackModel::claimsKey(Key key) const
+{
+    return isMyTurn() && (key == Key::ToggleTyping || m_typeWords);
+}
+
+bool RackModel::typeKey(Key key, QChar letter)
+{
+    if (!isMyTurn())
+        return false;
+    if (key == Key::ToggleTyping) {
+        m_typeWords = !m_typeWords;
+        emit typeWordsToggled(m_typeWords);
+        if (!m_typeWords)
+            return true;
+    }
+    if (!m_typeWords)
+        return false;
+    setBadWordPanelVisible(false);
+    switch (key) {
+    case Key::Send:
+        submitWord();
+        break;
+    case Key::Erase:
+        if (m_wordlen >= 1)
+            putBack(m_wordlen);
+        break;
+    case Key::Clear:
+        returnWord();
+        break;
+    case Key::Shuffle:
+        shuffleRack();
+        break;
+    case Key::Space:
+        if (m_useSpace)
+            shuffleRack();
+        break;
+    case Key::Letter:
+        if (const int tile = tileOfLetter(letter))
+            selectTile(tile);
+        break;
+    case Key::ToggleTyping:
+    case Key::Other:
+        break;
+    }
+    // While typing, every key is the board's.
+    return true;
 }
 
 // A deal names each tile's letter; tiles it leaves out, or gives no letter,
@@ -175,138 +225,6 @@ void RackModel::theletters(const msg::TheLetters &deal)
         openBoard();
 }
 
-void RackModel::image_letters1MouseDown(int tile, Qt::MouseButton button)
-{
-    if (!isMyTurn() || !valid(tile))
-        return;
-    createAWord();
-    if (button == Qt::LeftButton && m_swappick == 0) {
-        if (take(tile))
-            emit sound(QStringLiteral("puttile"));
-        return;
-    }
-    if (m_swappick > 0) {
-        // Any button completes a pending swap, the left one included.
-        const int raised = m_swappick;
-        m_swappick = 0;
-        if (m_tiles[tile].tag == raised) {
-            lower(tile);
-        } else {
-            swap(tile, raised);
-            emit sound(QStringLiteral("swap"));
-        }
-        return;
-    }
-    if (button == Qt::RightButton && m_tiles[tile].tag > 0) {
-        // A place whose letter is in the word cannot be lifted.
-        m_swappick = m_tiles[tile].tag;
-        m_tiles[tile].raised = true;
-        emit changed();
-    }
-}
-
-void RackModel::image_word1MouseUp(int slot)
-{
-    if (!isMyTurn())
-        return;
-    createAWord();
-    if (putBack(slot))
-        emit sound(QStringLiteral("unselect"));
-}
-
-// The clear image is shown only during the own turn, so it needs no gate.
-void RackModel::button_clearClick()
-{
-    createAWord();
-    if (returnWord())
-        emit sound(QStringLiteral("clear"));
-}
-
-void RackModel::button_sendClick()
-{
-    if (!isMyTurn())
-        return;
-    setBadWordPanelVisible(false);
-    emit statusText(QStringLiteral("Checking Word.."));
-    if (m_wordlen == 0)
-        return;
-    // The word travels as rack tile numbers; the host has the letters.
-    if (m_loggedin)
-        emit sendword(wordTiles());
-    closeBoard();
-}
-
-void RackModel::button_sortClick()
-{
-    if (!isMyTurn())
-        return;
-    setBadWordPanelVisible(false);
-    shuffle();
-}
-
-void RackModel::Image3Click()
-{
-    createAWord();
-}
-
-bool RackModel::claimsKey(int key) const
-{
-    return isMyTurn() && (key == Qt::Key_Tab || key == Qt::Key_Backtab || m_typeWords);
-}
-
-bool RackModel::FormShortCut(int key, Qt::KeyboardModifiers modifiers)
-{
-    if (!isMyTurn())
-        return false;
-    // Shift turns Tab into Backtab; modifiers are not looked at otherwise.
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-        m_typeWords = !m_typeWords;
-        emit typeWordsToggled(m_typeWords);
-        if (!m_typeWords)
-            return true;
-    }
-    if (!m_typeWords)
-        return false;
-    setBadWordPanelVisible(false);
-    // Only the digit keys of the main row clear and shuffle.
-    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        button_sendClick();
-        return true;
-    case Qt::Key_Backspace:
-        if (m_wordlen >= 1)
-            image_word1MouseUp(m_wordlen);
-        return true;
-    case Qt::Key_1:
-        if (!keypad)
-            button_clearClick();
-        return true;
-    case Qt::Key_6:
-        if (!keypad)
-            button_sortClick();
-        return true;
-    case Qt::Key_Space:
-        if (m_useSpace) {
-            button_sortClick();
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    int tile = 0;
-    if (tileOfLetter(myletter(key), &tile))
-        image_letters1MouseDown(tile, Qt::LeftButton);
-    return true;
-}
-
-QString RackModel::myletter(int key)
-{
-    return key >= Qt::Key_A && key <= Qt::Key_Z ? QString(QChar(u'a' + (key - Qt::Key_A))) : QString();
-}
-
 void RackModel::clearall()
 {
     m_swappick = 0;
@@ -325,7 +243,7 @@ void RackModel::refuseWord()
     if (m_showBadWord)
         setBadWordPanelVisible(true);
     if (m_clearWords)
-        returnWord();
+        returnLetters();
 }
 
 void RackModel::acceptWord(int ball, int letters, bool reopen)
@@ -335,7 +253,7 @@ void RackModel::acceptWord(int ball, int letters, bool reopen)
     const int knocked = ball == 1 ? qBound(0, letters, kTiles) : 0;
     for (int k = 1; k <= kTiles; ++k) {
         m_slots[k] = Slot{};
-        m_slots[k].picture = k > kTiles - knocked ? tileimages::kKnockedDown : standingPin(k);
+        m_slots[k].pinDown = k > kTiles - knocked;
     }
     // The row holds no letters of the rack now, whether or not it reopens.
     m_wordlen = 0;
@@ -349,7 +267,7 @@ void RackModel::showFrameWord(const QString &ownword)
     const QString word = ownword.toLower();
     for (int k = 1; k <= kTiles; ++k) {
         m_slots[k] = Slot{};
-        m_slots[k].picture = k <= word.size() ? tileimages::numofletter(word.at(k - 1)) : standingPin(k);
+        m_slots[k].shows = k <= word.size() ? word.at(k - 1) : QChar();
         m_tiles[k].tag = 0;
         m_tiles[k].hint.clear();
     }
@@ -357,12 +275,78 @@ void RackModel::showFrameWord(const QString &ownword)
     emit changed();
 }
 
+bool RackModel::press(int tile, Press press)
+{
+    if (!isMyTurn() || !valid(tile))
+        return false;
+    createAWord();
+    if (press == Press::Take && m_swappick == 0) {
+        if (!take(tile))
+            return false;
+        emit sound(QStringLiteral("puttile"));
+        return true;
+    }
+    if (m_swappick > 0) {
+        // Any press completes a pending swap, a taking one included.
+        const int raised = m_swappick;
+        m_swappick = 0;
+        if (m_tiles[tile].tag == raised) {
+            m_tiles[tile].raised = false;
+            emit changed();
+        } else {
+            exchangePlaces(tile, raised);
+            emit changed();
+            emit sound(QStringLiteral("swap"));
+        }
+        return true;
+    }
+    if (press == Press::Lift && m_tiles[tile].tag > 0) {
+        // A place whose letter is in the word cannot be lifted.
+        m_swappick = m_tiles[tile].tag;
+        m_tiles[tile].raised = true;
+        emit changed();
+        return true;
+    }
+    return false;
+}
+
+bool RackModel::take(int tile)
+{
+    if (m_wordlen == kTiles || m_tiles[tile].tag == 0)
+        return false;
+    Tile &from = m_tiles[tile];
+    Slot &to = m_slots[++m_wordlen];
+    to.tag = from.tag;
+    to.hint = from.hint;
+    to.shows = from.hint.at(0);
+    from.tag = 0;
+    from.hint.clear();
+    emit changed();
+    return true;
+}
+
+void RackModel::exchangePlaces(int a, int b)
+{
+    std::swap(m_tiles[a].place, m_tiles[b].place);
+    m_tiles[a].raised = false;
+    m_tiles[b].raised = false;
+}
+
+bool RackModel::returnLetters()
+{
+    if (m_wordlen == 0)
+        return false;
+    for (int k = 1; k <= m_wordlen; ++k)
+        restore(k);
+    m_wordlen = 0;
+    emit changed();
+    return true;
+}
+
 void RackModel::emptySlots()
 {
-    for (int k = 1; k <= kTiles; ++k) {
+    for (int k = 1; k <= kTiles; ++k)
         m_slots[k] = Slot{};
-        m_slots[k].picture = standingPin(k);
-    }
 }
 
 void RackModel::restore(int slot)
@@ -375,13 +359,6 @@ void RackModel::restore(int slot)
         home.raised = false;
     }
     from = Slot{};
-    from.picture = standingPin(slot);
-}
-
-void RackModel::lower(int tile)
-{
-    m_tiles[tile].raised = false;
-    emit changed();
 }
 
 void RackModel::createAWord()
@@ -390,16 +367,15 @@ void RackModel::createAWord()
     emit statusText(kCreateAWord);
 }
 
-bool RackModel::tileOfLetter(const QString &letter, int *tile) const
+int RackModel::tileOfLetter(QChar letter) const
 {
-    if (letter.isEmpty())
-        return false;
+    if (letter.isNull())
+        return 0;
     // Tile-number order, not screen order: duplicates go lowest first.
+    const QString wanted(letter.toLower());
     for (int k = 1; k <= kTiles; ++k) {
-        if (m_tiles[k].hint.toLower() == letter) {
-            *tile = k;
-            return true;
-        }
+        if (m_tiles[k].hint.toLower() == wanted)
+            return k;
     }
-    return false;
+    return 0;
 }

@@ -3,7 +3,7 @@
 #include "base/gamenumbers.h"
 #include "protocol/messages.h"
 
-#include <QByteArray>
+#include <QChar>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -13,8 +13,9 @@
 
 // The letter board without its widgets: the ten rack tiles, the ten word
 // slots, the swap in progress, the turn gate, the board's options and the
-// mouse and keyboard rules. Views draw what it holds and refresh on its
-// signals; sounds, status texts and the outgoing word leave through signals.
+// player's operations on them. Views draw what it holds, refresh on its
+// signals and map clicks and keys to its operations; sounds, status texts
+// and the outgoing word leave through signals.
 //
 // Rack tile i keeps its letter in `hint` and its own number in `tag` while it
 // holds the letter; once the letter is in the word row the tag is 0. Word
@@ -26,24 +27,35 @@ class RackModel : public QObject
 
 public:
     static constexpr int kTiles = game::kTiles;
-    static constexpr int kNoPicture = -1;
 
     struct Tile
     {
         int tag = 0;
-        QString hint;
+        QString hint;         // its letter; empty for an empty place
         int place = 0;        // screen place 1..10, left to right
         bool raised = false;  // lifted for a swap
-        // The tile picture of its letter, or kNoPicture for an empty place.
-        int picture() const;
     };
 
     struct Slot
     {
         int tag = 0;
         QString hint;
-        int picture = 0;      // tile picture; an empty slot shows a pin
+        QChar shows;          // the letter it shows; none shows its pin
+        bool pinDown = false; // the pin is knocked down: the word may not use it
     };
+
+    // A key as the board reads it; the view maps key codes to these.
+    enum class Key {
+        ToggleTyping,   // Tab, with or without Shift
+        Send,           // Enter
+        Erase,          // Backspace
+        Clear,          // the main row's 1
+        Shuffle,        // the main row's 6
+        Space,
+        Letter,         // a .. z
+        Other,
+    };
+    Q_ENUM(Key)
 
     // 0 .. n-1, uniformly; the program's generator unless replaced.
     using RandomSource = std::function<int(int n)>;
@@ -91,31 +103,37 @@ public:
 
     void setRandomSource(RandomSource source) { m_random = std::move(source); }
 
-    // The rules. Each answers whether anything changed; none looks at the
-    // turn gate or makes a sound.
-    bool take(int tile);          // the tile's letter to the end of the word
-    bool swap(int a, int b);      // exchange the screen places of two tiles
-    bool putBack(int slot);       // the last filled slot's letter back home
-    bool returnWord();            // every letter of the word back home
-    void shuffle();
-
-    // The handlers of the board, named after their controls.
-    void theletters(const msg::TheLetters &deal);
-    void image_letters1MouseDown(int tile, Qt::MouseButton button);
-    void image_word1MouseUp(int slot);
-    void button_clearClick();
-    void button_sendClick();
-    void button_sortClick();
-    void Image3Click();
-    // The window's short-cut step, before the focused control sees the key
-    // (a Qt key code). True when the board consumed it.
-    bool FormShortCut(int key, Qt::KeyboardModifiers modifiers = {});
-    // Whether FormShortCut would consume the key, without acting.
-    bool claimsKey(int key) const;
-    // Key code to letter: A..Z give "a".."z", every other code "".
-    static QString myletter(int key);
+    // The player's operations. All but returnWord() and dismissRefusedWord()
+    // act only in the own turn; each answers whether it acted.
+    //
+    // The tile's letter to the end of the word; with a tile lifted for a
+    // swap, the two change places instead.
+    bool selectTile(int tile);
+    // Lifts the tile for a swap; with one lifted already, completes that
+    // swap instead (the lifted tile itself just drops back).
+    bool liftTile(int tile);
+    // Completes a swap in progress with the tile; nothing else.
+    bool swapWith(int tile);
+    // The word's last letter back to the rack; only the last slot reacts.
+    bool putBack(int slot);
+    // Every letter of the word back to the rack (the clear image).
+    bool returnWord();
+    // Sends the word, as its tiles in word order, and closes the board;
+    // an empty word sends nothing and leaves the board open.
+    bool submitWord();
+    // Shuffles the rack's screen places; the word row stays.
+    bool shuffleRack();
+    // The invalid-word panel's OK.
+    void dismissRefusedWord();
+    // A key pressed during the own turn, before the focused control sees
+    // it; letter is the key's letter a..z for Key::Letter. True when the
+    // board consumed it.
+    bool typeKey(Key key, QChar letter = {});
+    // Whether typeKey would consume the key, without acting.
+    bool claimsKey(Key key) const;
 
     // Steps of the game flow that change the board.
+    void theletters(const msg::TheLetters &deal);
     void clearall();              // game start
     void refuseWord();            // the own word was refused
     // The own word was accepted as ball 1..3 with letters letters; reopen
@@ -137,12 +155,17 @@ signals:
     void typeWordsToggled(bool on);
 
 private:
+    enum class Press { Take, Lift, SwapOnly };
+
     static bool valid(int number) { return game::isTile(number); }
+    bool press(int tile, Press press);
+    bool take(int tile);
+    void exchangePlaces(int a, int b);
+    bool returnLetters();
     void emptySlots();
     void restore(int slot);
-    void lower(int tile);
     void createAWord();
-    bool tileOfLetter(const QString &letter, int *tile) const;
+    int tileOfLetter(QChar letter) const;
 
     std::array<Tile, kTiles + 1> m_tiles{};
     std::array<Slot, kTiles + 1> m_slots{};

@@ -1,71 +1,83 @@
 #include "board/scorecardmodel.h"
 
-
 #include <QStringList>
-
-using namespace markpic;
 
 namespace {
 
-int pictureOfCount(int value)
+using Kind = Mark::Kind;
+
+// A ball's letters as its box shows them: an empty box before the ball,
+// white for the first, grey for the others; nothing for no word.
+Mark countMark(int letters, int box)
 {
-    return value >= 0 && value < kCount ? value : kNone;
+    if (letters == FrameScore::kNotYet)
+        return Mark{box == 1 ? Kind::EmptyWhite : Kind::EmptyGrey};
+    return Mark::count(letters);
 }
 
-QString markText(int picture)
+QString markText(const Mark &mark)
 {
-    if (picture >= 0 && picture <= 9)
-        return QString::number(picture);
-    switch (picture) {
-    case kDash: return QStringLiteral("-");
-    case kSpare: return QStringLiteral("/");
-    case kStrike: return QStringLiteral("X");
+    switch (mark.kind) {
+    case Kind::Digit: return QString::number(mark.digit);
+    case Kind::Dash: return QStringLiteral("-");
+    case Kind::Spare: return QStringLiteral("/");
+    case Kind::Strike: return QStringLiteral("X");
     default: return QString();
     }
 }
 
 } // namespace
 
+Mark Mark::count(int letters)
+{
+    if (letters >= 0 && letters <= 9)
+        return Mark{Kind::Digit, letters};
+    return Mark{letters == game::kTiles ? Kind::Strike : Kind::None};
+}
+
 ScoreCardModel::ScoreCardModel(QObject *parent) : QObject(parent)
 {
     clearall();
 }
 
-ScoreCardModel::Marks ScoreCardModel::markPictures(const FrameScore &s, int frame)
+ScoreCardModel::Marks ScoreCardModel::markRules(const FrameScore &s, int frame)
 {
-    Marks marks{kNone, kNone, kNone};
-    if (frame < 10) {
+    const Mark strike{Kind::Strike};
+    const Mark spare{Kind::Spare};
+    const Mark dash{Kind::Dash};
+    Marks marks{};
+    if (frame < kFrames) {
         // A strike goes into box 2; box 1 stays unmarked.
-        marks[0] = s.first == 10 ? kNone : s.first == 0 ? kDash : pictureOfCount(s.first);
-        marks[1] = s.first == 10                 ? kStrike
-                   : s.first + s.second == 10    ? kSpare
-                   : s.second == 0               ? kDash
-                                                 : pictureOfCount(s.second);
+        marks[0] = s.first == 10 ? Mark{} : s.first == 0 ? dash : countMark(s.first, 1);
+        marks[1] = s.first == 10                 ? strike
+                   : s.first + s.second == 10    ? spare
+                   : s.second == 0               ? dash
+                                                 : countMark(s.second, 2);
         return marks;
     }
-    marks[0] = s.first == 10 ? kStrike : s.first == 0 ? kDash : pictureOfCount(s.first);
-    marks[1] = s.second == 10                                ? kStrike
-               : s.first != 10 && s.first + s.second == 10   ? kSpare
-               : s.second == 0                               ? kDash
-                                                             : pictureOfCount(s.second);
-    marks[2] = s.third == 10                                 ? kStrike
-               : s.second != 10 && s.second + s.third == 10  ? kSpare
-               : s.third == 0                                ? kDash
-                                                             : pictureOfCount(s.third);
+    marks[0] = s.first == 10 ? strike : s.first == 0 ? dash : countMark(s.first, 1);
+    marks[1] = s.second == 10                                ? strike
+               : s.first != 10 && s.first + s.second == 10   ? spare
+               : s.second == 0                               ? dash
+                                                             : countMark(s.second, 2);
+    marks[2] = s.third == 10                                 ? strike
+               : s.second != 10 && s.second + s.third == 10  ? spare
+               : s.third == 0                                ? dash
+                                                             : countMark(s.third, 3);
     return marks;
 }
 
-ScoreCardModel::Digits ScoreCardModel::figurefour(int running)
+ScoreCardModel::Digits ScoreCardModel::totalDigits(int running)
 {
     // Three cells can hold no more than 999; anything else shows blank.
     if (running < 0 || running > 999)
-        return {kWhiteBox, kWhiteBox, kWhiteBox};
+        return {kBlankCell, kBlankCell, kBlankCell};
     if (running == 0)
-        return {kWhiteBox, 0, kWhiteBox};
+        return {kBlankCell, 0, kBlankCell};
     const int h = running / 100;
     const int t = running % 100 / 10;
     const int u = running % 10;
-    return {h > 0 ? h : kWhiteBox, t > 0 || h > 0 ? t : kWhiteBox, u};
+    return {h > 0 ? h : kBlankCell, t > 0 || h > 0 ? t : kBlankCell, u};
 }
 
 std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodwordVerdict(const FrameScore &before, int frame,
@@ -75,14 +87,15 @@ std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodwordVerdict(const Fr
         return std::nullopt;
     FrameScore s = before;
     (ball == 1 ? s.first : ball == 2 ? s.second : s.third) = letters;
-    const bool tenth = frame == 10;
+    const bool tenth = frame == kFrames;
     const bool all = letters == 10;
 
     GoodWord v;
     const QString strike = QStringLiteral("You got a Strike!");
     const QString spare = QStringLiteral("You got a Spare!");
-    const auto scored = [&](int box, int picture, const QString &status, bool isStrike) {
-        v.marks[box - 1] = picture;
+    const QString knocked = QStringLiteral("You knocked down %1 pins.").arg(letters);
+    const auto scored = [&](int box, Mark mark, const QString &status, bool isStrike) {
+        v.marks[box - 1] = mark;
         v.status = status;
         v.sound = isStrike ? QStringLiteral("strike") : QStringLiteral("goodword");
         v.strike = isStrike;
@@ -91,44 +104,26 @@ std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodwordVerdict(const Fr
         // The third word after a spare is played on a fresh rack: a ball of
         // its own, never a second spare.
         if (all)
-            scored(3, kStrike, strike, true);
+            scored(3, Mark{Kind::Strike}, strike, true);
         else
-            scored(3, letters, QStringLiteral("You knocked down %1 pins.").arg(letters), false);
+            scored(3, Mark::count(letters), knocked, false);
     } else if (ball == 1 && all) {
-        scored(tenth ? 1 : 2, kStrike, strike, true);
+        scored(tenth ? 1 : 2, Mark{Kind::Strike}, strike, true);
     } else if (s.first + s.second == 10) {
-        scored(2, kSpare, spare, false);
+        scored(2, Mark{Kind::Spare}, spare, false);
     } else if (tenth && ball == 3 && s.second + s.third == 10) {
         // After a strike the bonus words make a spare together.
-        scored(3, kSpare, spare, false);
-        v.marks[1] = pictureOfCount(s.second);
+        scored(3, Mark{Kind::Spare}, spare, false);
+        v.marks[1] = countMark(s.second, 2);
     } else if (tenth && ball == 2 && s.second == 10) {
-        scored(2, kStrike, strike, true);
+        scored(2, Mark{Kind::Strike}, strike, true);
     } else if (tenth && ball == 3 && s.third == 10) {
-        scored(3, kStrike, strike, true);
+        scored(3, Mark{Kind::Strike}, strike, true);
     } else {
-        scored(ball, letters, QStringLiteral("You knocked down %1 pins.").arg(letters), false);
+        scored(ball, Mark::count(letters), knocked, false);
     }
     v.reopen = (ball == 1 && !all) || (tenth && ball == 2 && !all && s.first == 10);
     return v;
-}
-
-std::optional<int> ScoreCardModel::gettop(int seat, int row)
-{
-    if (!validSeat(seat) || row < 1 || row > 4)
-        return std::nullopt;
-    return (row == 4 ? 22 : 2) + 40 * (seat - 1);
-}
-
-int ScoreCardModel::boxLeft(int frame, int box)
-{
-    return 26 * frame - 23 + 13 * (box - 1);
-}
-
-int ScoreCardModel::cellLeft(int frame, int cell)
-{
-    // Cells are 9 wide and 8 apart: neighbours share a pixel.
-    return 26 * frame - 25 + 8 * cell;
 }
 
 const FrameScore &ScoreCardModel::scores(int seat, int frame) const
@@ -140,11 +135,11 @@ const FrameScore &ScoreCardModel::scores(int seat, int frame) const
 ScoreCardModel::Marks ScoreCardModel::marks(int seat, int frame) const
 {
     if (!validSeat(seat) || !validFrame(frame))
-        return {kNone, kNone, kNone};
-    Marks shown = markPictures(m_scores[seat][frame], frame);
+        return {};
+    Marks shown = markRules(m_scores[seat][frame], frame);
     const Marks &drawn = m_drawn[seat][frame];
     for (int box = 0; box < 3; ++box) {
-        if (drawn[box] != kNone)
+        if (drawn[box].kind != Kind::None)
             shown[box] = drawn[box];
     }
     return shown;
@@ -154,8 +149,8 @@ QString ScoreCardModel::accessibleText(int seat, int frame) const
 {
     const QString head = QStringLiteral("seat %1 frame %2: ").arg(seat).arg(frame);
     QStringList shown;
-    for (const int picture : marks(seat, frame)) {
-        const QString text = markText(picture);
+    for (const Mark &mark : marks(seat, frame)) {
+        const QString text = markText(mark);
         if (!text.isEmpty())
             shown << text;
     }
@@ -193,7 +188,7 @@ void ScoreCardModel::clearall()
             m_wordText[seat][k].clear();
         for (int frame = 1; frame <= kFrames; ++frame) {
             m_scores[seat][frame] = FrameScore{};
-            m_drawn[seat][frame] = {kNone, kNone, kNone};
+            m_drawn[seat][frame] = {};
         }
     }
     // The hint too: a game started over a running one must not open with
@@ -226,7 +221,7 @@ void ScoreCardModel::postscores(const msg::PostScores &scores)
         score.second = seat.counts[1];
         score.third = seat.counts[2];
         // The host's counts replace what an own word drew.
-        m_drawn[seat.seat][frame] = {kNone, kNone, kNone};
+        m_drawn[seat.seat][frame] = {};
         m_scoreText[seat.seat] = QString::number(seat.total);
         for (int k = 1; k <= kWords; ++k)
             m_wordText[seat.seat][k] = QString::fromLatin1(seat.words[k - 1]);
@@ -248,7 +243,7 @@ std::optional<ScoreCardModel::GoodWord> ScoreCardModel::goodword(int seat, int f
     (ball == 1 ? score.first : ball == 2 ? score.second : score.third) = letters;
     Marks &drawn = m_drawn[seat][frame];
     for (int box = 0; box < 3; ++box) {
-        if (verdict->marks[box] != kNone)
+        if (verdict->marks[box].kind != Kind::None)
             drawn[box] = verdict->marks[box];
     }
     emit cardChanged();

@@ -3,7 +3,6 @@
 #include "base/gamenumbers.h"
 #include "protocol/messages.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -11,33 +10,38 @@
 #include <optional>
 
 // One seat's result in one frame as the client knows it: the letters of its
-// first, second and third word and its running total. The start values 13
-// and 14 are the pictures of an empty white and an empty grey box, so that
-// an unplayed frame draws as empty boxes.
+// first, second and third word (the third in frame 10 only) and its running
+// total.
 struct FrameScore
 {
-    int first = 13;
-    int second = 14;
-    int third = 14;
+    static constexpr int kNoWord = -1;   // the seat made no word for the ball
+    static constexpr int kNotYet = -2;   // the ball has not been played
+
+    int first = kNotYet;
+    int second = kNotYet;
+    int third = kNotYet;
     int running = -1;     // -1 while not yet known
 
     bool operator==(const FrameScore &) const = default;
 };
 
-// Pictures of the scorecard's mark strip (9 x 13 each).
-namespace markpic {
-inline constexpr int kNone = -1;      // nothing drawn
-inline constexpr int kDash = 10;      // a word of no letters
-inline constexpr int kSpare = 11;
-inline constexpr int kStrike = 12;
-inline constexpr int kWhiteBox = 13;
-inline constexpr int kGreyBox = 14;
-inline constexpr int kCount = 15;
-} // namespace markpic
+// What one box of the card shows.
+struct Mark
+{
+    enum class Kind { None, Digit, Dash, Spare, Strike, EmptyWhite, EmptyGrey };
+
+    Kind kind = Kind::None;
+    int digit = 0;        // 0 .. 9, for a Digit
+
+    // A word's letters: a digit for 0 .. 9, a strike for all ten, nothing
+    // for anything else.
+    static Mark count(int letters);
+    bool operator==(const Mark &) const = default;
+};
 
 // The scorecard without its widgets: every seat's frames, the texts of the
-// score, word and word-line labels, the mark and digit rules and the
-// geometry of the paint box. The view paints what it answers.
+// score, word and word-line labels, and the mark and digit rules. The view
+// places and paints what it answers.
 class ScoreCardModel : public QObject
 {
     Q_OBJECT
@@ -47,18 +51,18 @@ public:
     static constexpr int kFrames = game::kFrames;
     static constexpr int kWords = game::kBalls;
 
-    // The picture of each mark box (box 3 only in frame 10), kNone where
-    // nothing is drawn.
-    using Marks = std::array<int, 3>;
+    // The marks of boxes 1 .. 3 (box 3 only in frame 10).
+    using Marks = std::array<Mark, 3>;
     // The three digit cells of a total: hundreds, tens, units.
     using Digits = std::array<int, 3>;
+    static constexpr int kBlankCell = -1;
 
     // What an accepted own word means to the player.
     struct GoodWord
     {
         QString status;       // the status line; empty leaves it as it is
         QString sound;        // "strike" or "goodword"
-        Marks marks{markpic::kNone, markpic::kNone, markpic::kNone};
+        Marks marks{};        // the boxes the word marks; None elsewhere
         bool strike = false;  // a strike to count in the tally
         bool reopen = false;  // another word may be made from what is left
     };
@@ -66,22 +70,12 @@ public:
     explicit ScoreCardModel(QObject *parent = nullptr);
 
     // The rules, as plain functions.
-    static Marks markPictures(const FrameScore &score, int frame);
-    static Digits figurefour(int running);
+    static Marks markRules(const FrameScore &score, int frame);
+    static Digits totalDigits(int running);
     // The verdict for a word of letters letters accepted as ball (1..3) of
     // frame, given the seat's frame record before it; nothing for numbers
     // out of range.
     static std::optional<GoodWord> goodwordVerdict(const FrameScore &before, int frame, int ball, int letters);
-
-    // Geometry of the paint box. Rows 1..3 are a seat's mark row, row 4 its
-    // total row; nothing for a seat or row out of range.
-    static std::optional<int> gettop(int seat, int row);
-    static int boxLeft(int frame, int box);      // mark box 1..3
-    static int cellLeft(int frame, int cell);    // digit cell 0..2
-    static constexpr int kPictureWidth = 9;
-    static constexpr int kPictureHeight = 13;
-    static constexpr int kWidth = 273;
-    static constexpr int kHeight = 160;
 
     // The table; seats 1..4 and frames 1..10, anything else a blank frame.
     const FrameScore &scores(int seat, int frame) const;
@@ -117,11 +111,11 @@ signals:
     void ownWordPosted(const QString &ownword);
 
 private:
-    static bool validSeat(int seat) { return seat >= 1 && seat <= kSeats; }
-    static bool validFrame(int frame) { return frame >= 1 && frame <= kFrames; }
+    static bool validSeat(int seat) { return game::isSeat(seat); }
+    static bool validFrame(int frame) { return game::isFrame(frame); }
 
     std::array<std::array<FrameScore, kFrames + 1>, kSeats + 1> m_scores{};
-    // Marks an accepted own word drew, kNone where the rules decide.
+    // Marks an accepted own word drew, None where the rules decide.
     std::array<std::array<Marks, kFrames + 1>, kSeats + 1> m_drawn{};
     std::array<QString, kSeats + 1> m_scoreText;
     std::array<std::array<QString, kWords + 1>, kSeats + 1> m_wordText;

@@ -16,7 +16,11 @@ class PainterCanvas : public MarkCanvas
 {
 public:
     explicit PainterCanvas(QPainter &painter) : m_painter(painter) {}
-    void drawMark(int x, int y, int picture) override { m_painter.drawPixmap(x, y, artwork::littlePicture(picture)); }
+    void drawMark(const QPoint &at, const Mark &mark) override
+    {
+        if (const std::optional<int> picture = ScoreCardView::pictureOf(mark))
+            m_painter.drawPixmap(at, artwork::littlePicture(*picture));
+    }
 
 private:
     QPainter &m_painter;
@@ -123,7 +127,7 @@ ScoreCardView::ScoreCardView(ScoreCardModel *model, QWidget *panel) : QWidget(pa
     }();
     Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("scorecard"));
-    setGeometry(107, 28, ScoreCardModel::kWidth, ScoreCardModel::kHeight);
+    setGeometry(107, 28, kWidth, kHeight);
     // No ground of its own: the card shows through.
     setAttribute(Qt::WA_TranslucentBackground);
     connect(model, &ScoreCardModel::cardChanged, this, qOverload<>(&QWidget::update));
@@ -132,13 +136,12 @@ ScoreCardView::ScoreCardView(ScoreCardModel *model, QWidget *panel) : QWidget(pa
 void ScoreCardView::scorecardPaint(MarkCanvas &canvas) const
 {
     for (int seat = 1; seat <= ScoreCardModel::kSeats; ++seat) {
-        const int top = *ScoreCardModel::gettop(seat, 1);
         for (int frame = 1; frame <= ScoreCardModel::kFrames; ++frame) {
             const ScoreCardModel::Marks marks = m_model->marks(seat, frame);
             const int boxes = frame == ScoreCardModel::kFrames ? 3 : 2;
             for (int box = 1; box <= boxes; ++box) {
-                if (marks[box - 1] != markpic::kNone)
-                    canvas.drawMark(ScoreCardModel::boxLeft(frame, box), top, marks[box - 1]);
+                if (marks[box - 1].kind != Mark::Kind::None)
+                    canvas.drawMark(boxAt(seat, frame, box), marks[box - 1]);
             }
             figurefour(canvas, seat, frame);
         }
@@ -147,24 +150,60 @@ void ScoreCardView::scorecardPaint(MarkCanvas &canvas) const
 
 void ScoreCardView::figurefour(MarkCanvas &canvas, int seat, int frame) const
 {
-    const std::optional<int> top = ScoreCardModel::gettop(seat, 4);
-    if (!top)
+    if (!gettop(seat, 4))
         return;
-    const ScoreCardModel::Digits digits = ScoreCardModel::figurefour(m_model->scores(seat, frame).running);
+    const ScoreCardModel::Digits digits = ScoreCardModel::totalDigits(m_model->scores(seat, frame).running);
     // Blank cells first: neighbours overlap by a pixel.
     for (int cell = 0; cell < 3; ++cell)
-        canvas.drawMark(ScoreCardModel::cellLeft(frame, cell), *top, markpic::kWhiteBox);
+        canvas.drawMark(cellAt(seat, frame, cell), Mark{Mark::Kind::EmptyWhite});
     for (int cell = 0; cell < 3; ++cell) {
-        if (digits[cell] != markpic::kWhiteBox)
-            canvas.drawMark(ScoreCardModel::cellLeft(frame, cell), *top, digits[cell]);
+        if (digits[cell] != ScoreCardModel::kBlankCell)
+            canvas.drawMark(cellAt(seat, frame, cell), Mark::count(digits[cell]));
     }
+}
+
+std::optional<int> ScoreCardView::gettop(int seat, int row)
+{
+    if (!game::isSeat(seat) || row < 1 || row > 4)
+        return std::nullopt;
+    return (row == 4 ? 22 : 2) + 40 * (seat - 1);
+}
+
+QPoint ScoreCardView::boxAt(int seat, int frame, int box)
+{
+    return QPoint(26 * frame - 23 + 13 * (box - 1), gettop(seat, 1).value_or(0));
+}
+
+QPoint ScoreCardView::cellAt(int seat, int frame, int cell)
+{
+    // Cells are 9 wide and 8 apart: neighbours share a pixel.
+    return QPoint(26 * frame - 25 + 8 * cell, gettop(seat, 4).value_or(0));
 }
 
 QRect ScoreCardView::frameRect(int seat, int frame)
 {
-    const int top = ScoreCardModel::gettop(seat, 1).value_or(0) - 2;
+    const int top = gettop(seat, 1).value_or(0) - 2;
     const int left = 26 * (frame - 1);
-    return QRect(left, top, frame == ScoreCardModel::kFrames ? ScoreCardModel::kWidth - left : 26, 40);
+    return QRect(left, top, frame == ScoreCardModel::kFrames ? kWidth - left : 26, 40);
+}
+
+std::optional<int> ScoreCardView::pictureOf(const Mark &mark)
+{
+    // The strip: the digits, "-", "/", "X", an empty white and an empty
+    // grey box.
+    switch (mark.kind) {
+    case Mark::Kind::Digit:
+        if (mark.digit >= 0 && mark.digit <= 9)
+            return mark.digit;
+        break;
+    case Mark::Kind::Dash: return 10;
+    case Mark::Kind::Spare: return 11;
+    case Mark::Kind::Strike: return 12;
+    case Mark::Kind::EmptyWhite: return 13;
+    case Mark::Kind::EmptyGrey: return 14;
+    case Mark::Kind::None: break;
+    }
+    return std::nullopt;
 }
 
 void ScoreCardView::paintEvent(QPaintEvent *)

@@ -99,14 +99,18 @@ void RobotTable::seatNewcomers()
 
 void RobotTable::join(Strength strength)
 {
-    // "Robot (Easy)", "Robot (Easy) 2": each name tells the robots apart.
-    QString name = defaultRobotName(strength);
-    int same = 0;
-    for (const QPointer<Robot> &robot : m_robots)
-        same += robot && robot->strength() == strength ? 1 : 0;
-    if (same > 0)
-        name += QStringLiteral(" %1").arg(same + 1);
-    auto *robot = new Robot(strength, name, this);
+    // A name nobody at the table has, nor a robot on its way to it.
+    QStringList taken;
+    for (int slot = 1; slot <= game::kSlots; ++slot)
+        taken << (game::isSeat(slot) ? m_client.roster->seatName(slot) : QString());
+    for (const Roster::Spectator &spectator : m_client.roster->spectatorList())
+        taken << spectator.name;
+    for (const QPointer<Robot> &robot : m_robots) {
+        if (robot)
+            taken << robot->name();
+    }
+    auto *robot = new Robot(strength, tableRobotName(taken), this);
+    robot->setIntroduction(true);
     robot->setChatter(m_chatter);
     m_robots.emplace_back(robot);
     const auto seated = [this, robot](bool stays) {

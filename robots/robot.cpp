@@ -164,6 +164,8 @@ void Robot::playerinfo(int slot, const QByteArray &name)
     m_names[slot] = name;
     if (slot == m_slot && !m_loggedIn) {
         m_loggedIn = true;
+        if (m_introduce)
+            send(msg::Action{m_slot, "is a computer player (" + strengthName(strength()).toLatin1() + ").|clBlack"});
         emit loggedIn(slot);
     }
 }

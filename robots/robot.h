@@ -40,6 +40,9 @@ public:
 
     // Phrases and chatter sounds after a strike; on by default.
     void setChatter(bool on) { m_chatter.setEnabled(on); }
+    // Says what it is once seated: "is a computer player (Medium)." as an
+    // action, so that every copy at the table can tell it from a person.
+    void setIntroduction(bool on) { m_introduce = on; }
     // Plays every word at once, with no thinking time and no clock (for
     // tests and benchmarks).
     void setInstant(bool on) { m_instant = on; }
@@ -119,6 +122,7 @@ private:
     QTimer m_thinking;
     QTimer m_chatterDelay;
     bool m_instant = false;
+    bool m_introduce = false;
     bool m_hasLeft = false;
     bool m_failed = false;
 

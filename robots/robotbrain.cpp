@@ -65,6 +65,22 @@ QString defaultRobotName(Strength strength)
     return QStringLiteral("Robot (%1)").arg(strengthName(strength));
 }
 
+QString tableRobotName(const QStringList &taken)
+{
+    static const char *const kNames[] = {"Bolt",  "Chip",  "Cog",    "Dot",   "Gizmo",
+                                         "Pixel", "Rivet", "Widget", "Ziggy", "Sprocket"};
+    for (const char *name : kNames) {
+        if (!taken.contains(QLatin1String(name), Qt::CaseInsensitive))
+            return QLatin1String(name);
+    }
+    // More robots than names: numbered, still distinct.
+    for (int n = 2;; ++n) {
+        const QString name = QStringLiteral("Bolt %1").arg(n);
+        if (!taken.contains(name, Qt::CaseInsensitive))
+            return name;
+    }
+}
+
 std::optional<Strength> strengthFromText(QStringView text)
 {
     for (const Strength strength : {Strength::Easy, Strength::Medium, Strength::Hard}) {

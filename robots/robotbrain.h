@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -19,6 +20,9 @@ enum class Strength { Easy, Medium, Hard };
 QString strengthName(Strength strength);
 // "Robot (Easy)" and so on.
 QString defaultRobotName(Strength strength);
+// A short name for a computer player at a table, one that none of the names
+// taken there already has (in any letter case); it fits a seat's label.
+QString tableRobotName(const QStringList &taken);
 // "easy", "medium" or "hard" in any letter case.
 std::optional<Strength> strengthFromText(QStringView text);
 

@@ -68,6 +68,10 @@ void PictureBox::setKind(Kind kind)
     Q_UNUSED(installed);
     m_kind = kind;
     setFocusPolicy(kind == Kind::Picture ? Qt::NoFocus : Qt::StrongFocus);
+    // An interface made before (setting the accessible name makes one)
+    // would keep the old role.
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 void PictureBox::setChecked(bool checked)

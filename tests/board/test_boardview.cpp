@@ -39,6 +39,8 @@ class TestBoardView : public QObject
 
 private slots:
     void mouseReachesTheModelAndPicturesFollowIt();
+    void keysReadAsTheBoardsKeys_data();
+    void keysReadAsTheBoardsKeys();
     void typingGoesToTheBoardNotTheFocusedControl();
 };
 
@@ -51,6 +53,8 @@ void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
     QTest::mousePress(board.view.rackTile(7), Qt::LeftButton);
     QTest::mousePress(board.view.rackTile(5), Qt::LeftButton);
     QTest::mousePress(board.view.rackTile(3), Qt::LeftButton);
+    QTest::mousePress(board.view.rackTile(2), Qt::RightButton);
+    QTest::mousePress(board.view.rackTile(9), Qt::MiddleButton);
     QTest::mousePress(board.view.rackTile(2), Qt::RightButton);
     QCOMPARE(board.rack.wordTiles(), (QList<int>{5, 3}));
 
@@ -73,6 +77,46 @@ void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
     QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("pin 2"));
     board.rack.acceptWord(1, 10, false);
     QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("knocked-down pin"));
+}
+
+void TestBoardView::keysReadAsTheBoardsKeys_data()
+{
+    using Key = RackModel::Key;
+    QTest::addColumn<int>("code");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<RackModel::Key>("key");
+    QTest::addColumn<QString>("letter");
+
+    const Qt::KeyboardModifiers none;
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << none << Key::ToggleTyping << "";
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                               << Key::ToggleTyping << "";
+    QTest::newRow("Return") << int(Qt::Key_Return) << none << Key::Send << "";
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << Key::Send
+                                  << "";
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << Key::Erase << "";
+    QTest::newRow("1") << int(Qt::Key_1) << none << Key::Clear << "";
+    QTest::newRow("keypad 1 is no clear") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                                          << Key::Other << "";
+    QTest::newRow("6") << int(Qt::Key_6) << none << Key::Shuffle << "";
+    QTest::newRow("keypad 6 is no shuffle") << int(Qt::Key_6) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+                                            << Key::Other << "";
+    QTest::newRow("Space") << int(Qt::Key_Space) << none << Key::Space << "";
+    QTest::newRow("A") << int(Qt::Key_A) << none << Key::Letter << "a";
+    QTest::newRow("Ctrl+Z is a letter too") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                            << Key::Letter << "z";
+    QTest::newRow("2") << int(Qt::Key_2) << none << Key::Other << "";
+    QTest::newRow("F1") << int(Qt::Key_F1) << none << Key::Other << "";
+}
+
+void TestBoardView::keysReadAsTheBoardsKeys()
+{
+    QFETCH(int, code);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(RackModel::Key, key);
+    QFETCH(QString, letter);
+    QCOMPARE(BoardView::boardKey(code, modifiers), key);
+    QCOMPARE(BoardView::myletter(code), letter);
 }
 
 void TestBoardView::typingGoesToTheBoardNotTheFocusedControl()

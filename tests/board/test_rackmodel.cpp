@@ -1,8 +1,6 @@
 // The letter board's rules without a window: taking, returning, swapping,
 // shuffling, typing, sending, dealing and the game's steps.
 #include "board/rackmodel.h"
-#include "base/numbers.h"
-#include "board/tileimages.h"
 #include "tests/hostmessages.h"
 
 #include <QSignalSpy>
@@ -29,22 +27,49 @@ struct Board
         rack.openBoard();
     }
 
-    // Actions: "L3" left, "R3" right, "M3" middle press on tile 3; "U3"
-    // release on word slot 3; "C" clear, "S" send, "H" shuffle.
+    // Operations, named after the mouse buttons the view maps to them: "L3"
+    // selects tile 3, "R3" lifts it, "M3" swaps with it; "U3" puts word
+    // slot 3 back; "C" clear, "S" send, "H" shuffle.
     void act(const QStringList &actions)
     {
         for (const QString &a : actions) {
             const int n = a.mid(1).toInt();
             switch (a.at(0).unicode()) {
-            case 'L': rack.image_letters1MouseDown(n, Qt::LeftButton); break;
-            case 'R': rack.image_letters1MouseDown(n, Qt::RightButton); break;
-            case 'M': rack.image_letters1MouseDown(n, Qt::MiddleButton); break;
-            case 'U': rack.image_word1MouseUp(n); break;
-            case 'C': rack.button_clearClick(); break;
-            case 'S': rack.button_sendClick(); break;
-            case 'H': rack.button_sortClick(); break;
+            case 'L': rack.selectTile(n); break;
+            case 'R': rack.liftTile(n); break;
+            case 'M': rack.swapWith(n); break;
+            case 'U': rack.putBack(n); break;
+            case 'C': rack.returnWord(); break;
+            case 'S': rack.submitWord(); break;
+            case 'H': rack.shuffleRack(); break;
             }
         }
+    }
+
+    // Keys: a single letter types it; "Tab", "Enter", "Backspace", "1",
+    // "6", "Space" and "F1" are the keys the view reads as the board's
+    // keys.
+    static std::pair<RackModel::Key, QChar> keyOf(const QString &key)
+    {
+        using Key = RackModel::Key;
+        static const QHash<QString, Key> named = {
+            {QStringLiteral("Tab"), Key::ToggleTyping}, {QStringLiteral("Enter"), Key::Send},
+            {QStringLiteral("Backspace"), Key::Erase},  {QStringLiteral("1"), Key::Clear},
+            {QStringLiteral("6"), Key::Shuffle},        {QStringLiteral("Space"), Key::Space},
+        };
+        if (key.size() == 1 && key.at(0).isLower())
+            return {Key::Letter, key.at(0)};
+        return {named.value(key, Key::Other), QChar()};
+    }
+    // Answers whether each key was consumed.
+    QList<bool> type(const QStringList &keys)
+    {
+        QList<bool> consumed;
+        for (const QString &key : keys) {
+            const auto [code, letter] = keyOf(key);
+            consumed << rack.typeKey(code, letter);
+        }
+        return consumed;
     }
 
     // The tiles from left to right on the screen.
@@ -80,8 +105,8 @@ private slots:
     void mouseRules();
     void keyboardRules_data();
     void keyboardRules();
-    void send_data();
-    void send();
+    void submitWord_data();
+    void submitWord();
     void nothingActsOutOfTurn();
     void dealKeepsScreenOrderAndEmptyTiles();
     void shuffleNeverMovesTheWord();
@@ -147,38 +172,36 @@ void TestRackModel::keyboardRules_data()
 {
     QTest::addColumn<bool>("typing");
     QTest::addColumn<QStringList>("mouse");
-    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QList<int>>("word");
     QTest::addColumn<QList<int>>("order");
 
     // Without Type Words every key but Tab goes on to the focused control.
     QTest::newRow("not typing: keys pass")
-        << false << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_6, Qt::Key_Return} << QList<int>{} << inOrder();
-    QTest::newRow("Tab starts typing") << false << QStringList{} << QList<int>{Qt::Key_Tab, Qt::Key_S}
-                                       << QList<int>{1} << inOrder();
-    QTest::newRow("Shift+Tab stops it") << true << QStringList{} << QList<int>{Qt::Key_Backtab, Qt::Key_S}
-                                        << QList<int>{} << inOrder();
+        << false << QStringList{} << QStringList{"s", "6", "Enter"} << QList<int>{} << inOrder();
+    QTest::newRow("Tab starts typing") << false << QStringList{} << QStringList{"Tab", "s"} << QList<int>{1}
+                                       << inOrder();
+    QTest::newRow("Tab stops it") << true << QStringList{} << QStringList{"Tab", "s"} << QList<int>{} << inOrder();
     QTest::newRow("letters by tile number, whatever the screen order")
-        << true << QStringList{"R3", "L8"} << QList<int>{Qt::Key_E, Qt::Key_E} << QList<int>{3, 8} << swapped(3, 8);
+        << true << QStringList{"R3", "L8"} << QStringList{"e", "e"} << QList<int>{3, 8} << swapped(3, 8);
     QTest::newRow("a raised tile swaps with the typed letter")
-        << true << QStringList{"R4"} << QList<int>{Qt::Key_I} << QList<int>{} << swapped(4, 7);
+        << true << QStringList{"R4"} << QStringList{"i"} << QList<int>{} << swapped(4, 7);
     QTest::newRow("a letter not on the rack is swallowed")
-        << true << QStringList{} << QList<int>{Qt::Key_Z, Qt::Key_T} << QList<int>{2} << inOrder();
+        << true << QStringList{} << QStringList{"z", "F1", "t"} << QList<int>{2} << inOrder();
     QTest::newRow("backspace takes the last letter")
-        << true << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_T, Qt::Key_Backspace} << QList<int>{1} << inOrder();
-    QTest::newRow("1 clears") << true << QStringList{} << QList<int>{Qt::Key_S, Qt::Key_T, Qt::Key_1} << QList<int>{}
-                              << inOrder();
+        << true << QStringList{} << QStringList{"s", "t", "Backspace"} << QList<int>{1} << inOrder();
+    QTest::newRow("1 clears") << true << QStringList{} << QStringList{"s", "t", "1"} << QList<int>{} << inOrder();
     // The scripted generator makes every shuffle swap places 1 and 2 first.
-    QTest::newRow("6 shuffles") << true << QStringList{} << QList<int>{Qt::Key_6} << QList<int>{} << swapped(1, 2);
+    QTest::newRow("6 shuffles") << true << QStringList{} << QStringList{"6"} << QList<int>{} << swapped(1, 2);
     QTest::newRow("space only types without Use Space")
-        << true << QStringList{} << QList<int>{Qt::Key_Space, Qt::Key_N} << QList<int>{9} << inOrder();
+        << true << QStringList{} << QStringList{"Space", "n"} << QList<int>{9} << inOrder();
 }
 
 void TestRackModel::keyboardRules()
 {
     QFETCH(bool, typing);
     QFETCH(QStringList, mouse);
-    QFETCH(QList<int>, keys);
+    QFETCH(QStringList, keys);
     QFETCH(QList<int>, word);
     QFETCH(QList<int>, order);
 
@@ -192,17 +215,18 @@ void TestRackModel::keyboardRules()
         return draw == 0 ? 1 : draw;
     });
     board.act(mouse);
-    for (const int key : keys) {
+    for (const QString &key : keys) {
         draws = 0;
-        const bool wasTyping = board.rack.typeWords();
-        QCOMPARE(board.rack.FormShortCut(key), wasTyping || key == Qt::Key_Tab || key == Qt::Key_Backtab);
+        const bool consumed = board.rack.typeWords() || key == QLatin1String("Tab");
+        QCOMPARE(board.rack.claimsKey(Board::keyOf(key).first), consumed);
+        QCOMPARE(board.type({key}), QList<bool>{consumed});
     }
     QCOMPARE(board.rack.wordTiles(), word);
     QCOMPARE(board.order(), order);
-    QCOMPARE(saved.count(), int(keys.count(Qt::Key_Tab) + keys.count(Qt::Key_Backtab)));
+    QCOMPARE(saved.count(), int(keys.count(QStringLiteral("Tab"))));
 }
 
-void TestRackModel::send_data()
+void TestRackModel::submitWord_data()
 {
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<bool>("loggedIn");
@@ -216,7 +240,7 @@ void TestRackModel::send_data()
                                                                << false;
 }
 
-void TestRackModel::send()
+void TestRackModel::submitWord()
 {
     QFETCH(QStringList, actions);
     QFETCH(bool, loggedIn);
@@ -243,8 +267,7 @@ void TestRackModel::nothingActsOutOfTurn()
     QSignalSpy changed(&board.rack, &RackModel::changed);
     QSignalSpy status(&board.rack, &RackModel::statusText);
     board.act({"L3", "R4", "L5", "U2", "S", "H"});
-    for (const int key : {Qt::Key_Tab, Qt::Key_A, Qt::Key_Return})
-        QVERIFY(!board.rack.FormShortCut(key));
+    QCOMPARE(board.type({"Tab", "a", "Enter"}), (QList<bool>{false, false, false}));
     QCOMPARE(changed.count(), 0);
     QCOMPARE(status.count(), 0);
     QCOMPARE(board.sent.count(), 0);
@@ -349,9 +372,9 @@ void TestRackModel::acceptedWordKnocksDownUsedSlots()
     board.rack.acceptWord(ball, letters, ball == 1);
     for (int k = 1; k <= RackModel::kTiles; ++k) {
         const RackModel::Slot &slot = board.rack.slot(k);
-        QCOMPARE(slot.tag, 0);
+        QVERIFY(slot.tag == 0 && slot.shows.isNull());
         // The last slots, as many as the word used, show their pin down.
-        QCOMPARE(slot.picture == tileimages::kKnockedDown, k > RackModel::kTiles - knocked);
+        QCOMPARE(slot.pinDown, k > RackModel::kTiles - knocked);
     }
     QCOMPARE(board.rack.wordlen(), 0);
     QCOMPARE(board.rack.isMyTurn(), ball == 1);
@@ -366,8 +389,8 @@ void TestRackModel::frameEndSpellsTheOwnWordAndEmptiesTheRack()
     board.rack.showFrameWord(QStringLiteral("backstroke"));
     QString spelled;
     for (int k = 1; k <= RackModel::kTiles; ++k) {
-        QVERIFY(board.rack.tile(k).picture() == RackModel::kNoPicture && board.rack.slot(k).tag == 0);
-        spelled += tileimages::describe(board.rack.slot(k).picture).toLower();
+        QVERIFY(board.rack.tile(k).hint.isEmpty() && board.rack.slot(k).tag == 0);
+        spelled += board.rack.slot(k).shows;
     }
     QCOMPARE(spelled, QStringLiteral("backstroke"));
 }

@@ -1,5 +1,5 @@
-// The scorecard: what the host's postings and the own accepted words draw,
-// read back from the paint box's drawing, and the card under it.
+// The scorecard: the marks and totals the host's postings and the own
+// accepted words make, where the paint box draws them, and the card under it.
 #include "board/scorecardmodel.h"
 #include "board/scorecardview.h"
 #include "tests/hostmessages.h"
@@ -13,34 +13,44 @@
 
 namespace {
 
-// Remembers the last picture drawn at each point, as a canvas would show it.
+using Kind = Mark::Kind;
+
+// Remembers the last mark drawn at each point, as a canvas would show it.
 class RecordingCanvas : public MarkCanvas
 {
 public:
-    void drawMark(int x, int y, int picture) override { drawn[{x, y}] = picture; }
-    std::map<std::pair<int, int>, int> drawn;
+    void drawMark(const QPoint &at, const Mark &mark) override { drawn[{at.x(), at.y()}] = mark; }
+    std::map<std::pair<int, int>, Mark> drawn;
 };
 
-// One character per picture: digits, "-", "/", "X", "w" and "g" for the
-// empty white and grey boxes, "." where nothing is drawn.
-QChar glyph(int picture)
+// One character per mark: digits, "-", "/", "X", "w" and "g" for the empty
+// white and grey boxes, "." where nothing is drawn.
+QChar glyph(const Mark &mark)
 {
-    if (picture >= 0 && picture <= 9)
-        return QChar(u'0' + picture);
-    switch (picture) {
-    case markpic::kDash: return u'-';
-    case markpic::kSpare: return u'/';
-    case markpic::kStrike: return u'X';
-    case markpic::kWhiteBox: return u'w';
-    case markpic::kGreyBox: return u'g';
-    default: return u'.';
+    switch (mark.kind) {
+    case Kind::Digit: return QChar(u'0' + mark.digit);
+    case Kind::Dash: return u'-';
+    case Kind::Spare: return u'/';
+    case Kind::Strike: return u'X';
+    case Kind::EmptyWhite: return u'w';
+    case Kind::EmptyGrey: return u'g';
+    case Kind::None: break;
     }
+    return u'.';
 }
 
-int at(const RecordingCanvas &canvas, int x, int y)
+QString glyphs(const ScoreCardModel::Marks &marks, int boxes)
 {
-    const auto it = canvas.drawn.find({x, y});
-    return it == canvas.drawn.end() ? markpic::kNone : it->second;
+    QStringList shown;
+    for (int box = 0; box < boxes; ++box)
+        shown << glyph(marks[box]);
+    return shown.join(u' ');
+}
+
+Mark at(const RecordingCanvas &canvas, const QPoint &point)
+{
+    const auto it = canvas.drawn.find({point.x(), point.y()});
+    return it == canvas.drawn.end() ? Mark{} : it->second;
 }
 
 struct Card
@@ -49,20 +59,23 @@ struct Card
     QWidget panel;
     ScoreCardView view{&model, &panel};
 
+    // The mark boxes of one frame as the model answers them, "X 4 /".
+    QString marks(int seat, int frame) const { return glyphs(model.marks(seat, frame), frame == 10 ? 3 : 2); }
+
     RecordingCanvas paint() const
     {
         RecordingCanvas canvas;
         view.scorecardPaint(canvas);
         return canvas;
     }
-    // The mark boxes of one frame, "X 4 /".
-    QString marks(int seat, int frame) const
+    // The mark boxes of one frame as the paint box draws them.
+    QString painted(int seat, int frame) const
     {
         const RecordingCanvas canvas = paint();
-        QStringList boxes;
+        ScoreCardModel::Marks marks{};
         for (int box = 1; box <= (frame == 10 ? 3 : 2); ++box)
-            boxes << glyph(at(canvas, ScoreCardModel::boxLeft(frame, box), *ScoreCardModel::gettop(seat, 1)));
-        return boxes.join(u' ');
+            marks[box - 1] = at(canvas, ScoreCardView::boxAt(seat, frame, box));
+        return glyphs(marks, frame == 10 ? 3 : 2);
     }
     // The three digit cells of a frame's total, "w45".
     QString total(int seat, int frame) const
@@ -70,7 +83,7 @@ struct Card
         const RecordingCanvas canvas = paint();
         QString cells;
         for (int cell = 0; cell < 3; ++cell)
-            cells += glyph(at(canvas, ScoreCardModel::cellLeft(frame, cell), *ScoreCardModel::gettop(seat, 4)));
+            cells += glyph(at(canvas, ScoreCardView::cellAt(seat, frame, cell)));
         return cells;
     }
 };
@@ -107,6 +120,7 @@ private slots:
     void ownWordMarksShowUntilTheHostPosts();
     void gameStartBlanksTheCard();
     void cardLinesUpWithThePaintBox();
+    void everyMarkHasAPictureOfItsOwn();
     void screenReaderReadsEveryFrame();
 };
 
@@ -140,8 +154,12 @@ void TestScoreCard::marks()
     if (!counts.isEmpty())
         card.model.postscores(posting(frame, 3, counts));
     QCOMPARE(card.marks(3, frame), shown);
+    // The paint box draws each mark in its own box of its own frame.
+    QCOMPARE(card.painted(3, frame), shown);
     // Other seats are untouched.
-    QCOMPARE(card.marks(2, frame), frame == 10 ? QStringLiteral("w g g") : QStringLiteral("w g"));
+    const QString blank = frame == 10 ? QStringLiteral("w g g") : QStringLiteral("w g");
+    QCOMPARE(card.marks(2, frame), blank);
+    QCOMPARE(card.painted(2, frame), blank);
 }
 
 void TestScoreCard::totals_data()
@@ -254,10 +272,7 @@ void TestScoreCard::goodwordVerdict()
     QVERIFY(verdict);
     QCOMPARE(verdict->status, status);
     QCOMPARE(verdict->sound, strike ? QStringLiteral("strike") : QStringLiteral("goodword"));
-    QString shown;
-    for (const int picture : verdict->marks)
-        shown += QString(glyph(picture)) + u' ';
-    QCOMPARE(shown.trimmed(), boxes);
+    QCOMPARE(glyphs(verdict->marks, 3), boxes);
     QCOMPARE(verdict->strike, strike);
     QCOMPARE(verdict->reopen, reopen);
 
@@ -306,29 +321,51 @@ void TestScoreCard::cardLinesUpWithThePaintBox()
     const QPoint cardAt(6, 5);   // where the window lays the card
     const QPoint offset = card.view.pos() - cardAt;
     const QImage printed = artwork::scorecardCard().toImage();
-    const auto ground = [](int picture) { return artwork::littlePicture(picture).toImage().pixel(4, 6); };
+    const auto ground = [](Kind kind) {
+        return artwork::littlePicture(*ScoreCardView::pictureOf(Mark{kind})).toImage().pixel(4, 6);
+    };
     // All four corners on the box's ground, the ruling just outside it.
-    const auto check = [&](int x, int y, int picture) {
-        const QPoint p = QPoint(x, y) + offset;
+    const auto check = [&](const QPoint &at, Kind kind) {
+        const QPoint p = at + offset;
         for (const QPoint corner : {QPoint(0, 0), QPoint(8, 0), QPoint(0, 12), QPoint(8, 12)}) {
-            if (printed.pixel(p + corner) != ground(picture))
+            if (printed.pixel(p + corner) != ground(kind))
                 return false;
         }
-        return printed.pixel(p + QPoint(-1, 6)) != ground(picture);
+        return printed.pixel(p + QPoint(-1, 6)) != ground(kind);
     };
     for (int seat = 1; seat <= 4; ++seat) {
         for (int frame = 1; frame <= 10; ++frame) {
-            const int marks = *ScoreCardModel::gettop(seat, 1);
-            QVERIFY2(check(ScoreCardModel::boxLeft(frame, 1), marks, markpic::kWhiteBox), "box 1");
+            QVERIFY2(check(ScoreCardView::boxAt(seat, frame, 1), Kind::EmptyWhite), "box 1");
             for (int box = 2; box <= (frame == 10 ? 3 : 2); ++box)
-                QVERIFY2(check(ScoreCardModel::boxLeft(frame, box), marks, markpic::kGreyBox), "box 2/3");
+                QVERIFY2(check(ScoreCardView::boxAt(seat, frame, box), Kind::EmptyGrey), "box 2/3");
             for (int cell = 0; cell < 3; ++cell) {
-                const QPoint p = QPoint(ScoreCardModel::cellLeft(frame, cell), *ScoreCardModel::gettop(seat, 4));
-                QCOMPARE(printed.pixel(p + offset + QPoint(4, 6)), ground(markpic::kWhiteBox));
+                const QPoint p = ScoreCardView::cellAt(seat, frame, cell) + offset + QPoint(4, 6);
+                QCOMPARE(printed.pixel(p), ground(Kind::EmptyWhite));
             }
         }
     }
     QCOMPARE(printed.size(), QSize(554, 205));
+}
+
+// Two marks sharing a picture would read alike on the card.
+void TestScoreCard::everyMarkHasAPictureOfItsOwn()
+{
+    QList<Mark> marks;
+    for (int digit = 0; digit <= 9; ++digit)
+        marks << Mark::count(digit);
+    for (const Kind kind : {Kind::Dash, Kind::Spare, Kind::Strike, Kind::EmptyWhite, Kind::EmptyGrey})
+        marks << Mark{kind};
+    QList<QImage> pictures;
+    for (const Mark &mark : marks) {
+        const std::optional<int> picture = ScoreCardView::pictureOf(mark);
+        QVERIFY(picture);
+        const QImage image = artwork::littlePicture(*picture).toImage();
+        QVERIFY(!image.isNull());
+        QVERIFY2(!pictures.contains(image), qPrintable(QString(glyph(mark))));
+        pictures << image;
+    }
+    QVERIFY(!ScoreCardView::pictureOf(Mark{}));
+    QVERIFY(!ScoreCardView::pictureOf(Mark{Kind::Digit, 10}));
 }
 
 void TestScoreCard::screenReaderReadsEveryFrame()

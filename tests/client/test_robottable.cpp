@@ -1,6 +1,7 @@
 // The computer players the hosting player asks for in the game options.
 #include "clientrig.h"
 
+#include "client/gameevents.h"
 #include "client/robottable.h"
 
 class TestRobotTable : public QObject
@@ -26,10 +27,15 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
         return names;
     };
 
+    QStringList chat;
+    QObject::connect(hosting.client.events(), &GameEvents::chatLine,
+                     [&](int, const QByteArray &text, const QByteArray &) { chat << QString::fromLatin1(text); });
     int ready = 0;
     table.arrange(2, Strength::Easy, [&] { ++ready; });
     QVERIFY(until([&] { return ready == 1; }));
-    QCOMPARE(seated(), (QStringList{"Robot (Easy)", "Robot (Easy) 2", "<Waiting>"}));
+    // Each robot has a name of its own, and says what it is.
+    QCOMPARE(seated(), (QStringList{"Bolt", "Chip", "<Waiting>"}));
+    QVERIFY(until([&] { return chat.contains(QStringLiteral("Bolt is a computer player (Easy).")); }));
     // Two people and the robots chosen fill the seats; robots seated now
     // may be sent away, so they do not count.
     QVERIFY(!table.teamsWouldBeEven(2));
@@ -46,8 +52,7 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
     // Another strength replaces them.
     table.arrange(1, Strength::Hard, [&] { ++ready; });
     QVERIFY(until([&] { return ready == 3 && seated().count(QStringLiteral("<Waiting>")) == 1; }));
-    QVERIFY(seated().contains(QStringLiteral("Robot (Hard)")));
-    QVERIFY(!seated().join(QLatin1Char(' ')).contains(QStringLiteral("Easy")));
+    QVERIFY(until([&] { return chat.filter(QStringLiteral("(Hard)")).size() == 1; }));
     QCOMPARE(table.count(), 1);
 }
 

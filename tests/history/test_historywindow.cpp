@@ -108,9 +108,9 @@ void TestHistoryWindow::chosenGameShowsCardAndWords()
 
     // The card draws what the game drew: a strike, a split frame, a spare.
     const ScoreCardModel *card = window.card();
-    QCOMPARE(card->marks(1, 1)[1], markpic::kStrike);
-    QCOMPARE(card->marks(1, 2), (ScoreCardModel::Marks{6, 2, markpic::kNone}));
-    QCOMPARE(card->marks(3, 2)[1], markpic::kSpare);
+    QCOMPARE(card->marks(1, 1)[1].kind, Mark::Kind::Strike);
+    QCOMPARE(card->marks(1, 2), (ScoreCardModel::Marks{Mark::count(6), Mark::count(2), Mark{}}));
+    QCOMPARE(card->marks(3, 2)[1].kind, Mark::Kind::Spare);
     QCOMPARE(card->scores(1, 2).running, scripted::annRunning(2));
     QCOMPARE(card->scoreText(1), QString::number(scripted::annRunning(kFrames)));
 

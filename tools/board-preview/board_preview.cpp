@@ -114,10 +114,10 @@ int main(int argc, char **argv)
     rack.setMyseat(1);
     rack.theletters(fromHost<msg::TheLetters>("CMD_theletters", "0+4+b+9+a+2+c+7+k+1+s+10+t+3+r+6+o+5+k+8+e"));
     rack.openBoard();
-    rack.take(4);
-    rack.take(9);
-    rack.take(5);
-    rack.image_letters1MouseDown(7, Qt::RightButton);
+    rack.selectTile(4);
+    rack.selectTile(9);
+    rack.selectTile(5);
+    rack.liftTile(7);
     new BoardView(&rack, &panel);
 
     picture(&panel, {465, 241, 32, 32}, artwork::sortButton());
