@@ -49,6 +49,9 @@ const ModeOption kModes[] = {
      "seats, spectators, state, source), and exit.",
      "--list-games [--seconds N]", 0, "--list-games takes no other arguments."},
     {"tally", Mode::Tally, "Print the player's tally and exit.", "--tally", 0, "--tally takes no other arguments."},
+    {"history", Mode::History,
+     "Print the recorded games, newest first, one a line (with --json one JSON object a game), and exit.",
+     "--history [--last N] [--json]", 0, "--history takes no other arguments."},
     {"compress", Mode::Compress, "Compress file IN into OUT in the tally file's format.", "--compress IN OUT", 2,
      "--compress and --decompress take two files, IN and OUT."},
     {"decompress", Mode::Decompress, "Decompress file IN, made by --compress, into OUT.", "--decompress IN OUT", 2,
@@ -135,6 +138,20 @@ const QList<SettingOption> &settings()
         {"no-announce", nullptr, "Do not show a hosted table on the local network.", kGame | bit(Mode::Serve),
          [](const QString &, CommandLine &line) {
              line.announce = false;
+             return QString();
+         }},
+        {"last", "N", "Print only the newest N games (--history).", bit(Mode::History),
+         [](const QString &value, CommandLine &line) {
+             const std::optional<int> last = number(value, 1, INT_MAX);
+             if (!last)
+                 return QStringLiteral("--last takes a number of games, 1 or more.");
+             line.last = *last;
+             return QString();
+         }},
+        {"json", nullptr, "Print each game as one JSON object a line, frames and words included (--history).",
+         bit(Mode::History),
+         [](const QString &, CommandLine &line) {
+             line.json = true;
              return QString();
          }},
         {"seconds", "N", "How long --list-games looks for tables, in seconds (default 3).", bit(Mode::ListGames),

@@ -2,12 +2,16 @@
 
 #include "app/chatform.h"
 #include "app/session.h"
+#include "chat/chatlog.h"
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
 #include "client/spylistform.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
+#include "history/gamerecorder.h"
+#include "history/historydatabase.h"
+#include "history/historywindow.h"
 #include "host/serverform.h"
 #include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
@@ -18,6 +22,12 @@ Forms::Forms()
     m_chat = std::make_unique<Tchat>();
     m_chat->setForms(this);
     m_tally->follow(m_chat->session().client);
+    m_historyDatabase = std::make_unique<HistoryDatabase>();
+    m_recorder = std::make_unique<GameRecorder>(m_historyDatabase.get());
+    m_recorder->follow(m_chat->session().client, m_chat->session().rack);
+    QObject::connect(m_historyDatabase.get(), &HistoryDatabase::notice, m_chat.get(), [this](const QString &text) {
+        m_chat->chatLog().addlinetochat(QStringLiteral("0+History: ") + text, ChatLog::kSystemColour, true);
+    });
 }
 
 // The host goes before the windows whose clients it serves.
@@ -39,6 +49,13 @@ Ttallylist *Forms::tallylist()
     if (!m_tallylist)
         m_tallylist = std::make_unique<Ttallylist>(*m_tally);
     return m_tallylist.get();
+}
+
+HistoryWindow *Forms::history()
+{
+    if (!m_history)
+        m_history = std::make_unique<HistoryWindow>(m_historyDatabase.get());
+    return m_history.get();
 }
 
 Tdownload *Forms::download()

@@ -3,6 +3,7 @@
 #include "base/terminaltext.h"
 #include "base/version.h"
 #include "finder/gamefinder.h"
+#include "history/historycommand.h"
 #include "host/headlesshost.h"
 #include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
@@ -55,6 +56,8 @@ int main(int argc, char *argv[])
         return 0;
     case Mode::Tally:
         return printTallyCommand();
+    case Mode::History:
+        return printHistoryCommand(line.last, line.json);
     case Mode::Compress:
         return compressFileCommand(line.input, line.output);
     case Mode::Decompress:

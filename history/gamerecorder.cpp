@@ -1,5 +1,9 @@
 #include "history/gamerecorder.h"
 
+#include "board/rackmodel.h"
+#include "client/gameclient.h"
+#include "client/gameevents.h"
+#include "client/roster.h"
 #include "history/historydatabase.h"
 
 #include <QUuid>
@@ -21,6 +25,82 @@ int clampedRunning(int running)
 } // namespace
 
 GameRecorder::GameRecorder(HistoryDatabase *database, QObject *parent) : QObject(parent), m_database(database) {}
+
+void GameRecorder::follow(const GameClient &client, const RackModel &rack)
+{
+    m_client = &client;
+    const GameEvents *events = client.events();
+    connect(events, &GameEvents::gameStarted, this, [this](const msg::StartGame &start) {
+        startFollowed(false, nullptr, start.isTeam(), start.seconds);
+    });
+    connect(events, &GameEvents::gameJoined, this, [this](const msg::LoadStats &state) {
+        if (state.slot == m_client->myseat)
+            startFollowed(true, &state, state.isTeam(), state.seconds);
+    });
+    connect(events, &GameEvents::rackDealt, this, &GameRecorder::rackDealt);
+    connect(events, &GameEvents::turnBegan, this, &GameRecorder::turnBegan);
+    // The host names the own word's seat, never its letters: those are in
+    // the board's word row as it sends them.
+    connect(&rack, &RackModel::sendword, this, [this, &rack] {
+        m_sentWord.clear();
+        for (int k = 1; k <= rack.wordlen(); ++k)
+            m_sentWord += rack.slot(k).hint;
+    });
+    const auto verdict = [this](int seat, bool accepted) {
+        if (seat == m_client->myseat)
+            wordPlayed(seat, std::exchange(m_sentWord, QString()), accepted);
+    };
+    connect(events, &GameEvents::wordAccepted, this,
+            [verdict](const msg::GoodWord &word) { verdict(word.seat, true); });
+    connect(events, &GameEvents::wordRefused, this, [verdict](int seat) { verdict(seat, false); });
+    connect(events, &GameEvents::frameScored, this, &GameRecorder::frameScored);
+    connect(events, &GameEvents::gameWon, this, &GameRecorder::gameWon);
+    connect(&client, &GameClient::connectionEnded, this, &GameRecorder::gameAbandoned);
+
+    connect(events, &GameEvents::seated, this, [this](int slot, const QByteArray &) {
+        if (!isSeat(slot))
+            return;
+        m_computers[slot].reset();
+        if (m_inGame)
+            seatTaken(SeatRecord{slot, m_client->roster->seatName(slot), std::nullopt, 0, false});
+    });
+    connect(events, &GameEvents::left, this, [this](int slot) {
+        if (isSeat(slot))
+            m_computers[slot].reset();
+    });
+    connect(events, &GameEvents::chatLine, this, [this](int slot, const QByteArray &text) {
+        if (!isSeat(slot))
+            return;
+        const QString name = m_client->roster->seatName(slot);
+        const std::optional<Strength> strength = introducedStrength(QString::fromLatin1(text), name);
+        if (!strength)
+            return;
+        m_computers[slot] = strength;
+        if (m_inGame && seat(slot))
+            seatTaken(SeatRecord{slot, name, strength, 0, false});
+    });
+}
+
+void GameRecorder::startFollowed(bool joinedLate, const msg::LoadStats *state, bool team, int secondsPerTurn)
+{
+    GameStart start;
+    start.table = m_client->ishost ? QStringLiteral("this computer")
+                                   : QStringLiteral("%1:%2").arg(m_client->hostaddress).arg(m_client->port());
+    start.team = team;
+    start.secondsPerTurn = secondsPerTurn;
+    start.ownSlot = m_client->myseat;
+    start.joinedLate = joinedLate;
+    for (int number = 1; number <= kSeats; ++number) {
+        if (!m_client->roster->isSeated(number))
+            continue;
+        SeatRecord s{number, m_client->roster->seatName(number), m_computers[number], 0, false};
+        if (state)
+            s.total = state->scores[number - 1].toInt();
+        start.seats.append(s);
+    }
+    m_sentWord.clear();
+    gameStarted(start);
+}
 
 void GameRecorder::gameStarted(const GameStart &start)
 {
@@ -91,7 +171,7 @@ void GameRecorder::turnBegan(const msg::NextPlayer &turn)
 
 void GameRecorder::wordPlayed(int seat, const QString &word, bool accepted)
 {
-    if (!m_inGame || !isSeat(seat) || seat != m_game.ownSlot || !isFrame(m_frame)
+    if (!m_inGame || !isSeat(seat) || seat != m_game.ownSlot || !isFrame(m_frame) || word.isEmpty()
         || m_ownWords.size() >= kMaxWordsPerSeat)
         return;
     m_ownWords.append({m_frame, WordRecord{seat, wordOf(word), accepted}});

@@ -9,7 +9,9 @@
 #include <array>
 #include <utility>
 
+class GameClient;
 class HistoryDatabase;
+class RackModel;
 
 namespace history {
 
@@ -42,6 +44,11 @@ class GameRecorder : public QObject
 public:
     explicit GameRecorder(HistoryDatabase *database, QObject *parent = nullptr);
 
+    // Follows the games of the client's copy from its events and roster,
+    // and the own words from the board that sends them. A computer player
+    // is known by the introduction it makes when it sits down.
+    void follow(const GameClient &client, const RackModel &rack);
+
     // A game starts, or a running one is joined; a game in play is
     // abandoned.
     void gameStarted(const history::GameStart &start);
@@ -67,11 +74,16 @@ public:
     const history::GameRecord &game() const { return m_game; }
 
 private:
+    void startFollowed(bool joinedLate, const msg::LoadStats *state, bool team, int secondsPerTurn);
     history::SeatRecord *seat(int number);
     QList<history::WordRecord> wordsOf(const msg::PostScores &scores) const;
     void touch();
 
     HistoryDatabase *m_database;
+    const GameClient *m_client = nullptr;
+    // What each seat's player said it is, by seat; cleared when it leaves.
+    std::array<std::optional<Strength>, history::kSeats + 1> m_computers;
+    QString m_sentWord;   // the own word awaiting the host's verdict
     bool m_inGame = false;
     history::GameRecord m_game;
     QElapsedTimer m_clock;

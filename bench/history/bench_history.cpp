@@ -15,9 +15,19 @@
 // the deal, the own words and the posted scores handed to the recorder; the
 // write itself happens on the history's thread.
 // BM_WriteFrame: that write, one transaction, on the history's thread.
+// BM_FrameDeal: a frame's end as the main window's models take it from the
+// host (the posted scores, the next rack, the turn), without a recorder (0)
+// and with one following the game (1): the difference is what recording
+// adds to a deal.
 //
 //   build/bench/bench_history
 #include "bench/qtbenchmain.h"
+#include "board/rackmodel.h"
+#include "board/scorecardmodel.h"
+#include "client/gameclient.h"
+#include "client/gameevents.h"
+#include "client/gameflow.h"
+#include "client/turnclock.h"
 #include "history/gamelistmodel.h"
 #include "history/gamerecorder.h"
 #include "history/historydatabase.h"
@@ -266,6 +276,60 @@ void BM_WriteFrame(benchmark::State &state)
     }
 }
 BENCHMARK(BM_WriteFrame)->Unit(benchmark::kMicrosecond);
+
+// A message line as the host sends it, without its terminator.
+template <typename Message>
+QByteArray line(const Message &message)
+{
+    QByteArray bytes = msg::encode(message);
+    bytes.chop(1);
+    return bytes;
+}
+
+void BM_FrameDeal(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    HistoryDatabase database(dir.filePath(QStringLiteral("history.sqlite")));
+    GameClient client;
+    RackModel rack;
+    ScoreCardModel score;
+    TurnClock clock;
+    GameFlow flow{client, rack, score, clock};
+    GameRecorder recorder(&database);
+    if (state.range(0))
+        recorder.follow(client, rack);
+    client.myseat = 1;
+    GameEvents *events = client.events();
+    for (int seat = 1; seat <= kSeats; ++seat)
+        events->received(line(msg::NewPlayerInfo{seat, "Player " + QByteArray::number(seat)}));
+    QList<QList<QByteArray>> frames;   // what ends frame k - 1 and deals frame k
+    for (int frame = 1; frame <= kFrames; ++frame) {
+        QList<QByteArray> lines;
+        if (frame > 1)
+            lines << line(postedFrame(frame - 1));
+        msg::TheLetters deal;
+        for (int k = 0; k < kWords[frame - 1].size(); ++k)
+            deal.tiles.append({k + 1, char(kWords[frame - 1][k].unicode())});
+        lines << line(deal) << line(msg::NextPlayer{1, frame});
+        frames << lines;
+    }
+    int frame = kFrames;
+    for (auto _ : state) {
+        if (frame == kFrames) {
+            state.PauseTiming();
+            events->received(line(postedFrame(kFrames)));
+            events->received(line(msg::Winner{{1}}));
+            events->received(line(msg::StartGame{"Player 1", 60, "f"}));
+            frame = 0;
+            state.ResumeTiming();
+        }
+        for (const QByteArray &message : frames[frame++])
+            events->received(message);
+    }
+    state.SetLabel(state.range(0) ? "with the recorder" : "without a recorder");
+}
+// Every frame recorded is written before the history closes.
+BENCHMARK(BM_FrameDeal)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 } // namespace
 

@@ -35,6 +35,8 @@ QString describe(const CommandLine &line)
         return QStringLiteral("robot %1, %2, at %3").arg(line.robotName, strengthName(line.level), line.host) + port;
     case Mode::Tally:
         return QStringLiteral("tally");
+    case Mode::History:
+        return QStringLiteral("history last %1").arg(line.last) + (line.json ? QStringLiteral(" json") : QString());
     case Mode::Compress:
         return QStringLiteral("compress %1 %2").arg(line.input, line.output);
     case Mode::Decompress:
@@ -98,6 +100,8 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("robot, port after the host", "--robot h --port 7800", "robot Robot (Medium), Medium, at h port 7800");
     row("robot's level names it", "--robot --level easy h", "robot Robot (Easy), Easy, at h port 7772");
     row("tally", "--tally", "tally");
+    row("history", "--history", "history last 0");
+    row("history, the last games as JSON", "--history --last 5 --json", "history last 5 json");
     row("compress", "--compress in out", "compress in out");
     row("decompress", "--decompress in out", "decompress in out");
     row("help", "--help", "help");
@@ -129,6 +133,8 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("seconds without the list", "--serve --seconds 5", "bad");
     row("seconds beyond an hour", "--list-games --seconds 3601", "bad");
     row("list games given a name", "--list-games Ann", "bad");
+    row("no games last", "--history --last 0", "bad");
+    row("json without the history", "--tally --json", "bad");
 }
 
 // A form read as another mode, or a bad one that starts anyway (a typo'd
