@@ -53,8 +53,15 @@ Ttallylist *Forms::tallylist()
 
 HistoryWindow *Forms::history()
 {
-    if (!m_history)
+    if (!m_history) {
         m_history = std::make_unique<HistoryWindow>(m_historyDatabase.get());
+        // An open window lists a game as soon as it is won; reads come
+        // after the writes given before them.
+        QObject::connect(m_recorder.get(), &GameRecorder::gameFinished, m_history.get(), [this] {
+            if (m_history->isVisible())
+                m_history->refresh();
+        });
+    }
     return m_history.get();
 }
 

@@ -269,6 +269,7 @@ void GameRecorder::gameWon(const QList<int> &winners)
     touch();
     m_database->write([game = m_game](HistoryStore &store) { store.finishGame(game); });
     m_inGame = false;
+    emit gameFinished();
 }
 
 void GameRecorder::gameAbandoned()

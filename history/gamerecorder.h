@@ -73,6 +73,10 @@ public:
     // The game so far as written: header and seats.
     const history::GameRecord &game() const { return m_game; }
 
+signals:
+    // A game was won and is written (after everything given before).
+    void gameFinished();
+
 private:
     void startFollowed(bool joinedLate, const msg::LoadStats *state, bool team, int secondsPerTurn);
     history::SeatRecord *seat(int number);

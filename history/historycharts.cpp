@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QLocale>
+#include <QPushButton>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
@@ -56,8 +57,15 @@ HistoryCharts::HistoryCharts(QWidget *parent) : QScrollArea(parent)
     m_strengths = addPlot(QStringLiteral("strengths"), QStringLiteral("Results against computer players"));
     m_best = textLabel(content);
     m_best->setObjectName(QStringLiteral("history_best"));
-    m_best->setAccessibleName(QStringLiteral("Best game and longest words"));
+    // A label's accessible name would stand in for its text: the text is
+    // what a screen reader should read, the description says what it is.
+    m_best->setAccessibleDescription(QStringLiteral("Best game and longest words"));
     layout->addWidget(m_best);
+    m_showBest = new QPushButton(QStringLiteral("Show the &best game"), content);
+    m_showBest->setObjectName(QStringLiteral("history_show_best"));
+    m_showBest->setEnabled(false);
+    connect(m_showBest, &QPushButton::clicked, this, [this] { emit gameChosen(m_bestGame); });
+    layout->addWidget(m_showBest, 0, Qt::AlignLeft);
     layout->addStretch();
 }
 
@@ -72,7 +80,7 @@ HistoryCharts::Plot HistoryCharts::addPlot(const QString &name, const QString &t
     plot.view->setRenderHint(QPainter::Antialiasing);
     plot.summary = textLabel(content);
     plot.summary->setObjectName(QStringLiteral("history_summary_") + name);
-    plot.summary->setAccessibleName(title + QStringLiteral(" in words"));
+    plot.summary->setAccessibleDescription(title + QStringLiteral(" in words"));
     content->layout()->addWidget(plot.view);
     content->layout()->addWidget(plot.summary);
     return plot;
@@ -102,6 +110,8 @@ void HistoryCharts::setStatistics(const Statistics &stats)
     showResults(m_opponents, stats.opponents.mid(0, kOpponentsShown), QStringLiteral("each opponent"));
     showResults(m_strengths, stats.strengths, QStringLiteral("computer players"));
     m_best->setText(bestSummary(stats));
+    m_bestGame = stats.best ? stats.bestGame : 0;
+    m_showBest->setEnabled(m_bestGame != 0);
 }
 
 void HistoryCharts::showTotals(const Statistics &stats)
@@ -178,12 +188,14 @@ void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Result
     auto *other = new QBarSet(QStringLiteral("Neither"));
     QStringList names;
     int most = 1;
-    for (const Statistics::Results &r : results) {
-        won->append(r.wins);
-        lost->append(r.losses);
-        other->append(r.games - r.wins - r.losses);
-        names << (r.against.isEmpty() ? QStringLiteral("(no name)") : r.against.toHtmlEscaped());
-        most = std::max(most, r.games);
+    // Bars go up from the axis: the last appended shows on top, where the
+    // list (most games first) begins.
+    for (auto r = results.crbegin(); r != results.crend(); ++r) {
+        won->append(r->wins);
+        lost->append(r->losses);
+        other->append(r->games - r->wins - r->losses);
+        names << (r->against.isEmpty() ? QStringLiteral("(no name)") : r->against.toHtmlEscaped());
+        most = std::max(most, r->games);
     }
     auto *series = new QHorizontalStackedBarSeries;
     series->append({won, lost, other});
@@ -192,6 +204,7 @@ void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Result
     axis->append(names);
     auto *games = new QValueAxis;
     games->setRange(0, most);
+    games->applyNiceNumbers();
     games->setLabelFormat(QStringLiteral("%d"));
     chart->addAxis(axis, Qt::AlignLeft);
     chart->addAxis(games, Qt::AlignBottom);

@@ -7,6 +7,7 @@
 class QChart;
 class QChartView;
 class QLabel;
+class QPushButton;
 
 // The statistics page: the total of each game with the running average,
 // strike and spare rates per month, results against each opponent and each
@@ -30,6 +31,10 @@ public:
     QChartView *plot(const QString &name) const;
     QString summary(const QString &name) const;
 
+signals:
+    // "Show the best game": the game's number in the history.
+    void gameChosen(qint64 id);
+
 private:
     struct Plot
     {
@@ -47,4 +52,6 @@ private:
     Plot m_opponents;
     Plot m_strengths;
     QLabel *m_best = nullptr;
+    QPushButton *m_showBest = nullptr;
+    qint64 m_bestGame = 0;
 };

@@ -73,6 +73,10 @@ HistoryWindow::HistoryWindow(HistoryDatabase *database, QWidget *parent)
     layout->addWidget(m_tabs);
 
     connect(m_games, &GameListModel::pageWanted, this, &HistoryWindow::askPage);
+    connect(m_charts, &HistoryCharts::gameChosen, this, [this](qint64 id) {
+        m_tabs->setCurrentIndex(0);
+        showGame(id);
+    });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (m_tabs->widget(index) == m_charts)
             loadStatistics();

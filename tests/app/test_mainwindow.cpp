@@ -11,6 +11,8 @@
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
+#include "chat/chatview.h"
+#include "history/historywindow.h"
 #include "host/serverform.h"
 #include "tally/tallylistform.h"
 
@@ -19,6 +21,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -52,6 +55,7 @@ private slots:
     void closeWithoutMovingLeavesThePlacement();
     void hostReadsThePauseFromTheMenu();
     void viewTallyOffersTheOtherSeatedPlayers();
+    void damagedHistoryIsKeptAsideAndToldInTheChat();
 
 private:
     QTemporaryDir m_runtime;
@@ -189,6 +193,7 @@ void TestMainWindow::windowsAreCreatedWithTheirCaptions()
         {forms.help(), "Pinlex - Help File"},
         {forms.phrases(), "Pinlex - Phrase Buttons "},
         {forms.spylist(), "Pinlex - Spys"},
+        {forms.history(), "Game History"},
     };
     for (const auto &[window, caption] : dialogs) {
         QCOMPARE(window->windowTitle(), caption);
@@ -257,6 +262,25 @@ void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
     for (int row = 0; row < forms.tallylist()->checklist->count(); ++row)
         offered << forms.tallylist()->checklist->item(row)->text();
     QCOMPARE(offered, (QStringList{"Ann", "Dan"}));
+}
+
+// The program starts whatever its history file holds, and says in the chat
+// where the unreadable one went.
+void TestMainWindow::damagedHistoryIsKeptAsideAndToldInTheChat()
+{
+    const QString path = m_runtime.filePath(QStringLiteral("damaged.sqlite"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("no game history\n").repeated(300));
+    file.close();
+    const QByteArray before = qgetenv("PINLEX_HISTORY_FILE");
+    qputenv("PINLEX_HISTORY_FILE", path.toUtf8());
+    const auto restore = qScopeGuard([before] { qputenv("PINLEX_HISTORY_FILE", before); });
+    Forms forms;
+    const auto *chat = forms.chat()->findChild<ChatView *>(QStringLiteral("mainchat"));
+    QTRY_VERIFY(chat->toPlainText().contains(QStringLiteral("could not be read")));
+    QVERIFY(chat->toPlainText().contains(QStringLiteral(".damaged")));
+    QVERIFY(find(*forms.chat(), "GameHistory1"));
 }
 
 QTEST_MAIN(TestMainWindow)

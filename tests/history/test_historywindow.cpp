@@ -9,7 +9,9 @@
 #include "history/historywindow.h"
 #include "scriptedgame.h"
 
+#include <QAccessible>
 #include <QChartView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -31,7 +33,7 @@ private slots:
     void plotsAreToldInWords();
 
 private:
-    void writeGame(const QString &day, const QString &own, const QString &opponent);
+    void writeGame(const QString &day, const QString &own, const QString &opponent, int total = 9);
     QString path() const { return m_dir->filePath(QStringLiteral("history.sqlite")); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -46,7 +48,7 @@ void TestHistoryWindow::init()
 }
 
 // A finished one-frame game on that day: the player in seat 1 wins.
-void TestHistoryWindow::writeGame(const QString &day, const QString &own, const QString &opponent)
+void TestHistoryWindow::writeGame(const QString &day, const QString &own, const QString &opponent, int total)
 {
     HistoryStore store(path());
     QCOMPARE(store.open(), QString());
@@ -54,10 +56,10 @@ void TestHistoryWindow::writeGame(const QString &day, const QString &own, const 
     g.key = QString::number(++m_games);
     g.started = QDateTime(QDate::fromString(day, Qt::ISODate), QTime(20, 0));
     g.ownSlot = 1;
-    g.seats = {SeatRecord{1, own, std::nullopt, 9, true}, SeatRecord{2, opponent, std::nullopt, 4, false}};
+    g.seats = {SeatRecord{1, own, std::nullopt, total, true}, SeatRecord{2, opponent, std::nullopt, 4, false}};
     FrameRecord f;
     f.frame = 1;
-    f.seats = {SeatFrame{1, true, {5, 4, -1}, 9}, SeatFrame{2, true, {4, -1, -1}, 4}};
+    f.seats = {SeatFrame{1, true, {5, 4, -1}, total}, SeatFrame{2, true, {4, -1, -1}, 4}};
     QVERIFY2(store.writeFrame(g, f, {}), qPrintable(store.lastError()));
     g.finished = true;
     QVERIFY(store.finishGame(g));
@@ -134,9 +136,12 @@ void TestHistoryWindow::chosenGameShowsCardAndWords()
 void TestHistoryWindow::plotsAreToldInWords()
 {
     writeGame(QStringLiteral("2024-01-01"), QStringLiteral("Ann"), QStringLiteral("Bob"));
+    writeGame(QStringLiteral("2024-01-02"), QStringLiteral("Ann"), QStringLiteral("Cat"), 12);
+    writeGame(QStringLiteral("2024-01-03"), QStringLiteral("Ann"), QStringLiteral("Dan"));
     HistoryDatabase database(path());
     HistoryWindow window(&database);
     QSignalSpy ready(&window, &HistoryWindow::statisticsShown);
+    QSignalSpy shown(&window, &HistoryWindow::gameShown);
     window.show();
     auto *tabs = window.findChild<QTabWidget *>();
     tabs->setCurrentWidget(window.charts());
@@ -148,8 +153,17 @@ void TestHistoryWindow::plotsAreToldInWords()
         QVERIFY(!plot->accessibleName().isEmpty());
         QVERIFY(!window.charts()->summary(name).isEmpty());
         QCOMPARE(plot->accessibleDescription(), window.charts()->summary(name));
+        // What a screen reader reads of the summary is the summary itself.
+        auto *label = window.charts()->findChild<QLabel *>(QStringLiteral("history_summary_") + name);
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), window.charts()->summary(name));
     }
     QVERIFY(window.charts()->summary(QStringLiteral("opponents")).contains(QStringLiteral("Bob")));
+
+    // The best game is one key away, on the games page.
+    QTest::keyClick(&window, Qt::Key_B, Qt::AltModifier);
+    QTRY_COMPARE(shown.size(), 1);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(window.card()->scoreText(1), QStringLiteral("12"));
 }
 
 QTEST_MAIN(TestHistoryWindow)
