@@ -99,11 +99,12 @@ int printHistoryCommand(int last, bool json, std::FILE *out)
             writeTerminalLine(out, QStringLiteral("No games are recorded yet."));
         return 0;
     }
+    // Only read: a damaged file is set aside by the game, not by a listing.
     HistoryStore store(path);
-    if (const QString notice = store.open(); !notice.isEmpty())
+    if (const QString notice = store.openToRead(); !notice.isEmpty()) {
         writeTerminalLine(stderr, QStringLiteral("pinlex: ") + notice);
-    if (!store.isOpen())
         return 1;
+    }
 
     const int wanted = last > 0 ? last : gameCount(store.database());
     int printed = 0;

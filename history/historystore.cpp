@@ -102,7 +102,7 @@ QString HistoryStore::open(Check check)
         m_state = State::Writable;
         return {};
     case Outcome::Newer:
-        m_state = State::Newer;
+        m_state = State::ReadOnly;
         return QStringLiteral("The game history %1 comes from a newer Pinlex: games are not recorded in it.")
             .arg(shown);
     case Outcome::Busy:
@@ -112,6 +112,21 @@ QString HistoryStore::open(Check check)
         break;
     }
     return startAnew();
+}
+
+QString HistoryStore::openToRead()
+{
+    close();
+    // No check of every page: a listing reads few, and a damaged one fails
+    // its query.
+    if (tryOpen(false, true) == Outcome::Ready) {
+        m_state = State::ReadOnly;
+        return {};
+    }
+    close();
+    return QStringLiteral("The game history %1 cannot be read (%2).")
+        .arg(QDir::toNativeSeparators(m_path),
+             m_lastError.isEmpty() ? QStringLiteral("it is no game history") : m_lastError);
 }
 
 QString HistoryStore::check()
@@ -158,7 +173,7 @@ QSqlDatabase HistoryStore::database() const
     return QSqlDatabase::database(m_connection, false);
 }
 
-HistoryStore::Outcome HistoryStore::tryOpen(bool fullCheck)
+HistoryStore::Outcome HistoryStore::tryOpen(bool fullCheck, bool readOnly)
 {
     // Connections are named per store: stores on several threads meet here.
     static std::atomic<int> connections{0};
@@ -169,7 +184,8 @@ HistoryStore::Outcome HistoryStore::tryOpen(bool fullCheck)
         return Outcome::Busy;
     }
     db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs)
+                         + (readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
     if (!db.open()) {
         m_lastError = db.lastError().text();
         return Outcome::Damaged;
@@ -185,6 +201,10 @@ HistoryStore::Outcome HistoryStore::tryOpen(bool fullCheck)
         return Outcome::Busy;
     if (version == kNotOurs)
         return Outcome::Damaged;
+    if (readOnly) {
+        // A newer layout keeps what is read here; an empty file has nothing.
+        return Outcome::Ready;
+    }
     if (version > kSchemaVersion)
         return Outcome::Newer;
     if (!exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !exec(QStringLiteral("PRAGMA synchronous=NORMAL"))

@@ -48,6 +48,9 @@ public:
     // found at once either way.
     enum class Check { Now, Later };
     QString open(Check check = Check::Now);
+    // Opens for reading only, as a listing does: nothing in the file or
+    // beside it is changed, a damaged file included.
+    QString openToRead();
     // The check open() left for later; what it returns is as open()'s.
     QString check();
     // Readable (writable or a newer version's file).
@@ -84,12 +87,12 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    enum class State { Closed, Writable, Newer };
+    enum class State { Closed, Writable, ReadOnly };
     enum class Outcome { Ready, Newer, Damaged, Busy };
     static constexpr int kNotOurs = -1;
     static constexpr int kInUse = -2;
 
-    Outcome tryOpen(bool fullCheck);
+    Outcome tryOpen(bool fullCheck, bool readOnly = false);
     Outcome integrity();
     QString startAnew();
     QString notRecorded() const;

@@ -58,6 +58,20 @@ GameRecord comparable(GameRecord game)
     return game;
 }
 
+// pinlex --history: its status and its lines.
+std::pair<int, QList<QByteArray>> run(int last, bool json)
+{
+    std::FILE *out = std::tmpfile();
+    const int status = printHistoryCommand(last, json, out);
+    std::rewind(out);
+    QByteArray text;
+    char buffer[4096];
+    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
+        text.append(buffer, qsizetype(n));
+    std::fclose(out);
+    return std::make_pair(status, text.split('\n'));
+}
+
 QStringList damagedCopies(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.damaged")}, QDir::Files);
@@ -121,8 +135,9 @@ void TestHistory::damagedFileIsKeptAside_data()
     QTest::newRow("another program's database") << QStringLiteral("foreign");
 }
 
-// The unreadable file is renamed with the date, never deleted or written
-// over; the chat is told where it went; a new file records the next game.
+// The unreadable file is renamed with the date by the game (never by a
+// listing), never deleted or written over; the chat is told where it went;
+// a new file records the next game.
 void TestHistory::damagedFileIsKeptAside()
 {
     QFETCH(QString, kind);
@@ -161,6 +176,9 @@ void TestHistory::damagedFileIsKeptAside()
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(original);
     }
+    // A listing only reads: the file stays as it is, wherever it is.
+    run(0, false);
+    QCOMPARE(damagedCopies(m_dir->path()), QStringList());
 
     {
         HistoryDatabase database(path());
@@ -215,18 +233,6 @@ void TestHistory::jsonSaysWhatWasPlayed()
         record(database, 3, false);
         QVERIFY(settle(database));
     }
-    const auto run = [](int last, bool json) {
-        std::FILE *out = std::tmpfile();
-        const int status = printHistoryCommand(last, json, out);
-        std::rewind(out);
-        QByteArray text;
-        char buffer[4096];
-        while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
-            text.append(buffer, qsizetype(n));
-        std::fclose(out);
-        return std::make_pair(status, text.split('\n'));
-    };
-
     auto [status, lines] = run(0, true);
     QCOMPARE(status, 0);
     QCOMPARE(lines.size(), 3);
