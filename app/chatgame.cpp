@@ -12,6 +12,7 @@
 #include "dialogs/downloadform.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
+#include "host/tablereach.h"
 #include "net/connection.h"
 #include "net/tsock.h"
 #include "settings/inifile.h"
@@ -88,8 +89,17 @@ void Tchat::startHost(quint16 port, bool everyAddress)
     m_forms->server()->listen(port,
                               everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
                               TServer::FirstSlot::HostingWindow);
-    if (everyAddress && m_session->client.announceTable)
-        announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname), port);
+    if (!everyAddress || !m_session->client.announceTable)
+        return;
+    announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname), port);
+    if (!m_portMapping)
+        return;
+    // Lives as long as the host; tells the chat how players outside get in.
+    auto *reach = new TableReach(port, m_forms->server());
+    GameClient *client = &m_session->client;
+    connect(reach, &TableReach::told, client,
+            [client](const QString &text) { emit client->systemLine(QStringLiteral("0+") + text); });
+    reach->start();
 }
 
 void Tchat::refreshGame()
@@ -152,7 +162,18 @@ void Tchat::playWithOthers(bool hosting)
                 stopAnnouncing(*m_forms->existingServer());
             }
             m_session->client.sock->abort();
-            emit relaunchRequested(choice.launchArguments());
+            // The new copy may map the same port at the router: this copy's
+            // mapping goes first, or its late deletion would take the new one.
+            const QStringList arguments = choice.launchArguments();
+            TableReach *reach = m_forms && m_forms->existingServer()
+                                    ? m_forms->existingServer()->findChild<TableReach *>()
+                                    : nullptr;
+            if (!reach) {
+                emit relaunchRequested(arguments);
+                return;
+            }
+            connect(reach, &TableReach::released, this, [this, arguments] { emit relaunchRequested(arguments); });
+            reach->release();
         });
     }
     m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection), hosting);
