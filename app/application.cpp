@@ -7,6 +7,7 @@
 #include "app/forms.h"
 #include "app/session.h"
 #include "app/singleinstance.h"
+#include "app/session.h"
 #include "client/gameclient.h"
 
 #include <QApplication>
