@@ -5,7 +5,6 @@
 #include "base/terminaltext.h"
 #include "app/errorwindow.h"
 #include "app/forms.h"
-#include "app/session.h"
 #include "app/singleinstance.h"
 #include "app/session.h"
 #include "client/gameclient.h"
