@@ -72,8 +72,12 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
         setWindowBounds(options.placement());
     });
 
-    // The frame, title bar included, starts on the screen.
-    resize(573, 530 + menuBar()->sizeHint().height());
+    // The frame, title bar included, starts on the screen, whether or not
+    // the stored placement follows once the host has seated us. A window
+    // moved before it is made is placed by its frame, unless it must grow
+    // on its first show: then by its client area.
+    ensurePolished();
+    resize(QSize(573, 530 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint()));
     move(3, 3);
     FormCreate();
 }
