@@ -1,6 +1,52 @@
 #include "ui/windowpalette.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QWidget>
+
+namespace {
+
+// A style that draws controls in the colours of their palette; a desktop's
+// style may draw them in its own dark ones (Adwaita-Dark's combo boxes).
+QStyle *paletteStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = QStyleFactory::create(QStringLiteral("Fusion"));
+        if (style)
+            style->setParent(qApp);
+    }
+    return style;
+}
+
+// Gives the window and every control in it that style when it first shows,
+// once all its controls are made.
+class StyleOnShow : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Show)
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (QStyle *style = paletteStyle()) {
+            window->setStyle(style);
+            for (QWidget *control : window->findChildren<QWidget *>())
+                control->setStyle(style);
+        }
+        window->removeEventFilter(this);
+        deleteLater();
+        return false;
+    }
+};
+
+} // namespace
 
 namespace windowpalette {
 
@@ -30,6 +76,7 @@ QPalette fixed()
 void use(QWidget *window)
 {
     window->setPalette(fixed());
+    window->installEventFilter(new StyleOnShow(window));
 }
 
 } // namespace windowpalette

@@ -14,7 +14,9 @@ namespace windowpalette {
 QPalette fixed();
 
 // Gives window the fixed palette; what the window sets on top of it after
-// (its background, a label's colour) stays its own. Its children take it.
+// (its background, a label's colour) stays its own. Its children take it,
+// and when it first shows, it and its controls take a style that draws
+// them in those colours.
 void use(QWidget *window);
 
 } // namespace windowpalette

@@ -86,6 +86,8 @@ QString textOf(const QWidget *control)
         return label->text();
     if (const auto *button = qobject_cast<const QAbstractButton *>(control))
         return button->text();
+    if (const auto *box = qobject_cast<const QComboBox *>(control))
+        return box->currentText();
     return qobject_cast<const QLineEdit *>(control)->text();
 }
 
@@ -95,6 +97,8 @@ void setTextOf(QWidget *control, const QString &text)
         label->setText(text);
     else if (auto *button = qobject_cast<QAbstractButton *>(control))
         button->setText(text);
+    else if (auto *box = qobject_cast<QComboBox *>(control))
+        box->setItemText(box->currentIndex(), text);
     else
         qobject_cast<QLineEdit *>(control)->setText(text);
 }
@@ -365,6 +369,7 @@ void TestMainWindow::textStaysReadableOnADarkDesktop_data()
     QTest::newRow("team game") << true << "Team Game" << "";
     QTest::newRow("computer players") << true << "Computer players:" << "";
     QTest::newRow("time per turn") << true << "edit_creationtime" << "";
+    QTest::newRow("strength") << true << "strength" << "";
 }
 
 // A dark desktop theme once gave light text on the cream and the wood:
