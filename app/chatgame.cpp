@@ -20,6 +20,7 @@
 #include <QHostAddress>
 #include <QMenu>
 #include <QMessageBox>
+#include <QComboBox>
 #include <QSpinBox>
 
 // The window's part in the game: the client, the roster, the game flow and
@@ -50,10 +51,18 @@ void Tchat::bindGame()
         box->open();
         return box;
     };
-    // The box does not hold the queue up; the window closes when it is dismissed.
+    // The boxes do not hold the queue up; the window closes when one is dismissed.
     connect(client, &GameClient::gameFull, this,
             [this, tell] { connect(tell(QStringLiteral("Game is full")), &QMessageBox::finished, this, &QWidget::close); });
-    connect(client, &GameClient::connectionEnded, this, &QWidget::close, Qt::QueuedConnection);
+    // The window closes when the player has read why: an ending without a
+    // word cannot be told from a crash.
+    connect(client, &GameClient::connectionEnded, this, [this, tell](GameClient::Ending why) {
+        if (!isVisible())
+            return; // closing already, or making way for a new copy
+        const QString text = why == GameClient::Ending::Removed ? QStringLiteral("You were removed from the game.")
+                                                                : QStringLiteral("The host has ended the game.");
+        connect(tell(text), &QMessageBox::finished, this, &QWidget::close);
+    });
     connect(flow, &GameFlow::notConnected, this, [tell] { tell(QStringLiteral("You are not connected")); });
 
     const auto status = [this](const QString &text) { m_status->setText(text); };
@@ -67,7 +76,8 @@ void Tchat::bindGame()
             return;
         Tgamestart *dialog = m_forms->gamestart();
         dialog->setTimePerTurn(m_session->options.timePerTurn());
-        dialog->robots->setValue(m_session->robots.count());
+        dialog->robots->setValue(m_session->options.robots());
+        dialog->strength->setCurrentIndex(m_session->options.robotStrength());
         dialog->show();
         dialog->raise();
     });
@@ -176,7 +186,10 @@ void Tchat::playWithOthers(bool hosting)
             reach->release();
         });
     }
-    m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection), hosting);
+    // A solo copy plays as "You", which is no name to offer.
+    const QString running = m_parameters.isEmpty() ? QString() : m_session->client.myname;
+    m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection, running),
+                          hosting);
 }
 
 void Tchat::gamestartCreated(Tgamestart *gamestart)
@@ -184,6 +197,8 @@ void Tchat::gamestartCreated(Tgamestart *gamestart)
     gamestart->setTeamsAreEven([this](int computers) { return m_session->robots.teamsWouldBeEven(computers); });
     connect(gamestart, &Tgamestart::startRequested, this, [this](int seconds, bool team, int computers, int strength) {
         m_session->options.setTimePerTurn(seconds);
+        m_session->options.setRobots(computers);
+        m_session->options.setRobotStrength(strength);
         // The computer players sit down first; then the game starts.
         m_session->robots.arrange(computers, Strength(qBound(0, strength, 2)), [this, seconds, team] {
             m_session->flow.startGame(seconds, team);

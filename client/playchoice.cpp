@@ -27,10 +27,14 @@ QString PlayChoice::accountName()
     return qEnvironmentVariable("USER", QStringLiteral("Player"));
 }
 
-PlayChoice PlayChoice::load(const IniFile &file, const QString &section)
+PlayChoice PlayChoice::load(const IniFile &file, const QString &section, const QString &runningName)
 {
     PlayChoice choice;
-    choice.name = cleaned(file.readString(section, u"Playername", accountName())).left(kMaxName);
+    for (const QString &name : {file.readString(section, u"Playername", QString()), runningName, accountName()}) {
+        choice.name = cleaned(name).left(kMaxName);
+        if (!choice.name.isEmpty())
+            break;
+    }
     choice.hosting = file.readString(section, u"Playhosting", QStringLiteral("1")) != QLatin1String("0");
     for (int n = 1; n <= kRecentHosts; ++n) {
         const QString host = cleaned(file.readString(section, QStringLiteral("Joinhost%1").arg(n), QString()));

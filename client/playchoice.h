@@ -27,8 +27,9 @@ public:
     bool announce = true;                      // hosting: shown on the local network
     bool portMapping = true;                   // and the router asked to forward the port
 
-    // The remembered choice; the name defaults to the account's user name.
-    static PlayChoice load(const IniFile &file, const QString &section);
+    // The remembered choice. The name is the one last played under, else
+    // the running copy's player name, else the account's user name.
+    static PlayChoice load(const IniFile &file, const QString &section, const QString &runningName = {});
     // Remembers it; the address joined goes first in the recent list.
     void save(IniFile &file, const QString &section) const;
 

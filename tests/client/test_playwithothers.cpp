@@ -110,8 +110,11 @@ void TestPlayWithOthers::initTestCase()
 void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
 {
     IniFile file(m_dir.filePath(QStringLiteral("remember.ini")));
+    // The name offered: the last one played under, else the running copy's,
+    // else the account's (it once always was the account's, "root" say).
     PlayChoice first = PlayChoice::load(file, QStringLiteral("Pinlex"));
     QCOMPARE(first.name, PlayChoice::accountName().left(PlayChoice::kMaxName));
+    QCOMPARE(PlayChoice::load(file, QStringLiteral("Pinlex"), QStringLiteral("Cid")).name, QStringLiteral("Cid"));
     QCOMPARE(first.port, quint16(7772));
     QVERIFY(first.recentHosts.isEmpty());
     QVERIFY(first.announce);
@@ -130,6 +133,7 @@ void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
         choice = PlayChoice::load(file, QStringLiteral("Pinlex"));
     }
     QCOMPARE(choice.name, QStringLiteral("Bob"));
+    QCOMPARE(PlayChoice::load(file, QStringLiteral("Pinlex"), QStringLiteral("Cid")).name, QStringLiteral("Bob"));
     QVERIFY(!choice.hosting);
     QCOMPARE(choice.port, quint16(7800));
     QVERIFY(!choice.announce);
