@@ -22,7 +22,7 @@ constexpr unsigned bit(Mode mode)
 // The windowed game, however it starts: the only modes that need a display.
 constexpr unsigned kGame = bit(Mode::Solo) | bit(Mode::Host) | bit(Mode::Join) | bit(Mode::Loading);
 
-constexpr char kGameForm[] = "[--port N] [--no-announce] [--] [NAME HOST true|other]";
+constexpr char kGameForm[] = "[--port N] [--no-announce] [--no-port-mapping] [--] [NAME HOST true|other]";
 
 // A mode chosen by an option of its own; without one the program plays the
 // windowed game with the positional values as its launch parameters.
@@ -38,7 +38,8 @@ struct ModeOption
 
 const ModeOption kModes[] = {
     {"serve", Mode::Serve, "Run a game host without a window (no display needed).",
-     "--serve [--port N] [--pause 5|10|15] [--chat-limit N] [--table-name T] [--no-announce]", 0,
+     "--serve [--port N] [--pause 5|10|15] [--chat-limit N] [--table-name T] [--no-announce] [--no-port-mapping]",
+     0,
      "--serve takes no NAME or HOST."},
     {"robot", Mode::Robot,
      "Play as a computer player against the host HOST without a window (no display needed).",
@@ -152,6 +153,13 @@ const QList<SettingOption> &settings()
          bit(Mode::History),
          [](const QString &, CommandLine &line) {
              line.json = true;
+             return QString();
+         }},
+        {"no-port-mapping", nullptr,
+         "Do not ask the local router to forward the port of a table shown on the local network.",
+         kGame | bit(Mode::Serve),
+         [](const QString &, CommandLine &line) {
+             line.portMapping = false;
              return QString();
          }},
         {"seconds", "N", "How long --list-games looks for tables, in seconds (default 3).", bit(Mode::ListGames),

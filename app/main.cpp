@@ -65,7 +65,8 @@ int main(int argc, char *argv[])
     case Mode::Robot:
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
-        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName);
+        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
+                               line.portMapping);
     case Mode::ListGames:
         return listGames(line.seconds, stdout);
     case Mode::Solo:
@@ -74,5 +75,5 @@ int main(int argc, char *argv[])
     case Mode::Loading:
         break;
     }
-    return runGame(line.launchParameters, line.port, line.announce);
+    return runGame(line.launchParameters, line.port, line.announce, line.portMapping);
 }

@@ -16,7 +16,8 @@ QString describe(const CommandLine &line)
     if (!line.isValid())
         return QStringLiteral("bad");
     const QString port = QStringLiteral(" port %1").arg(line.port);
-    const QString unannounced = line.announce ? QString() : QStringLiteral(" unannounced");
+    const QString unannounced = QString::fromLatin1(line.announce ? "" : " unannounced")
+                                + QString::fromLatin1(line.portMapping ? "" : " unmapped");
     switch (line.mode) {
     case Mode::Solo:
         return QStringLiteral("solo") + port + unannounced;
@@ -92,6 +93,8 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
         << "serve pause 10 chat-limit 10 port 7772 as ?[2J the longest table n" << false;
     row("serve, not shown", "--serve --no-announce", "serve pause 10 chat-limit 10 port 7772 unannounced");
     row("host, not shown", "--no-announce -- Ann h true", "host Ann|h|true port 7772 unannounced", true);
+    row("serve, no port mapping", "--serve --no-port-mapping", "serve pause 10 chat-limit 10 port 7772 unmapped");
+    row("host, no port mapping", "--no-port-mapping -- Ann h true", "host Ann|h|true port 7772 unmapped", true);
     row("list games", "--list-games", "list-games 3 s");
     row("list games for longer", "--list-games --seconds 10", "list-games 10 s");
     row("robot", "--robot h", "robot Robot (Medium), Medium, at h port 7772");
@@ -130,6 +133,7 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     QTest::newRow("an empty table name") << QStringList{"--serve", "--table-name", " "} << "bad" << false;
     row("a table name for a window", "--table-name T Ann h true", "bad");
     row("a robot not shown", "--robot --no-announce h", "bad");
+    row("a robot without port mapping", "--robot --no-port-mapping h", "bad");
     row("seconds without the list", "--serve --seconds 5", "bad");
     row("seconds beyond an hour", "--list-games --seconds 3601", "bad");
     row("list games given a name", "--list-games Ann", "bad");
