@@ -21,6 +21,7 @@
 #include "settings/inifile.h"
 #include "sound/soundplayer.h"
 #include "ui/artwork.h"
+#include "ui/windowplacement.h"
 #include "words/random.h"
 
 #include <QCloseEvent>
@@ -282,13 +283,14 @@ void Tchat::processparams()
 
 QRect Tchat::windowBounds() const
 {
-    return frameGeometry();
+    return keptBounds(frameGeometry(), placement);
 }
 
 void Tchat::setWindowBounds(const QRect &bounds)
 {
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    move(bounds.topLeft());
+    if (!compositorPlacesWindows())
+        move(bounds.topLeft());
     resize(bounds.width() - frameExtra.width(), bounds.height() - frameExtra.height());
 }
 

@@ -172,7 +172,7 @@ void Tchat::connectOptions()
 void Tchat::loadinifile()
 {
     const Settings settings = Settings::load(IniFile(inifile), sectionName);
-    placement = fitToScreen(*this, settings.bounds);
+    placement = keptBounds(fitToScreen(*this, settings.bounds), settings.bounds);
     setWindowBounds(placement);
 
     mainchat->styles().setPointSize(settings.textSize);

@@ -188,6 +188,7 @@ void TestMainWindow::windowsAreCreatedWithTheirCaptions()
     for (const auto &[window, caption] : dialogs) {
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(!window->isVisible());
+        QCOMPARE(window->windowHandle()->transientParent(), forms.chat()->windowHandle());
     }
     QVERIFY(forms.spylist()->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(forms.server()->objectName(), QStringLiteral("Server"));
