@@ -6,6 +6,7 @@
 #include "app/errorwindow.h"
 #include "app/forms.h"
 #include "app/singleinstance.h"
+#include "client/gameclient.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -26,7 +27,7 @@ void bringForward(QWidget *window)
     window->activateWindow();
 }
 
-int runGame(const QStringList &launchParameters, quint16 port)
+int runGame(const QStringList &launchParameters, quint16 port, bool announce)
 {
     QString problem;
     if (userRuntimeDirectory(&problem).isEmpty()) {
@@ -77,6 +78,7 @@ int runGame(const QStringList &launchParameters, quint16 port)
                          });
         chat->setLaunchParameters(launchParameters);
         chat->setPort(port);
+        chat->session().client.announceTable = announce;
         chat->show();
         status = QApplication::exec();
     }

@@ -4,8 +4,9 @@
 #include <QtGlobal>
 
 // Runs the windowed game: the single-instance check, the windows, the event
-// loop. Returns the program's exit status.
-int runGame(const QStringList &launchParameters, quint16 port = 7772);
+// loop. A game hosted for others is shown on the local network when
+// announce is set. Returns the program's exit status.
+int runGame(const QStringList &launchParameters, quint16 port = 7772, bool announce = true);
 
 class QWidget;
 

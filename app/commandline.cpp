@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "finder/tableinfo.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -20,7 +22,7 @@ constexpr unsigned bit(Mode mode)
 // The windowed game, however it starts: the only modes that need a display.
 constexpr unsigned kGame = bit(Mode::Solo) | bit(Mode::Host) | bit(Mode::Join) | bit(Mode::Loading);
 
-constexpr char kGameForm[] = "[--port N] [--] [NAME HOST true|other]";
+constexpr char kGameForm[] = "[--port N] [--no-announce] [--] [NAME HOST true|other]";
 
 // A mode chosen by an option of its own; without one the program plays the
 // windowed game with the positional values as its launch parameters.
@@ -36,11 +38,16 @@ struct ModeOption
 
 const ModeOption kModes[] = {
     {"serve", Mode::Serve, "Run a game host without a window (no display needed).",
-     "--serve [--port N] [--pause 5|10|15] [--chat-limit N]", 0, "--serve takes no NAME or HOST."},
+     "--serve [--port N] [--pause 5|10|15] [--chat-limit N] [--table-name T] [--no-announce]", 0,
+     "--serve takes no NAME or HOST."},
     {"robot", Mode::Robot,
      "Play as a computer player against the host HOST without a window (no display needed).",
      "--robot [--level easy|medium|hard] [--name N] HOST [--port N]", 1,
      "--robot takes the address of the host, HOST."},
+    {"list-games", Mode::ListGames,
+     "Print the tables found on the local network, one a line with tab-separated fields (name, address, port, "
+     "seats, spectators, state, source), and exit.",
+     "--list-games [--seconds N]", 0, "--list-games takes no other arguments."},
     {"tally", Mode::Tally, "Print the player's tally and exit.", "--tally", 0, "--tally takes no other arguments."},
     {"compress", Mode::Compress, "Compress file IN into OUT in the tally file's format.", "--compress IN OUT", 2,
      "--compress and --decompress take two files, IN and OUT."},
@@ -113,6 +120,29 @@ const QList<SettingOption> &settings()
              if (!limit)
                  return QStringLiteral("--chat-limit takes a number of lines per second, 0 for no limit.");
              line.chatLimit = *limit;
+             return QString();
+         }},
+        {"table-name", "T",
+         "The name the headless host's table is shown under on the local network (default \"HOST's table\", "
+         "after this machine's name).",
+         bit(Mode::Serve),
+         [](const QString &value, CommandLine &line) {
+             line.tableName = TableInfo::cleanName(value);
+             if (line.tableName.isEmpty())
+                 return QStringLiteral("--table-name takes a name that is not empty.");
+             return QString();
+         }},
+        {"no-announce", nullptr, "Do not show a hosted table on the local network.", kGame | bit(Mode::Serve),
+         [](const QString &, CommandLine &line) {
+             line.announce = false;
+             return QString();
+         }},
+        {"seconds", "N", "How long --list-games looks for tables, in seconds (default 3).", bit(Mode::ListGames),
+         [](const QString &value, CommandLine &line) {
+             const std::optional<int> seconds = number(value, 0, 3600);
+             if (!seconds)
+                 return QStringLiteral("--seconds takes a number from 0 to 3600.");
+             line.seconds = *seconds;
              return QString();
          }},
     };

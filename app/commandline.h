@@ -21,6 +21,7 @@ public:
         Loading,    // fewer than three launch parameters: the window goes no further
         Serve,
         Robot,
+        ListGames,
         Tally,
         Compress,
         Decompress,
@@ -38,6 +39,9 @@ public:
     int chatLimit = 10;             // --serve
     Strength level = Strength::Medium;  // --robot
     QString robotName;              // --robot
+    bool announce = true;           // a hosted game, --serve: shown on the local network
+    QString tableName;              // --serve: the name it is shown under (empty: the default)
+    int seconds = 3;                // --list-games: how long to look
     QString host;                   // --robot's HOST
     QString input;                  // --compress and --decompress
     QString output;

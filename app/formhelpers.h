@@ -4,7 +4,6 @@
 #include "ui/controls.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QFont>
 #include <QLabel>
 #include <QMenu>
@@ -78,24 +77,6 @@ inline QAction *addSeparator(QMenu *menu, const QString &name)
     QAction *separator = menu->addSeparator();
     separator->setObjectName(name);
     return separator;
-}
-
-// Exclusive choices show as radio items. An optional choice may have none
-// checked (a stored value that no item offers).
-inline void makeRadio(QObject *parent, std::initializer_list<QAction *> items, bool optional = false)
-{
-    auto *group = new QActionGroup(parent);
-    group->setExclusionPolicy(optional ? QActionGroup::ExclusionPolicy::ExclusiveOptional
-                                       : QActionGroup::ExclusionPolicy::Exclusive);
-    for (QAction *item : items)
-        group->addAction(item);
-}
-
-// A choice among radio items: the submenu's tag takes the chosen item's tag.
-inline void choose(QAction *submenu, QAction *chosen)
-{
-    submenu->setData(chosen->data());
-    chosen->setChecked(true);
 }
 
 } // namespace formhelpers

@@ -1,6 +1,7 @@
 #include "app/forms.h"
 
 #include "app/chatform.h"
+#include "app/session.h"
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
 #include "client/spylistform.h"
@@ -8,13 +9,16 @@
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
 #include "host/serverform.h"
+#include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
 #include "ui/windowplacement.h"
 
 Forms::Forms()
 {
+    m_tally = std::make_unique<TallyKeeper>();
     m_chat = std::make_unique<Tchat>();
     m_chat->setForms(this);
+    m_tally->follow(m_chat->session().client);
 }
 
 // The host goes before the windows whose clients it serves.
@@ -36,7 +40,7 @@ Tabout *Forms::about()
 Ttallylist *Forms::tallylist()
 {
     if (!m_tallylist) {
-        m_tallylist = std::make_unique<Ttallylist>();
+        m_tallylist = std::make_unique<Ttallylist>(*m_tally);
         openAsTransientOf(*m_tallylist, *m_chat);
     }
     return m_tallylist.get();

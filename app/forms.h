@@ -11,10 +11,12 @@ class Thelp;
 class Tphrases;
 class TServer;
 class Tspylist;
+class TallyKeeper;
 
-// Every window of the program, one each, living until the program ends.
-// The main window is made at once; the others when first used, so that the
-// main window shows without waiting for windows nobody may open.
+// Every window of the program, one each, living until the program ends,
+// and the tally they share. The main window is made at once; the others
+// when first used, so that the main window shows without waiting for
+// windows nobody may open.
 class Forms
 {
 public:
@@ -24,6 +26,8 @@ public:
     Forms &operator=(const Forms &) = delete;
 
     Tchat *chat() const { return m_chat.get(); }
+    // The player's tally, following the main window's games.
+    TallyKeeper *tally() const { return m_tally.get(); }
     Tabout *about();
     Ttallylist *tallylist();
     Tdownload *download();
@@ -37,6 +41,8 @@ public:
     Tspylist *existingSpylist() const { return m_spylist.get(); }
 
 private:
+    // The tally goes last: its view and the window go first.
+    std::unique_ptr<TallyKeeper> m_tally;
     std::unique_ptr<Tchat> m_chat;
     std::unique_ptr<Tabout> m_about;
     std::unique_ptr<Ttallylist> m_tallylist;

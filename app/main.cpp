@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "base/terminaltext.h"
 #include "base/version.h"
+#include "finder/gamefinder.h"
 #include "host/headlesshost.h"
 #include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
@@ -61,12 +62,14 @@ int main(int argc, char *argv[])
     case Mode::Robot:
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
-        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit);
+        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName);
+    case Mode::ListGames:
+        return listGames(line.seconds, stdout);
     case Mode::Solo:
     case Mode::Host:
     case Mode::Join:
     case Mode::Loading:
         break;
     }
-    return runGame(line.launchParameters, line.port);
+    return runGame(line.launchParameters, line.port, line.announce);
 }

@@ -4,3 +4,7 @@
 // the build suffix.
 inline constexpr char kVersionText[] = "1.0.9";
 inline constexpr char kBuildSuffix[] = ".16";
+
+// The version of the game's TCP protocol, as a table announces it on the
+// local network. Copies of another version list the table but cannot join it.
+inline constexpr int kProtocolVersion = 1;

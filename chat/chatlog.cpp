@@ -1,8 +1,11 @@
 #include "chat/chatlog.h"
 
+#include "base/errordisplay.h"
 #include "chat/chatline.h"
 #include "chat/chatview.h"
 #include "settings/colortext.h"
+
+#include <QDesktopServices>
 
 ChatLog::ChatLog(ChatView *view) : m_view(view) {}
 
@@ -27,6 +30,15 @@ void ChatLog::addLine(const QString &line, quint32 colour, bool scroll)
     m_view->format();
     if (scroll)
         m_view->scrollToEnd();
+}
+
+void ChatLog::addlinetochat(const QString &line, quint32 colour, bool scroll)
+{
+    try {
+        addLine(line, colour, scroll);
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    }
 }
 
 void ChatLog::clear()
@@ -59,4 +71,14 @@ QUrl ChatLog::webAddress(const QString &linkText)
         || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return {};
     return address;
+}
+
+void ChatLog::mainchatJump(int number) const
+{
+    const QUrl address = webAddress(link(number).value_or(QString()));
+    if (!address.isValid()) {
+        showError(QStringLiteral("Cannot open Webpage"));
+        return;
+    }
+    QDesktopServices::openUrl(address);
 }

@@ -13,12 +13,17 @@ class ChatView;
 class ChatLog
 {
 public:
+    // The host's notices, "0+" lines: clBlue.
+    static constexpr quint32 kSystemColour = 0xFF0000;
+
     explicit ChatLog(ChatView *view);
 
     // Adds one display line "number+text" in the colour (a colour value),
     // then shows it and, with scroll, brings the end into view. Throws as
     // ChatLine::parse does, adding nothing.
     void addLine(const QString &line, quint32 colour, bool scroll);
+    // The same, a line it cannot read going to the error display instead.
+    void addlinetochat(const QString &line, quint32 colour, bool scroll);
     // Empties the view; link numbers start again.
     void clear();
 
@@ -32,6 +37,9 @@ public:
     // http and https pages, so that a word from a peer can never open a
     // local file or another kind of address. Invalid when there is none.
     static QUrl webAddress(const QString &linkText);
+    // A click on a link: its web page opens in the browser, or "Cannot open
+    // Webpage" goes to the error display.
+    void mainchatJump(int number) const;
 
 private:
     ChatView *m_view;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settings.h"
+
 #include <QColor>
 #include <QString>
 #include <QFont>
@@ -32,8 +34,8 @@ public:
     static constexpr int kCount = 15;
     static constexpr int kSystem = 0;   // system lines
     static constexpr int kLink = 4;     // links in chat lines
-    static constexpr int kMinPointSize = 1;
-    static constexpr int kMaxPointSize = 96;
+    static constexpr int kMinPointSize = Settings::kMinTextSize;
+    static constexpr int kMaxPointSize = Settings::kMaxTextSize;
 
     ChatStyles();   // the design state
 

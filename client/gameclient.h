@@ -52,6 +52,10 @@ public:
     QString myname;
     QString hostaddress;
     bool ishost = false;
+    // Whether a game hosted for others is shown on the local network (never
+    // a solo game). Off unless the program says so: the command line
+    // switches it on unless told --no-announce.
+    bool announceTable = false;
     bool loggedin = false;
     int myseat = 0;
     bool isSpectator() const { return game::isSpectatorSlot(myseat); }

@@ -133,8 +133,6 @@ void GameFlow::goodword(const msg::GoodWord &verdict)
     if (!shown->status.isEmpty())
         emit statusText(shown->status);
     m_client.playsounds(shown->sound);
-    if (shown->strike)
-        emit strikeCounted();
     m_rack.acceptWord(verdict.ball, verdict.letters, shown->reopen);
 }
 
@@ -162,13 +160,6 @@ void GameFlow::winner(const QList<int> &winners)
     if (m_client.ishost)
         m_startShown = true;
     emit changed();
-    if (!game::isSeat(m_client.myseat))
-        return; // a spectator keeps no tally
-    std::optional<TallyWinner> recorded;
-    if (winners.size() == 1)
-        recorded = winners.first() == m_client.myseat ? TallyWinner::player()
-                                                      : TallyWinner::opponent(m_client.roster->seatName(winners.first()));
-    emit gameRecorded(m_score.scoreText(m_client.myseat), recorded, m_client.roster->opponents());
 }
 
 void GameFlow::loadstats(const msg::LoadStats &state)

@@ -2,7 +2,6 @@
 
 #include "base/gamenumbers.h"
 #include "protocol/messages.h"
-#include "tally/tallytable.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,7 +9,6 @@
 #include <QStringList>
 
 #include <array>
-#include <optional>
 
 class GameClient;
 class RackModel;
@@ -20,8 +18,8 @@ class TurnClock;
 // A game as the player sees it, between its start and its winner: the
 // start request, the reset, each frame's opening, the turn clock, the
 // host's verdicts on the own words, the end of a frame's time and the
-// winner with its effect on the tally. The host decides everything; this
-// side shows the decisions and opens or closes the board.
+// winner. The host decides everything; this side shows the decisions and
+// opens or closes the board.
 class GameFlow : public QObject
 {
     Q_OBJECT
@@ -63,9 +61,6 @@ signals:
     void statusText(const QString &text);
     void startDialogRequested();
     void notConnected();
-    // Tally events: a strike of the player's, and a finished game.
-    void strikeCounted();
-    void gameRecorded(const QString &ownScore, const std::optional<TallyWinner> &winner, const QStringList &opponents);
 
 private:
     void setTurnLimit(int seconds);

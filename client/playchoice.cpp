@@ -38,6 +38,7 @@ PlayChoice PlayChoice::load(const IniFile &file, const QString &section)
             choice.recentHosts << host;
     }
     choice.host = choice.recentHosts.value(0);
+    choice.announce = file.readString(section, u"Playannounce", QStringLiteral("1")) != QLatin1String("0");
     const int port = file.readInteger(section, u"Playport", kDefaultPort);
     choice.port = port >= 1 && port <= 65535 ? quint16(port) : kDefaultPort;
     return choice;
@@ -52,7 +53,8 @@ void PlayChoice::save(IniFile &file, const QString &section) const
     }
     IniFile::Entries entries = {{QStringLiteral("Playername"), name},
                                 {QStringLiteral("Playhosting"), hosting ? QStringLiteral("1") : QStringLiteral("0")},
-                                {QStringLiteral("Playport"), QString::number(port)}};
+                                {QStringLiteral("Playport"), QString::number(port)},
+                                {QStringLiteral("Playannounce"), announce ? QStringLiteral("1") : QStringLiteral("0")}};
     for (int n = 1; n <= kRecentHosts; ++n)
         entries.append({QStringLiteral("Joinhost%1").arg(n), hosts.value(n - 1)});
     file.writeStrings(section, entries);
@@ -73,7 +75,10 @@ QStringList PlayChoice::launchArguments() const
 {
     // The options first and "--" after them: the name and the address are
     // then taken as they are, even one that begins with "-".
-    return {QStringLiteral("--port"), QString::number(port), QStringLiteral("--"), cleaned(name).left(kMaxName),
-            hosting ? QStringLiteral("127.0.0.1") : cleaned(host),
-            hosting ? QStringLiteral("true") : QStringLiteral("other")};
+    QStringList arguments = {QStringLiteral("--port"), QString::number(port)};
+    if (hosting && !announce)
+        arguments << QStringLiteral("--no-announce");
+    return arguments + QStringList{QStringLiteral("--"), cleaned(name).left(kMaxName),
+                                   hosting ? QStringLiteral("127.0.0.1") : cleaned(host),
+                                   hosting ? QStringLiteral("true") : QStringLiteral("other")};
 }

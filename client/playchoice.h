@@ -7,7 +7,8 @@
 class IniFile;
 
 // What a player chose in "Host a Game" / "Join a Game": the name to play
-// under, whether to host or join, the host's address and the port. The
+// under, whether to host or join, the host's address and the port, and
+// whether a hosted table is shown on the local network. The
 // choice is remembered in the settings file (its own keys in the game's
 // section), with the last five addresses joined offered again. It becomes
 // the launch parameters the lobby would pass.
@@ -23,6 +24,7 @@ public:
     QString host;
     QStringList recentHosts;                   // newest first
     quint16 port = kDefaultPort;
+    bool announce = true;                      // hosting: shown on the local network
 
     // The remembered choice; the name defaults to the account's user name.
     static PlayChoice load(const IniFile &file, const QString &section);
@@ -31,7 +33,8 @@ public:
 
     // Why the choice cannot be played, or empty when it can.
     QString problem() const;
-    // "--port N -- NAME HOST true|other", as a new copy of the game takes them.
+    // "--port N [--no-announce] -- NAME HOST true|other", as a new copy of
+    // the game takes them.
     QStringList launchArguments() const;
 
     static QString accountName();

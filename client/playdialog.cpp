@@ -3,14 +3,19 @@
 #include "ui/artwork.h"
 #include "ui/palette.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QVBoxLayout>
 
 TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
@@ -31,8 +36,14 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     form->addRow(QStringLiteral("Your &name:"), edit_name);
 
     radio_host = new QRadioButton(QStringLiteral("&Host a game on this computer"), this);
+    check_announce = new QCheckBox(QStringLiteral("Show my table on the local network"), this);
+    check_announce->setObjectName(QStringLiteral("check_announce"));
     radio_join = new QRadioButton(QStringLiteral("&Join the game hosted at:"), this);
     form->addRow(radio_host);
+    auto *indented = new QHBoxLayout;
+    indented->addSpacing(20);
+    indented->addWidget(check_announce);
+    form->addRow(indented);
     form->addRow(radio_join);
     combo_host = new QComboBox(this);
     combo_host->setObjectName(QStringLiteral("combo_host"));
@@ -47,6 +58,31 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     spin_port->setAccessibleName(QStringLiteral("Port"));
     form->addRow(QStringLiteral("&Port:"), spin_port);
     layout->addLayout(form);
+
+    auto *found = new QLabel(QStringLiteral("&Tables on the local network:"), this);
+    layout->addWidget(found);
+    table_games = new QTableView(this);
+    table_games->setObjectName(QStringLiteral("table_games"));
+    table_games->setAccessibleName(QStringLiteral("Tables on the local network"));
+    table_games->setModel(m_finder.tables());
+    table_games->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_games->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_games->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_games->setTabKeyNavigation(false);
+    table_games->verticalHeader()->hide();
+    table_games->horizontalHeader()->setSectionResizeMode(TableList::NameColumn, QHeaderView::Stretch);
+    table_games->horizontalHeader()->setSectionResizeMode(TableList::AddressColumn, QHeaderView::ResizeToContents);
+    table_games->setMinimumSize(460, 130);
+    table_games->installEventFilter(this);
+    found->setBuddy(table_games);
+    layout->addWidget(table_games);
+    button_join = new QPushButton(QStringLiteral("Join"), this);
+    button_join->setObjectName(QStringLiteral("button_join"));
+    button_join->setAutoDefault(false);
+    auto *joinRow = new QHBoxLayout;
+    joinRow->addStretch();
+    joinRow->addWidget(button_join);
+    layout->addLayout(joinRow);
 
     label_problem = new QLabel(this);
     label_problem->setObjectName(QStringLiteral("label_problem"));
@@ -64,6 +100,12 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &TPlayDialog::play);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(radio_host, &QRadioButton::toggled, this, &TPlayDialog::updateEnabled);
+    connect(table_games, &QTableView::doubleClicked, this, &TPlayDialog::joinTable);
+    connect(button_join, &QPushButton::clicked, this, [this] { joinTable(table_games->currentIndex()); });
+    connect(table_games->selectionModel(), &QItemSelectionModel::currentChanged, this, &TPlayDialog::updateEnabled);
+    // A row may change its version or go.
+    connect(m_finder.tables(), &QAbstractItemModel::dataChanged, this, &TPlayDialog::updateEnabled);
+    connect(m_finder.tables(), &QAbstractItemModel::rowsRemoved, this, &TPlayDialog::updateEnabled);
 }
 
 void TPlayDialog::present(const PlayChoice &choice, bool hosting)
@@ -71,6 +113,7 @@ void TPlayDialog::present(const PlayChoice &choice, bool hosting)
     m_choice = choice;
     edit_name->setText(choice.name);
     (hosting ? radio_host : radio_join)->setChecked(true);
+    check_announce->setChecked(choice.announce);
     combo_host->clear();
     combo_host->addItems(choice.recentHosts);
     combo_host->setEditText(choice.host);
@@ -88,14 +131,60 @@ PlayChoice TPlayDialog::choice() const
     PlayChoice choice = m_choice;
     choice.name = edit_name->text();
     choice.hosting = radio_host->isChecked();
+    choice.announce = check_announce->isChecked();
     choice.host = combo_host->currentText();
     choice.port = quint16(spin_port->value());
     return choice;
 }
 
+void TPlayDialog::showEvent(QShowEvent *event)
+{
+    m_finder.start();
+    QDialog::showEvent(event);
+}
+
+void TPlayDialog::hideEvent(QHideEvent *event)
+{
+    m_finder.stop();
+    QDialog::hideEvent(event);
+}
+
+bool TPlayDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter on a table joins it, and goes no further: the dialog would
+    // otherwise press Play as well.
+    if (watched == table_games && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && table_games->currentIndex().isValid()) {
+            joinTable(table_games->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TPlayDialog::updateEnabled()
 {
     combo_host->setEnabled(radio_join->isChecked());
+    check_announce->setEnabled(radio_host->isChecked());
+    const QModelIndex current = table_games->currentIndex();
+    button_join->setEnabled(current.isValid() && current.data(TableList::JoinableRole).toBool());
+}
+
+void TPlayDialog::joinTable(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const TableList *tables = m_finder.tables();
+    if (!tables->isJoinable(index.row())) {
+        label_problem->setText(QStringLiteral("That table plays another version of the game and cannot be joined."));
+        return;
+    }
+    const TableInfo &table = tables->table(index.row());
+    radio_join->setChecked(true);
+    combo_host->setEditText(table.address.toString());
+    spin_port->setValue(table.port);
+    play();
 }
 
 void TPlayDialog::play()

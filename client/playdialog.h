@@ -1,18 +1,25 @@
 #pragma once
 
 #include "client/playchoice.h"
+#include "finder/gamefinder.h"
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
+class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTableView;
 
 // "Host a Game" / "Join a Game": the player's name, host or join, the
-// host's address for joining and the port. Play starts the game again with
-// those choices.
+// host's address for joining and the port; for hosting, whether the table
+// is shown on the local network; for joining, the tables found there while
+// the dialog is open, one of which a double-click or "Join" joins. Play
+// starts the game again with those choices.
 class TPlayDialog : public QDialog
 {
     Q_OBJECT
@@ -24,19 +31,33 @@ public:
     void present(const PlayChoice &choice, bool hosting);
     PlayChoice choice() const;
 
+    // Looks for tables while the dialog shows.
+    GameFinder *finder() { return &m_finder; }
+
     QLineEdit *edit_name = nullptr;
     QRadioButton *radio_host = nullptr;
+    QCheckBox *check_announce = nullptr;
     QRadioButton *radio_join = nullptr;
     QComboBox *combo_host = nullptr;
     QSpinBox *spin_port = nullptr;
+    QTableView *table_games = nullptr;
+    QPushButton *button_join = nullptr;
     QLabel *label_problem = nullptr;
 
 signals:
     void playRequested(const PlayChoice &choice);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void updateEnabled();
     void play();
+    // Joins the table of that row of the list, when it can be joined.
+    void joinTable(const QModelIndex &index);
 
     PlayChoice m_choice;
+    GameFinder m_finder;
 };

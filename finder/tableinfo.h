@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/gamenumbers.h"
+#include "base/version.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHostAddress>
@@ -10,10 +13,6 @@
 #include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcFinder)
-
-// The version of the game's TCP protocol a table speaks. Copies of another
-// version list the table but cannot join it.
-inline constexpr int kTableProtocolVersion = 1;
 
 // DNS-SD service type of a table, and the UDP port of the fallback exchange
 // for networks without an mDNS daemon.
@@ -31,8 +30,8 @@ struct TableInfo
     // a meeting server's list comes later.
     enum class Source { Lan, Udp, Directory };
 
-    static constexpr int kSeats = 4;
-    static constexpr int kSpectatorSeats = 5;
+    static constexpr int kSeats = game::kSeats;
+    static constexpr int kSpectatorSeats = game::kSpectators;
     static constexpr int kMaxNameChars = 24;
     // A DNS label, which carries the name as the mDNS instance name.
     static constexpr int kMaxNameBytes = 63;
@@ -43,11 +42,11 @@ struct TableInfo
     int seatsTaken = 0;      // 0..kSeats
     int spectators = 0;      // 0..kSpectatorSeats
     State state = State::Waiting;
-    int protocolVersion = kTableProtocolVersion;
+    int protocolVersion = kProtocolVersion;
     quint64 tableId = 0;     // random, chosen by the host; 0 = unknown
     Source source = Source::Lan;
 
-    bool isJoinable() const { return protocolVersion == kTableProtocolVersion; }
+    bool isJoinable() const { return protocolVersion == kProtocolVersion; }
     // The same table: by its id when both know one, else by address and port.
     bool sameTable(const TableInfo &other) const;
     bool operator==(const TableInfo &other) const = default;

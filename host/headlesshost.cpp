@@ -4,16 +4,19 @@
 #include "base/terminaltext.h"
 #include "host/pausesetting.h"
 #include "host/serverform.h"
+#include "host/tableannouncement.h"
 #include "net/tsock.h"
 #include "words/random.h"
 
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QSocketNotifier>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -99,7 +102,7 @@ QByteArray quoted(const QByteArray &name)
 
 } // namespace
 
-int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
+int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce, const QString &tableName)
 {
     // Without a main window nobody else seeds the draw.
     Random::randomizeFromClock();
@@ -152,7 +155,20 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit)
     }
     say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)
         + " seconds between frames");
+    std::unique_ptr<TableAnnouncement> announcement;
+    if (announce) {
+        const QString name = tableName.isEmpty() ? TableInfo::defaultName(QSysInfo::machineHostName()) : tableName;
+        announcement = std::make_unique<TableAnnouncement>(server, name, port);
+        Announcer &announcer = announcement->announcer();
+        QObject::connect(&announcer, &Announcer::announced, [&announcer] {
+            const QString how = announcer.announcesOnMdns() ? QStringLiteral("mDNS") : QStringLiteral("UDP");
+            writeTerminalLine(stdout, QStringLiteral("announced \"%1\" on the local network over %2")
+                                          .arg(announcer.mdnsName(), how));
+        });
+        announcement->start();
+    }
     QCoreApplication::exec();
+    announcement.reset();
     say("stopped");
     return 0;
 }

@@ -2,6 +2,11 @@
 
 #include <QtGlobal>
 
+#include <QString>
+
 // Runs a game host without any window until SIGINT or SIGTERM; the first
-// connection acts as the hosting player. Returns the exit status.
-int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit);
+// connection acts as the hosting player. With announce, the table is shown
+// on the local network under tableName (empty: "HOST's table" after this
+// machine's name). Returns the exit status.
+int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce = false,
+                    const QString &tableName = QString());

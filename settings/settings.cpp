@@ -42,7 +42,7 @@ Settings Settings::load(const IniFile &file, const QString &section)
     const int width = length(u"Width", 581);
     const int height = length(u"Height", 576);
     settings.bounds = QRect(left, top, width, height);
-    settings.textSize = file.readInteger(section, u"Textsize", 8);
+    settings.textSize = std::clamp(file.readInteger(section, u"Textsize", 8), kMinTextSize, kMaxTextSize);
     settings.textColor = colortext::fromText(file.readString(section, u"Textcolor", QStringLiteral("clblack")))
                              .value_or(colortext::kBlack);
 

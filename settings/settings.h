@@ -10,10 +10,14 @@ class IniFile;
 
 // The player's options and the window's placement as the settings file keeps
 // them in the program's section. Reading applies the file's defaults and its
-// exact-text rules; the main window moves the values to and from its menus.
+// exact-text rules; the options model holds the values between reads and
+// writes.
 struct Settings
 {
     static constexpr int kPhraseCount = 9;
+    // Chat text sizes a font can show; a stored size outside is brought in.
+    static constexpr int kMinTextSize = 1;
+    static constexpr int kMaxTextSize = 96;
 
     QRect bounds{3, 3, 581, 576};   // left, top, width, height
     int textSize = 8;

@@ -1,15 +1,13 @@
 #include "tally/tallylistform.h"
 
+#include "tally/tallykeeper.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
-#include "base/errordisplay.h"
-#include "base/numbers.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QScopeGuard>
 #include <QSignalBlocker>
 
 namespace {
@@ -64,8 +62,8 @@ QString shown(const QString &cell)
 
 } // namespace
 
-Ttallylist::Ttallylist(QWidget *parent, const QString &fileName)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_file(fileName)
+Ttallylist::Ttallylist(TallyKeeper &tally, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_tally(tally)
 {
     m_ask = [this](const QString &question) {
         return QMessageBox::question(this, QStringLiteral("Confirm"), question, QMessageBox::Yes | QMessageBox::No,
@@ -77,11 +75,6 @@ Ttallylist::Ttallylist(QWidget *parent, const QString &fileName)
     setFixedSize(475, 431);
     buildControls();
     FormCreate();
-}
-
-Ttallylist::~Ttallylist()
-{
-    save();
 }
 
 void Ttallylist::buildControls()
@@ -149,23 +142,11 @@ void Ttallylist::buildControls()
 
 void Ttallylist::FormCreate()
 {
-    try {
-        m_table = m_file.load();
-    } catch (const std::runtime_error &error) {
-        showError(QString::fromStdString(error.what()));
-        // The next save replaces the file; keep what may still be rescued.
-        m_file.keepDamagedCopy();
-        m_table = TallyTable();
-    }
-    m_table.startSession();
-    showOwnFigures();
-    for (const QString &name : m_table.opponents())
+    for (const QString &name : m_tally.table().opponents())
         appendTallied(name);
-}
-
-bool Ttallylist::save()
-{
-    return m_file.save(m_table);
+    refresh();
+    connect(&m_tally, &TallyKeeper::changed, this, &Ttallylist::refresh);
+    connect(&m_tally, &TallyKeeper::gameCounted, this, &Ttallylist::loadchecklist);
 }
 
 void Ttallylist::appendTallied(const QString &name)
@@ -176,10 +157,12 @@ void Ttallylist::appendTallied(const QString &name)
     item->setCheckState(Qt::Checked);
 }
 
-void Ttallylist::showOwnFigures()
+void Ttallylist::refresh()
 {
     for (int k = 1; k < int(mylabel_.size()); ++k)
-        mylabel_[k]->setText(shown(m_table.cell(k, 0)));
+        mylabel_[k]->setText(shown(m_tally.table().cell(k, 0)));
+    if (listbox_tally->currentRow() >= 0)
+        listbox_tallyClick();
 }
 
 void Ttallylist::loadchecklist(const QStringList &names)
@@ -200,60 +183,15 @@ void Ttallylist::syncChecklist()
     const QSignalBlocker blocker(checklist);
     for (int i = 0; i < checklist->count(); ++i) {
         QListWidgetItem *item = checklist->item(i);
-        item->setCheckState(m_table.opponentRow(item->text()) >= 0 ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(m_tally.table().opponentRow(item->text()) >= 0 ? Qt::Checked : Qt::Unchecked);
     }
-}
-
-void Ttallylist::gameEnded(const QString &ownScore, const std::optional<TallyWinner> &winner,
-                           const QStringList &opponents)
-{
-    const auto saveAfter = qScopeGuard([this] { save(); });
-    if (ownScore == QLatin1String("300"))
-        addtomineincrease(TallyTable::kPerfectGames);
-    if (winner) {
-        try {
-            addgame(*winner, opponents);
-        } catch (const EConvertError &error) {
-            showError(error.message());
-            return;
-        }
-    }
-    int score = 0;
-    if (tryStrToInt(ownScore.toLatin1(), &score))
-        figureave(score);
-}
-
-void Ttallylist::addtomineincrease(int column)
-{
-    const QString text = m_table.addtomineincrease(column);
-    if (column >= 1 && column < int(mylabel_.size()))
-        mylabel_[column]->setText(text);
-}
-
-void Ttallylist::addgame(const TallyWinner &winner, const QStringList &opponents)
-{
-    loadchecklist(opponents);
-    const auto redisplay = qScopeGuard([this] {
-        showOwnFigures();
-        if (listbox_tally->currentRow() >= 0)
-            listbox_tallyClick();
-    });
-    m_table.addgame(winner, opponents);
-}
-
-void Ttallylist::figureave(int score)
-{
-    m_table.figureave(score);
-    mylabel_[TallyTable::kAverage]->setText(shown(m_table.cell(TallyTable::kAverage, 0)));
-    mylabel_[TallyTable::kPoints]->setText(shown(m_table.cell(TallyTable::kPoints, 0)));
 }
 
 void Ttallylist::checklistClickCheck(QListWidgetItem *item)
 {
-    if (!item || !m_table.addOpponent(item->text()))
+    if (!item || !m_tally.addOpponent(item->text()))
         return;
     appendTallied(item->text());
-    save();
 }
 
 void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
@@ -267,20 +205,20 @@ void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
         item->setCheckState(Qt::Checked);
         return;
     }
-    m_table.removeOpponent(index + 1);
+    m_tally.removeOpponent(index + 1);
     delete listbox_tally->takeItem(index);
     syncChecklist();
-    save();
 }
 
 void Ttallylist::listbox_tallyClick()
 {
     const int row = listbox_tally->currentRow() + 1;
-    if (row < 1 || row >= m_table.rowCount())
+    const TallyTable &table = m_tally.table();
+    if (row < 1 || row >= table.rowCount())
         return;
     for (int k = 1; k < int(label_.size()); ++k)
-        label_[k]->setText(shown(m_table.cell(k, row)));
-    const QString name = m_table.cell(0, row);
+        label_[k]->setText(shown(table.cell(k, row)));
+    const QString name = table.cell(0, row);
     label_hisname->setText(name + QStringLiteral(" Wins:"));
     label_hisnametop->setText(name + QStringLiteral("'s Tally"));
 }
@@ -289,16 +227,14 @@ void Ttallylist::button_resetClick()
 {
     if (!m_ask(QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
-    m_table.reset();
     {
         const QSignalBlocker blocker(listbox_tally);
         listbox_tally->clear();
     }
-    showOwnFigures();
+    m_tally.reset();
     for (int k = 1; k < int(label_.size()); ++k)
         label_[k]->setText(QStringLiteral("0"));
     syncChecklist();
-    save();
 }
 
 void Ttallylist::button_doneClick()

@@ -1,30 +1,24 @@
 #pragma once
 
-#include "tally/tallyfile.h"
-#include "tally/tallytable.h"
-
 #include <QDialog>
 
 #include <array>
 #include <functional>
-#include <optional>
 
 class FlatButton;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
+class TallyKeeper;
 
-// The player's statistics and head-to-head records. Created hidden at
-// start-up, when it loads the tally file; shown from the main window; saves
-// the file after every recorded game, after every change made here and when
-// it is destroyed at program end.
+// The player's statistics and head-to-head records, as the tally keeper
+// holds them; shown from the main window. Who is tallied is chosen here.
 class Ttallylist : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit Ttallylist(QWidget *parent = nullptr, const QString &fileName = TallyFile::defaultPath());
-    ~Ttallylist() override;
+    explicit Ttallylist(TallyKeeper &tally, QWidget *parent = nullptr);
 
     // Asks a Yes/No question; true for Yes. Tests answer without a box.
     using QuestionAsker = std::function<bool(const QString &question)>;
@@ -33,24 +27,6 @@ public:
     // Fills "Players In Current Game" with the other seated players' names,
     // checking those already tallied.
     void loadchecklist(const QStringList &names);
-
-    // The end of a game for a seated player, as one step, then a save:
-    // ownScore is the text of the player's score label; winner is the seat
-    // that won alone (the player, or an opponent by its label's name) and
-    // std::nullopt when several seats won, which records no game; opponents
-    // are the other seated players' names.
-    void gameEnded(const QString &ownScore, const std::optional<TallyWinner> &winner,
-                   const QStringList &opponents);
-
-    // The single steps. addgame shows the opponents in "Players In Current
-    // Game", counts the game against those tallied, and throws
-    // EConvertError at a cell that is not a number.
-    void addtomineincrease(int column);
-    void addgame(const TallyWinner &winner, const QStringList &opponents);
-    void figureave(int score);
-
-    bool save();
-    const TallyTable &table() const { return m_table; }
 
     // Controls, indexed by their number; index 0 is unused.
     QLabel *Label8 = nullptr;
@@ -75,9 +51,9 @@ private:
     void appendTallied(const QString &name);
     // Checked exactly when tallied.
     void syncChecklist();
-    void showOwnFigures();
+    // The figures of the tally as it now is.
+    void refresh();
 
-    TallyFile m_file;
-    TallyTable m_table;
+    TallyKeeper &m_tally;
     QuestionAsker m_ask;
 };

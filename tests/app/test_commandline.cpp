@@ -16,17 +16,21 @@ QString describe(const CommandLine &line)
     if (!line.isValid())
         return QStringLiteral("bad");
     const QString port = QStringLiteral(" port %1").arg(line.port);
+    const QString unannounced = line.announce ? QString() : QStringLiteral(" unannounced");
     switch (line.mode) {
     case Mode::Solo:
-        return QStringLiteral("solo") + port;
+        return QStringLiteral("solo") + port + unannounced;
     case Mode::Host:
     case Mode::Join:
     case Mode::Loading: {
         const char *kind = line.mode == Mode::Host ? "host " : line.mode == Mode::Join ? "join " : "loading ";
-        return QLatin1String(kind) + line.launchParameters.join(QLatin1Char('|')) + port;
+        return QLatin1String(kind) + line.launchParameters.join(QLatin1Char('|')) + port + unannounced;
     }
     case Mode::Serve:
-        return QStringLiteral("serve pause %1 chat-limit %2").arg(line.pauseSeconds).arg(line.chatLimit) + port;
+        return QStringLiteral("serve pause %1 chat-limit %2").arg(line.pauseSeconds).arg(line.chatLimit) + port
+               + (line.tableName.isEmpty() ? QString() : QStringLiteral(" as ") + line.tableName) + unannounced;
+    case Mode::ListGames:
+        return QStringLiteral("list-games %1 s").arg(line.seconds);
     case Mode::Robot:
         return QStringLiteral("robot %1, %2, at %3").arg(line.robotName, strengthName(line.level), line.host) + port;
     case Mode::Tally:
@@ -80,6 +84,14 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("the lobby's first step", "Ann", "loading Ann port 7772", true);
     row("serve", "--serve", "serve pause 10 chat-limit 10 port 7772");
     row("serve with settings", "--serve --port 7800 --pause 5 --chat-limit 0", "serve pause 5 chat-limit 0 port 7800");
+    row("serve, shown under a name", "--serve --table-name Lab", "serve pause 10 chat-limit 10 port 7772 as Lab");
+    QTest::newRow("serve, the name cut as names are")
+        << QStringList{"--serve", "--table-name", " \x1b[2J the longest table name of all "}
+        << "serve pause 10 chat-limit 10 port 7772 as ?[2J the longest table n" << false;
+    row("serve, not shown", "--serve --no-announce", "serve pause 10 chat-limit 10 port 7772 unannounced");
+    row("host, not shown", "--no-announce -- Ann h true", "host Ann|h|true port 7772 unannounced", true);
+    row("list games", "--list-games", "list-games 3 s");
+    row("list games for longer", "--list-games --seconds 10", "list-games 10 s");
     row("robot", "--robot h", "robot Robot (Medium), Medium, at h port 7772");
     row("robot with settings", "--robot --level hard --name Robbie game.example.org",
         "robot Robbie, Hard, at game.example.org port 7772");
@@ -111,6 +123,12 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("two modes", "--serve --robot h", "bad");
     row("a setting of another mode", "--pause 5 Ann h true", "bad");
     row("serve given a name", "--serve Ann", "bad");
+    QTest::newRow("an empty table name") << QStringList{"--serve", "--table-name", " "} << "bad" << false;
+    row("a table name for a window", "--table-name T Ann h true", "bad");
+    row("a robot not shown", "--robot --no-announce h", "bad");
+    row("seconds without the list", "--serve --seconds 5", "bad");
+    row("seconds beyond an hour", "--list-games --seconds 3601", "bad");
+    row("list games given a name", "--list-games Ann", "bad");
 }
 
 // A form read as another mode, or a bad one that starts anyway (a typo'd

@@ -1,8 +1,8 @@
 // The main window's layout, menus and life.
 #include "app/chatform.h"
+#include "app/session.h"
 #include "ui/controls.h"
 #include "app/forms.h"
-#include "client/gameclient.h"
 #include "client/roster.h"
 #include "board/tileimages.h"
 #include "chat/phrasesform.h"
@@ -23,6 +23,17 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
+
+namespace {
+
+// A control of the window by its name.
+template <typename T = QAction>
+T *find(const QObject &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
+
+} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -88,12 +99,13 @@ void TestMainWindow::controlsStandWhereTheLayoutPutsThem()
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
     Tchat chat;
-    auto *control = chat.panel_board->findChild<QWidget *>(name);
+    auto *board = find<QWidget>(chat, "panel_board");
+    auto *control = board->findChild<QWidget *>(name);
     QVERIFY2(control, qPrintable(name));
     // Positions are in the board panel's coordinates.
-    QCOMPARE(control->mapTo(chat.panel_board, QPoint(0, 0)), geometry.topLeft());
+    QCOMPARE(control->mapTo(board, QPoint(0, 0)), geometry.topLeft());
     QCOMPARE(control->size(), geometry.size());
-    QCOMPARE(chat.panel_board->geometry(), QRect(2, 2, 567, 525));
+    QCOMPARE(board->geometry(), QRect(2, 2, 567, 525));
 }
 
 void TestMainWindow::hiddenUntilTheirTime()
@@ -101,21 +113,20 @@ void TestMainWindow::hiddenUntilTheirTime()
     Tchat chat;
     chat.setLaunchParameters({QStringLiteral("Tester")});   // no connection
     chat.show();
-    for (QWidget *w : std::initializer_list<QWidget *>{chat.button_clear, chat.button_send, chat.button_sort,
-                                                       chat.image_noplay, chat.panel_badword, chat.image_eyes[1],
-                                                       chat.image_winner[4]})
-        QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
-    QCOMPARE(chat.label_playername[2]->text(), QStringLiteral("<Waiting>"));
-    QCOMPARE(chat.label_status->text(), QStringLiteral("Welcome Pinlex"));
-    QCOMPARE(chat.label_timer->text(), QStringLiteral("Time: 0:00"));
-    QCOMPARE(chat.label_timeperturn->text(), QStringLiteral("Turn Time: 200 s."));
-    QCOMPARE(chat.label_teamgame->text(), QStringLiteral("Good Luck!"));
+    for (const char *name : {"button_clear", "button_send", "button_sort", "image_noplay", "panel_badword",
+                             "image_eyes1", "image_winner4"})
+        QVERIFY2(!find<QWidget>(chat, name)->isVisible(), name);
+    const QList<std::pair<const char *, const char *>> texts = {
+        {"label_playername2", "<Waiting>"}, {"label_status", "Welcome Pinlex"}, {"label_timer", "Time: 0:00"},
+        {"label_timeperturn", "Turn Time: 200 s."}, {"label_teamgame", "Good Luck!"}};
+    for (const auto &[name, text] : texts)
+        QCOMPARE(find<QLabel>(chat, name)->text(), QLatin1String(text));
     QCOMPARE(chat.windowTitle(), QStringLiteral("Pinlex "));
     // The empty word row shows its ten standing pins.
-    QCOMPARE(chat.image_word[3]->pixmap().cacheKey(), tileimages::picture(30).cacheKey());
+    QCOMPARE(find<PictureBox>(chat, "image_word3")->pixmap().cacheKey(), tileimages::picture(30).cacheKey());
     // Showing the window runs the launch step: the start button waits for hosting.
-    QVERIFY(!chat.button_start->isVisible());
-    QVERIFY(!chat.StartGame1->isEnabled());
+    QVERIFY(!find<QWidget>(chat, "button_start")->isVisible());
+    QVERIFY(!find(chat, "StartGame1")->isEnabled());
 }
 
 void TestMainWindow::menusHaveTheirCaptionsChecksAndShortcuts()
@@ -136,30 +147,24 @@ void TestMainWindow::menusHaveTheirCaptionsChecksAndShortcuts()
                                     "Clear Main Chat", "Reset Screen Location", "-", "Just Watch",
                                     "Computer Players Chat"}));
 
-    QVERIFY(chat.PlaySounds1->isChecked());
-    QVERIFY(!chat.PlayChatterSounds1->isChecked());
-    QVERIFY(chat.Classic1->isChecked() && !chat.New1->isChecked());
-    QCOMPARE(chat.TurnSound1->data().toInt(), 0);
-    QVERIFY(chat.Normal1->isChecked() && !chat.Slow1->isChecked() && !chat.Fast1->isChecked());
-    QCOMPARE(chat.timebetween->data().toInt(), 10);
-    QCOMPARE((QList<int>{chat.Slow1->data().toInt(), chat.Normal1->data().toInt(), chat.Fast1->data().toInt()}),
-             (QList<int>{5, 10, 15}));
-    QVERIFY(chat.showbadword->isChecked());
-    QVERIFY(!chat.TypeWords1->isChecked() && !chat.usespace->isChecked() && !chat.clearwords1->isChecked());
-    QCOMPARE(chat.N12->data().toInt(), 12);
-    QVERIFY(!chat.StartGame1->isEnabled());
-    QCOMPARE(chat.ScrollChatOff2->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
-    QCOMPARE(chat.Help2->shortcut(), QKeySequence(Qt::Key_F1));
-    QCOMPARE(chat.Help2->text(), QStringLiteral("Content"));
-    QCOMPARE(chat.PrhaseList1->text(), QStringLiteral("Phrase List"));
-    QCOMPARE(chat.Copy1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
-    QCOMPARE(chat.Paste1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+    QStringList choices;
+    for (const char *name : {"Slow1", "Normal1", "Fast1", "N8", "N14"})
+        choices << find(chat, name)->text();
+    QCOMPARE(choices, (QStringList{"Short", "Normal", "Long", "8", "14"}));
+    QVERIFY(!find(chat, "StartGame1")->isEnabled());
+    QCOMPARE(find(chat, "ScrollChatOff2")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(find(chat, "ScrollChatOff1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(find(chat, "Help2")->shortcut(), QKeySequence(Qt::Key_F1));
+    QCOMPARE(find(chat, "Help2")->text(), QStringLiteral("Content"));
+    QCOMPARE(find(chat, "PrhaseList1")->text(), QStringLiteral("Phrase List"));
+    QCOMPARE(find(chat, "Copy1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    QCOMPARE(find(chat, "Paste1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
 }
 
 void TestMainWindow::popupSoundsListEveryChatterSound()
 {
     Tchat chat;
-    const QList<QAction *> items = chat.popup_sounds->actions();
+    const QList<QAction *> items = find<QMenu>(chat, "popup_sounds")->actions();
     QCOMPARE(items.size(), 21);
     QCOMPARE(items[0]->text(), QStringLiteral("<Cancel>"));
     QCOMPARE(items[0]->data().toInt(), 0);
@@ -167,9 +172,9 @@ void TestMainWindow::popupSoundsListEveryChatterSound()
     QCOMPARE(items[5]->text(), QStringLiteral("Where have you been?"));
     QCOMPARE(items[20]->text(), QStringLiteral("Crying"));
     QCOMPARE(items[20]->data().toInt(), 20);
-    QCOMPARE(chat.popup_smilies->actions().size(), 18);
-    QCOMPARE(chat.popup_smilies->actions().first()->text(), QStringLiteral(":)#10"));
-    QCOMPARE(chat.popup_kick->actions().size(), 3);
+    QCOMPARE(find<QMenu>(chat, "popup_smilies")->actions().size(), 18);
+    QCOMPARE(find<QMenu>(chat, "popup_smilies")->actions().first()->text(), QStringLiteral(":)#10"));
+    QCOMPARE(find<QMenu>(chat, "popup_kick")->actions().size(), 3);
 }
 
 void TestMainWindow::windowsAreCreatedWithTheirCaptions()
@@ -208,7 +213,7 @@ void TestMainWindow::resetLocationRestoresTheDefaults()
     Tchat chat;
     chat.show();
     chat.setWindowBounds(QRect(100, 80, 700, 640));
-    chat.ResetLocation1Click();
+    find(chat, "ResetLocation1")->trigger();
     QTRY_COMPARE(chat.windowBounds().topLeft(), QPoint(3, 3));
     // The size is the default, or what the board's minimum makes of it.
     QVERIFY(chat.windowBounds().width() >= 581 && chat.windowBounds().width() < 600);
@@ -217,54 +222,37 @@ void TestMainWindow::resetLocationRestoresTheDefaults()
 
 void TestMainWindow::closeWithoutMovingLeavesThePlacement()
 {
-    Tchat chat;
-    chat.inifile = m_runtime.filePath(QStringLiteral("close.ini"));
-    chat.show();
-    chat.placement = chat.windowBounds();
-    const QRect before = chat.placement;
-    QVERIFY(chat.FormClose());
-    QCOMPARE(chat.placement, before);
-
     // Never loaded: the placement is all zero, so a close stores the bounds.
     Tchat fresh;
-    fresh.inifile = chat.inifile;
+    Options &options = fresh.session().options;
+    options.setFileName(m_runtime.filePath(QStringLiteral("close.ini")));
     fresh.show();
-    QCOMPARE(fresh.placement, QRect());
-    QVERIFY(fresh.FormClose());
-    QCOMPARE(fresh.placement, fresh.windowBounds());
-
-    // A window wider than the work area is stored 15 pixels narrower, once,
-    // not fitted to the work area.
-    Tchat wide;
-    wide.inifile = chat.inifile;
-    wide.show();
-    const QRect work = wide.screen()->availableGeometry();
-    wide.setWindowBounds(QRect(3, 3, work.width() + 100, 576));
-    QTRY_COMPARE(wide.windowBounds().width(), work.width() + 100);
-    QVERIFY(wide.FormClose());
-    QCOMPARE(wide.placement.width(), work.width() + 85);
-    QCOMPARE(wide.placement.height(), wide.windowBounds().height());
+    QCOMPARE(options.placement(), QRect());
+    QVERIFY(fresh.close());
+    QCOMPARE(options.placement(), fresh.windowBounds());
+    QVERIFY(QFile::exists(options.fileName()));
 }
 
 void TestMainWindow::hostReadsThePauseFromTheMenu()
 {
     Forms forms;
-    forms.chat()->inifile = m_runtime.filePath(QStringLiteral("pause.ini"));
+    Options &options = forms.chat()->session().options;
+    options.setFileName(m_runtime.filePath(QStringLiteral("pause.ini")));
     QCOMPARE(forms.server()->pauseSeconds(), 10);
-    forms.chat()->Fast1Click(forms.chat()->Slow1);
+    options.setTimeBetween(5);
     QCOMPARE(forms.server()->pauseSeconds(), 5);
-    forms.chat()->Fast1Click(forms.chat()->Fast1);
+    find(*forms.chat(), "Fast1")->trigger();
     QCOMPARE(forms.server()->pauseSeconds(), 15);
 }
 
 void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
 {
     Forms forms;
-    Tchat &chat = *forms.chat();
-    chat.client->myseat = 2;
+    GameClient &client = forms.chat()->session().client;
+    client.myseat = 2;
     for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Me"}, std::pair{4, "Dan"}})
-        chat.client->roster->newplayerinfo(slot, name);
-    chat.ViewTally1Click();
+        client.roster->newplayerinfo(slot, name);
+    find(*forms.chat(), "ViewTally1")->trigger();
     QVERIFY(forms.tallylist()->isVisible());
     QStringList offered;
     for (int row = 0; row < forms.tallylist()->checklist->count(); ++row)

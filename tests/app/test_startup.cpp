@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/chatform.h"
 #include "app/commandline.h"
+#include "app/session.h"
 #include "app/singleinstance.h"
 #include "chat/chatview.h"
 #include "client/gameclient.h"
@@ -59,7 +60,7 @@ void startCopy(QProcess &process, const QTemporaryDir &home, const QStringList &
 bool seated(const Tchat &chat, const QString &name)
 {
     for (int seat = 1; seat <= 4; ++seat) {
-        if (chat.client->roster->seatName(seat) == name)
+        if (chat.session().client.roster->seatName(seat) == name)
             return true;
     }
     return false;
@@ -291,7 +292,9 @@ void TestStartup::namesThatLookLikeOptionsReachTheTable()
             return true; // fails below, with what the copy said
         if (watcher && seated(*watcher, name))
             return true;
-        if (!watcher || watcher->mainchat->toPlainText().contains(QStringLiteral("Could not connect"))) {
+        if (!watcher
+            || watcher->findChild<ChatView *>(QStringLiteral("mainchat"))->toPlainText().contains(
+                QStringLiteral("Could not connect"))) {
             watcher = std::make_unique<Tchat>();
             const CommandLine line =
                 CommandLine::parse({QStringLiteral("pinlex"), QStringLiteral("Watcher"), QStringLiteral("127.0.0.1"),

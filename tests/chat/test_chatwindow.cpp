@@ -1,17 +1,18 @@
-// The chat in the main window: sending over the client socket, the chat
-// edit, the phrase buttons and their lock, the phrase editor, the smilies,
-// received lines and links.
+// The chat: what the composer sends over the client socket, the phrase
+// lock, and in the main window the chat edit, the phrase buttons and their
+// editor, the smilies, received lines and links.
 #include "app/chatform.h"
-#include "ui/controls.h"
-#include "base/errordisplay.h"
 #include "app/forms.h"
-#include "client/gameclient.h"
-#include "net/connection.h"
+#include "app/session.h"
+#include "base/errordisplay.h"
 #include "chat/chatedit.h"
+#include "chat/chatlog.h"
 #include "chat/chatview.h"
 #include "chat/phrasesform.h"
+#include "net/connection.h"
 #include "net/framing.h"
 #include "net/tsock.h"
+#include "ui/controls.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -32,12 +33,12 @@ struct Host
     QTcpServer server;
     QTcpSocket *peer = nullptr;
 
-    bool connect(Tchat &chat)
+    bool connect(GameClient &client)
     {
         if (!server.listen(QHostAddress::LocalHost, 0))
             return false;
-        chat.client->sock->open(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
-        if (!QTest::qWaitFor([&] { return server.hasPendingConnections() && chat.client->sock->isConnected(); }))
+        client.sock->open(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+        if (!QTest::qWaitFor([&] { return server.hasPendingConnections() && client.sock->isConnected(); }))
             return false;
         peer = server.nextPendingConnection();
         return peer != nullptr;
@@ -50,6 +51,21 @@ struct Host
         return peer->readAll();
     }
 };
+
+// The sending side of the chat without a window.
+struct Composer
+{
+    GameClient client;
+    Options options{QString()};
+    ChatComposer composer{client, options};
+};
+
+// A control of the window by its name.
+template <typename T>
+T *find(const QObject &window, const char *name)
+{
+    return window.findChild<T *>(QLatin1String(name));
+}
 
 // Opens links in tests instead of the desktop's browser.
 class LinkRecorder : public QObject
@@ -73,9 +89,10 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-    void senditSendsTheChatEditsText_data();
-    void senditSendsTheChatEditsText();
+    void senditSendsTheLine_data();
+    void senditSendsTheLine();
     void chatWaitsForTheLogin();
+    void enterSendsTheChatEditsText();
     void placeholderGoesAtTheFirstKey();
     void pasteAndSmiliesGoToTheEnd();
     void phraseLockLetsOnePhraseThroughUntilReleased();
@@ -112,7 +129,7 @@ void TestChatWindow::cleanupTestCase()
         QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
 }
 
-void TestChatWindow::senditSendsTheChatEditsText_data()
+void TestChatWindow::senditSendsTheLine_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("sent");
@@ -120,90 +137,107 @@ void TestChatWindow::senditSendsTheChatEditsText_data()
     QTest::newRow("action in black") << "/me waves" << "CMD_action+3+waves|clBlack" + kEnd;
     QTest::newRow("just /me: an empty action") << "/me" << "CMD_action+3+|clBlack" + kEnd;
     QTest::newRow("other command: nothing") << "/help" << QByteArray();
+    QTest::newRow("empty: nothing") << "" << QByteArray();
 }
 
-void TestChatWindow::senditSendsTheChatEditsText()
+void TestChatWindow::senditSendsTheLine()
 {
     QFETCH(QString, text);
     QFETCH(QByteArray, sent);
-    Tchat chat;
+    Composer c;
     Host host;
-    QVERIFY(host.connect(chat));
-    chat.client->loggedin = true;
-    chat.client->myseat = 3;
-    chat.chatColour = 0x0000FF;
-    chat.mychat->setText(text);
-    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    QVERIFY(host.connect(c.client));
+    c.client.loggedin = true;
+    c.client.myseat = 3;
+    c.options.setTextColor(0x0000FF);
+    QVERIFY(c.composer.sendit(text));   // done with, whatever was sent
     QCOMPARE(host.received(), sent);
-    QCOMPARE(chat.mychat->text(), QString());   // emptied whatever was sent
-    // A line shows only when the host's relay comes back.
-    QVERIFY(chat.mainchat->toPlainText().isEmpty());
 }
 
 void TestChatWindow::chatWaitsForTheLogin()
 {
-    Tchat chat;
+    Composer c;
     Host host;
-    QVERIFY(host.connect(chat));
-    chat.mychat->setText(QStringLiteral("early"));
-    chat.sendit();
+    QVERIFY(host.connect(c.client));
+    QVERIFY(!c.composer.sendit(QStringLiteral("early")));
     QCOMPARE(host.received(), QByteArray());
-    QCOMPARE(chat.mychat->text(), QStringLiteral("early"));
 
     // A socket that refuses the message keeps the text and shows why.
-    Tchat unconnected;
-    unconnected.client->loggedin = true;
-    unconnected.mychat->setText(QStringLiteral("lost?"));
-    unconnected.sendit();
-    QCOMPARE(unconnected.mychat->text(), QStringLiteral("lost?"));
+    Composer unconnected;
+    unconnected.client.loggedin = true;
+    QVERIFY(!unconnected.composer.sendit(QStringLiteral("lost?")));
     QCOMPARE(m_errors.size(), 1);
+}
+
+void TestChatWindow::enterSendsTheChatEditsText()
+{
+    Tchat chat;
+    Host host;
+    GameClient &client = chat.session().client;
+    QVERIFY(host.connect(client));
+    auto *edit = find<ChatEdit>(chat, "mychat");
+    edit->setText(QStringLiteral("early"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(edit->text(), QStringLiteral("early"));   // waits for the login
+
+    client.loggedin = true;
+    client.myseat = 3;
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(host.received(), "CMD_chat+3+early|clBlack" + kEnd);
+    QCOMPARE(edit->text(), QString());
+    // A line shows only when the host's relay comes back.
+    QVERIFY(find<ChatView>(chat, "mainchat")->toPlainText().isEmpty());
 }
 
 void TestChatWindow::placeholderGoesAtTheFirstKey()
 {
     Tchat chat;
     Host host;
-    QVERIFY(host.connect(chat));
-    chat.client->loggedin = true;
-    QCOMPARE(chat.mychat->text(), QStringLiteral("<Enter Chat Here>"));
-    QTest::keyClick(chat.mychat, Qt::Key_Return);
-    QCOMPARE(chat.mychat->text(), QString());
+    QVERIFY(host.connect(chat.session().client));
+    chat.session().client.loggedin = true;
+    auto *edit = find<ChatEdit>(chat, "mychat");
+    QCOMPARE(edit->text(), QStringLiteral("<Enter Chat Here>"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(edit->text(), QString());
     QCOMPARE(host.received(), QByteArray());
 
-    chat.mychat->setText(ChatEdit::kPlaceholder);
-    QTest::keyClicks(chat.mychat, QStringLiteral("ab"));
-    QCOMPARE(chat.mychat->text(), QStringLiteral("ab"));
+    edit->setText(ChatEdit::kPlaceholder);
+    QTest::keyClicks(edit, QStringLiteral("ab"));
+    QCOMPARE(edit->text(), QStringLiteral("ab"));
 }
 
 void TestChatWindow::pasteAndSmiliesGoToTheEnd()
 {
     Tchat chat;
+    auto *edit = find<ChatEdit>(chat, "mychat");
+    QAction *paste = find<QAction>(chat, "Paste1");
     QGuiApplication::clipboard()->setText(QStringLiteral("two\nlines"));
-    chat.Paste1->trigger();
-    QCOMPARE(chat.mychat->text(), QStringLiteral("<Enter Chat Here>two lines"));
+    paste->trigger();
+    QCOMPARE(edit->text(), QStringLiteral("<Enter Chat Here>two lines"));
 
-    chat.mychat->setText(QStringLiteral("hello"));
-    chat.mychat->setSelection(0, 2);
-    chat.Paste1Click();
-    QCOMPARE(chat.mychat->text(), QStringLiteral("hellotwo lines"));
-    QCOMPARE(chat.mychat->cursorPosition(), chat.mychat->text().size());
-    QVERIFY(!chat.mychat->hasSelectedText());
+    edit->setText(QStringLiteral("hello"));
+    edit->setSelection(0, 2);
+    paste->trigger();
+    QCOMPARE(edit->text(), QStringLiteral("hellotwo lines"));
+    QCOMPARE(edit->cursorPosition(), edit->text().size());
+    QVERIFY(!edit->hasSelectedText());
 
     // Ctrl+V in the edit pastes the same way, at the end.
-    chat.mychat->setText(QStringLiteral("ab"));
-    chat.mychat->setCursorPosition(0);
-    QTest::keyClick(chat.mychat, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(chat.mychat->text(), QStringLiteral("abtwo lines"));
+    edit->setText(QStringLiteral("ab"));
+    edit->setCursorPosition(0);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("abtwo lines"));
 
-    chat.mychat->setText(ChatEdit::kPlaceholder);
-    const QList<QAction *> smilies = chat.popup_smilies->actions();
+    edit->setText(ChatEdit::kPlaceholder);
+    auto *menu = find<QMenu>(chat, "popup_smilies");
+    const QList<QAction *> smilies = menu->actions();
     smilies[5]->trigger();
-    QCOMPARE(chat.mychat->text(), QStringLiteral(":)#15"));
+    QCOMPARE(edit->text(), QStringLiteral(":)#15"));
     smilies[17]->trigger();
-    QCOMPARE(chat.mychat->text(), QStringLiteral(":)#15:)#27"));
-    QCOMPARE(chat.mychat->cursorPosition(), 10);
+    QCOMPARE(edit->text(), QStringLiteral(":)#15:)#27"));
+    QCOMPARE(edit->cursorPosition(), 10);
     // The menu shows every smiley's picture once it opens.
-    emit chat.popup_smilies->aboutToShow();
+    emit menu->aboutToShow();
     QVERIFY(!smilies[0]->icon().isNull());
 }
 
@@ -211,30 +245,34 @@ void TestChatWindow::phraseLockLetsOnePhraseThroughUntilReleased()
 {
     Tchat chat;
     Host host;
-    QVERIFY(host.connect(chat));
-    chat.client->myseat = 2;   // phrases do not wait for the login
-    QCOMPARE(chat.b_phrase[7]->toolTip(), QStringLiteral("Thanks!"));
+    QVERIFY(host.connect(chat.session().client));
+    chat.session().client.myseat = 2;   // phrases do not wait for the login
+    QCOMPARE(find<QWidget>(chat, "b_phrase7")->toolTip(), QStringLiteral("Thanks!"));
 
-    QTest::mouseClick(chat.b_phrase[7], Qt::LeftButton);
-    QTest::mouseClick(chat.b_phrase[1], Qt::LeftButton);
+    QTest::mouseClick(find<QWidget>(chat, "b_phrase7"), Qt::LeftButton);
+    QTest::mouseClick(find<QWidget>(chat, "b_phrase1"), Qt::LeftButton);
     QCOMPARE(host.received(), "CMD_action+2+says: Thanks!|clBlack" + kEnd);
-    QVERIFY(!chat.phraseLockReady);
-    QVERIFY(chat.phraseLockTimer.isActive());
-    QCOMPARE(chat.phraseLockTimer.interval(), 2000);
+    ChatComposer &composer = chat.session().composer;
+    QVERIFY(!composer.phraseLockReady());
+    QCOMPARE(composer.phraseLockTimer().interval(), 2000);
 
-    chat.phraseLockRelease();   // the timer's two seconds are up
-    chat.b_phrase[1]->setToolTip(QStringLiteral("/me bows"));
-    chat.b_phrase1Click(1);
+    composer.phraseLockRelease();   // the timer's two seconds are up
+    Options::Phrases phrases = chat.session().options.phrases();
+    phrases[0] = QStringLiteral("/me bows");
+    chat.session().options.setPhrases(phrases);
+    QVERIFY(composer.b_phrase1Click(1));
     QCOMPARE(host.received(), "CMD_action+2+bows|clBlack" + kEnd);
-    QVERIFY(!chat.phraseLockReady);
+    QVERIFY(!composer.phraseLockReady());
+    QVERIFY(!composer.b_phrase1Click(2));
 }
 
 void TestChatWindow::phraseEditorStoresThePhrases()
 {
     Forms forms;
     Tchat &chat = *forms.chat();
-    chat.inifile = m_dir.filePath(QStringLiteral("phrases.ini"));
-    chat.PrhaseList1->trigger();
+    Options &options = chat.session().options;
+    options.setFileName(m_dir.filePath(QStringLiteral("phrases.ini")));
+    find<QAction>(chat, "PrhaseList1")->trigger();
     Tphrases &editor = *forms.phrases();
     QVERIFY(editor.isVisible());
     QCOMPARE(editor.phrase[1]->text(), QStringLiteral("Way To Go!"));
@@ -246,58 +284,51 @@ void TestChatWindow::phraseEditorStoresThePhrases()
     editor.phrase[10]->setText(QStringLiteral("ignored"));
     QTest::mouseClick(editor.button_done, Qt::LeftButton);
     QVERIFY(!editor.isVisible());
-    QCOMPARE(chat.b_phrase[1]->toolTip(), QStringLiteral("/me bows"));
-    QCOMPARE(chat.b_phrase[3]->toolTip(), QString());
-    QCOMPARE(chat.b_phrase[10]->toolTip(), QStringLiteral("Chatter Sounds"));
-
-    QFile file(chat.inifile);
+    QCOMPARE(options.phrase(1), QStringLiteral("/me bows"));
+    QCOMPARE(find<QWidget>(chat, "b_phrase1")->toolTip(), QStringLiteral("/me bows"));
+    QCOMPARE(find<QWidget>(chat, "b_phrase3")->toolTip(), QString());
+    QCOMPARE(find<QWidget>(chat, "b_phrase10")->toolTip(), QStringLiteral("Chatter Sounds"));
+    QFile file(options.fileName());
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
-    QVERIFY(saved.startsWith("[Pinlex]\nPhrase1=/me bows\nPhrase2=Good One!\nPhrase3=\n"));
-    QVERIFY(saved.endsWith("Phrase9=Good Game Everyone!\n"));
-    QVERIFY(!saved.contains("ignored"));
-
-    // The next run's load: the empty phrase leaves the built-in one.
-    Tchat next;
-    next.inifile = chat.inifile;
-    next.loadinifile();
-    QCOMPARE(next.b_phrase[1]->toolTip(), QStringLiteral("/me bows"));
-    QCOMPARE(next.b_phrase[3]->toolTip(), QStringLiteral("Nice Try!"));
+    QVERIFY(!file.readAll().contains("ignored"));
 }
 
 void TestChatWindow::receivedLinesAreShownInTheirColour()
 {
     Tchat chat;
-    chat.receivedlist->enqueue("CMD_chat+2+P2 chats: hi|clBlue");
-    chat.receivedlist->enqueue("CMD_action+2+P2 says: Thanks!|clBlack");
-    chat.receivedlist->enqueue("CMD_chat+2+P2 chats: a|b|clBlue");
-    while (chat.receivedlist->dispatchOne()) {
+    Dispatcher *received = chat.session().client.receivedlist;
+    received->enqueue("CMD_chat+2+P2 chats: hi|clBlue");
+    received->enqueue("CMD_action+2+P2 says: Thanks!|clBlack");
+    received->enqueue("CMD_chat+2+P2 chats: a|b|clBlue");
+    while (received->dispatchOne()) {
     }
-    QCOMPARE(chat.mainchat->toPlainText(),
-             QStringLiteral("P2 chats:  hi \nP2 says:  Thanks! \nP2 chats:  a "));
+    auto *view = find<ChatView>(chat, "mainchat");
+    QCOMPARE(view->toPlainText(), QStringLiteral("P2 chats:  hi \nP2 says:  Thanks! \nP2 chats:  a "));
     // The last line's unreadable colour (red) is now slot 2's colour.
-    QCOMPARE(chat.mainchat->styles()[7].colour, QColor(Qt::red));
+    QCOMPARE(view->styles()[7].colour, QColor(Qt::red));
     QVERIFY(m_errors.isEmpty());
 }
 
 void TestChatWindow::badLineNumberIsShownAsAnError()
 {
     Tchat chat;
-    chat.addlinetochat(QStringLiteral("12+Eve chats: hi"), 0);
-    chat.client->receivedlist->enqueue("CMD_chat+x+Eve chats: hi|clRed");
-    QTRY_COMPARE(chat.client->receivedlist->pending(), 0);
+    chat.chatLog().addlinetochat(QStringLiteral("12+Eve chats: hi"), 0, true);
+    Dispatcher *received = chat.session().client.receivedlist;
+    received->enqueue("CMD_chat+x+Eve chats: hi|clRed");
+    QTRY_COMPARE(received->pending(), 0);
     QCOMPARE(m_errors, (QStringList{"List index out of bounds (17)", "'x' is not a valid integer value"}));
-    QVERIFY(chat.mainchat->toPlainText().isEmpty());
+    QVERIFY(find<ChatView>(chat, "mainchat")->toPlainText().isEmpty());
 }
 
 void TestChatWindow::linkOpensItsOwnWebPage()
 {
     Tchat chat;
-    chat.addlinetochat(QStringLiteral("1+A chats: see www.one.example and HTTPS://www.two.example/x?y=1"), 0);
-    chat.addlinetochat(QStringLiteral("1+A chats: file:///tmp/www.evil.sh javascript:alert(1)//www.x"), 0);
-    QCOMPARE(chat.linkcount, 3);
+    ChatLog &log = chat.chatLog();
+    log.addlinetochat(QStringLiteral("1+A chats: see www.one.example and HTTPS://www.two.example/x?y=1"), 0, true);
+    log.addlinetochat(QStringLiteral("1+A chats: file:///tmp/www.evil.sh javascript:alert(1)//www.x"), 0, true);
+    QCOMPARE(log.linkcount(), 3);
     for (int link : {0, 1, 2})
-        chat.mainchatJump(link);
+        log.mainchatJump(link);
     QCOMPARE(m_links.opened.size(), 3);
     QCOMPARE(m_links.opened[0], QUrl(QStringLiteral("http://www.one.example")));
     QCOMPARE(m_links.opened[1], QUrl(QStringLiteral("https://www.two.example/x?y=1")));
@@ -307,48 +338,51 @@ void TestChatWindow::linkOpensItsOwnWebPage()
 
     // No web address in the word, and numbers never given out: nothing opens.
     for (int link : {3, 4, -1, 1000})
-        chat.mainchatJump(link);
+        log.mainchatJump(link);
     QCOMPARE(m_links.opened.size(), 3);
     QCOMPARE(m_errors, QStringList(4, QStringLiteral("Cannot open Webpage")));
 
-    // After a clear the first link opens its own text.
+    // After a clear the first link opens its own text, clicked in the view.
     m_links.opened.clear();
-    chat.ClearMainChat1Click();
-    QCOMPARE(chat.linkcount, -1);
-    chat.addlinetochat(QStringLiteral("0+www.three.example"), chat.systemColour);
-    emit chat.mainchat->jump(0);
+    find<QAction>(chat, "ClearMainChat1")->trigger();
+    QCOMPARE(log.linkcount(), -1);
+    log.addlinetochat(QStringLiteral("0+www.three.example"), ChatLog::kSystemColour, true);
+    emit find<ChatView>(chat, "mainchat")->jump(0);
     QCOMPARE(m_links.opened, QList<QUrl>{QUrl(QStringLiteral("http://www.three.example"))});
 
     // More than a hundred links: each still opens its own text.
     for (int i = 1; i <= 120; ++i)
-        chat.addlinetochat(QStringLiteral("0+www.page%1.example").arg(i), chat.systemColour);
-    chat.mainchatJump(110);
+        log.addlinetochat(QStringLiteral("0+www.page%1.example").arg(i), ChatLog::kSystemColour, true);
+    log.mainchatJump(110);
     QCOMPARE(m_links.opened.last(), QUrl(QStringLiteral("http://www.page110.example")));
 }
 
 void TestChatWindow::scrollChatOffItemsStayInStep()
 {
     Tchat chat;
-    chat.ScrollChatOff2->trigger();
-    QVERIFY(chat.ScrollChatOff1->isChecked() && chat.ScrollChatOff2->isChecked());
-    chat.ScrollChatOff1->trigger();
-    QVERIFY(!chat.ScrollChatOff1->isChecked() && !chat.ScrollChatOff2->isChecked());
+    QAction *menu = find<QAction>(chat, "ScrollChatOff2");
+    QAction *popup = find<QAction>(chat, "ScrollChatOff1");
+    menu->trigger();
+    QVERIFY(popup->isChecked() && menu->isChecked() && chat.session().options.scrollChatOff());
+    popup->trigger();
+    QVERIFY(!popup->isChecked() && !menu->isChecked() && !chat.session().options.scrollChatOff());
 }
 
 void TestChatWindow::clearMainChatEmptiesTheView()
 {
     Tchat chat;
     chat.show();
-    chat.ClearMainChat1Click();   // the launch step's own lines
-    chat.addlinetochat(QStringLiteral("0+You are Connected."), chat.systemColour);
-    chat.SelectAll1Click();
-    QVERIFY(chat.mainchat->hasSelection());
-    chat.Copy1Click();
+    auto *view = find<ChatView>(chat, "mainchat");
+    find<QAction>(chat, "ClearMainChat1")->trigger();   // the launch step's own lines
+    chat.chatLog().addlinetochat(QStringLiteral("0+You are Connected."), ChatLog::kSystemColour, true);
+    find<QAction>(chat, "SelectAll1")->trigger();
+    QVERIFY(view->hasSelection());
+    find<QAction>(chat, "Copy1")->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral(" You are Connected. "));
-    chat.ClearMainChat2->trigger();
-    QVERIFY(chat.mainchat->toPlainText().isEmpty());
-    QTRY_VERIFY(chat.mychat->hasFocus());
-    chat.SelectAll1Click();   // an empty view: nothing to select, no error
+    find<QAction>(chat, "ClearMainChat2")->trigger();
+    QVERIFY(view->toPlainText().isEmpty());
+    QTRY_VERIFY(find<ChatEdit>(chat, "mychat")->hasFocus());
+    find<QAction>(chat, "SelectAll1")->trigger();   // an empty view: nothing to select, no error
     QVERIFY(m_errors.isEmpty());
 }
 

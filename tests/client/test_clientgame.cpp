@@ -3,9 +3,10 @@
 #include "../host/testhost.h"
 #include "app/chatform.h"
 #include "app/forms.h"
+#include "app/session.h"
+#include "client/gameevents.h"
 #include "clientrig.h"
-#include "tests/hostmessages.h"
-#include "tally/tallylistform.h"
+#include "tally/tallykeeper.h"
 #include "ui/controls.h"
 
 #include <QAction>
@@ -121,8 +122,10 @@ void TestClientGame::wholeGameAgainstARealHost()
     QVERIFY(me.join(host.port, "Me"));
     TestClient *bob = host.join("Bob");
     QVERIFY(bob && me.waitLine("0+Bob is Connected."));
-    QSignalSpy strikes(&me.flow, &GameFlow::strikeCounted);
-    QSignalSpy recorded(&me.flow, &GameFlow::gameRecorded);
+    TallyKeeper tally(m_dir.filePath(QStringLiteral("whole.tld")));
+    tally.follow(me.client);
+    QVERIFY(tally.addOpponent(QStringLiteral("Bob")));
+    const auto own = [&tally](int column) { return tally.table().cell(column, 0); };
     RackModel &rack = me.rack;
     const auto card = [&](int frame) { return me.score.marks(1, frame); };
 
@@ -134,7 +137,7 @@ void TestClientGame::wholeGameAgainstARealHost()
     QCOMPARE(play(rack, me.sound, 10), QStringLiteral("strike"));
     QVERIFY(me.sound.played.contains("turnnew"));
     QCOMPARE(me.status, QStringLiteral("You got a Strike!"));
-    QCOMPARE(strikes.count(), 1);
+    QCOMPARE(own(TallyTable::kStrikes), QStringLiteral("1"));
     QVERIFY(!rack.isMyTurn() && !rack.commandsVisible());
     bobPlays(*bob);
     QVERIFY(frames.next());
@@ -225,11 +228,12 @@ void TestClientGame::wholeGameAgainstARealHost()
     QVERIFY(me.flow.winnerShown(1) && !me.flow.winnerShown(2));
     QVERIFY(!rack.commandsVisible());
     QCOMPARE(me.sound.played.last(), QStringLiteral("gameover"));
-    QCOMPARE(strikes.count(), 6);
-    QCOMPARE(recorded.count(), 1);
-    QCOMPARE(recorded[0][0].toString(), QString::number(host.server.players[1].total));
-    QVERIFY(recorded[0][1].value<std::optional<TallyWinner>>()->isPlayer());
-    QCOMPARE(recorded[0][2].toStringList(), QStringList{"Bob"});
+    QCOMPARE(own(TallyTable::kStrikes), QStringLiteral("6"));
+    QCOMPARE(own(TallyTable::kGames), QStringLiteral("1"));
+    QCOMPARE(own(TallyTable::kPoints), QString::number(host.server.players[1].total));
+    QCOMPARE(own(TallyTable::kWins), QStringLiteral("1"));
+    QCOMPARE(tally.table().cell(TallyTable::kMyWins, tally.table().opponentRow(QStringLiteral("Bob"))),
+             QStringLiteral("1"));
 }
 
 void TestClientGame::watchingSeatIsNotOfferedTheBoard()
@@ -266,7 +270,7 @@ void TestClientGame::winnerTextsAndTheTally_data()
     QTest::addColumn<int>("myseat");
     QTest::addColumn<QByteArray>("winners");
     QTest::addColumn<QString>("status");
-    QTest::addColumn<QString>("recorded");   // "you", a name, "none", or "" for no tally at all
+    QTest::addColumn<QString>("recorded");   // "you", a name, "none" for a tie, or "" for no tally at all
     QTest::newRow("you alone") << 1 << QByteArray("1+") << "You have Won the Game!" << "you";
     QTest::newRow("another alone") << 1 << QByteArray("2+") << "Bob has Won the Game!" << "Bob";
     QTest::newRow("your team") << 1 << QByteArray("1+3+") << "You and Cy have Won the Game!" << "none";
@@ -287,19 +291,31 @@ void TestClientGame::winnerTextsAndTheTally()
     for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Bob"}, std::pair{3, "Cy"},
                                      std::pair{4, "Dee"}, std::pair{5, "Spy"}})
         me.client.roster->newplayerinfo(slot, name);
-    QSignalSpy game(&me.flow, &GameFlow::gameRecorded);
-    me.flow.winner(hostMessage<msg::Winner>("CMD_winner+" + winners).seats);
+    TallyKeeper tally(m_dir.filePath(QStringLiteral("winner.tld")));
+    QFile::remove(m_dir.filePath(QStringLiteral("winner.tld")));
+    tally.follow(me.client);
+    for (const char *name : {"Ann", "Bob", "Cy", "Dee"})
+        tally.addOpponent(QLatin1String(name));
+    QSignalSpy counted(&tally, &TallyKeeper::changed);
+    me.client.events()->received("CMD_winner+" + winners);
 
     QCOMPARE(me.status, status);
     QCOMPARE(me.lines.last(), "0+" + status);
     for (int seat = 1; seat <= 4; ++seat)
         QCOMPARE(me.flow.winnerShown(seat), winners.contains(QByteArray::number(seat)));
-    QCOMPARE(game.count(), recorded.isEmpty() ? 0 : 1);
+    QCOMPARE(counted.count(), recorded.isEmpty() ? 0 : 1);
     if (recorded.isEmpty())
         return;
-    const auto winner = game[0][1].value<std::optional<TallyWinner>>();
-    QCOMPARE(winner ? (winner->isPlayer() ? QStringLiteral("you") : winner->name()) : QStringLiteral("none"),
-             recorded);
+    const TallyTable &table = tally.table();
+    QString winner = QStringLiteral("none");
+    if (table.cell(TallyTable::kWins, 0) == QLatin1String("1"))
+        winner = QStringLiteral("you");
+    for (const QString &name : table.opponents()) {
+        if (table.cell(TallyTable::kTheirWins, table.opponentRow(name)) == QLatin1String("1"))
+            winner = name;
+    }
+    QCOMPARE(winner, recorded);
+    QCOMPARE(table.cell(TallyTable::kGames, 0), QLatin1String(recorded == QLatin1String("none") ? "0" : "1"));
 }
 
 void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
@@ -313,34 +329,36 @@ void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
     TestHost host;
     Forms forms;
     Tchat &chat = *forms.chat();
-    chat.inifile = m_dir.filePath(QStringLiteral("game.ini"));
+    Session &session = chat.session();
+    session.options.setFileName(m_dir.filePath(QStringLiteral("game.ini")));
+    const auto label = [&chat](const QString &name) { return chat.findChild<QLabel *>(name); };
     FakeSoundOutput sound;
-    chat.client->setSoundOutput(&sound);
+    session.client.setSoundOutput(&sound);
     chat.setPort(host.port);
     chat.setLaunchParameters({"Me", "127.0.0.1", "join"});
     chat.show();
-    QVERIFY(until([&] { return chat.client->loggedin && chat.label_playername[1]->text() == "Me"; }));
-    chat.client->options.playSounds = true;
+    QVERIFY(until([&] { return session.client.loggedin && label("label_playername1")->text() == "Me"; }));
+    session.client.options.playSounds = true;
     TestClient *bob = host.join("Bob");
-    QVERIFY(bob && until([&] { return chat.label_playername[2]->text() == "Bob"; }));
+    QVERIFY(bob && until([&] { return label("label_playername2")->text() == "Bob"; }));
 
-    Frames frames(host, *bob, *chat.score);
-    chat.flow->startGame(45, false);
+    Frames frames(host, *bob, session.score);
+    session.flow.startGame(45, false);
     QVERIFY(!bob->waitFor("CMD_nextplayer+2+").isEmpty());
     bob->send("CMD_justwatch+2+1");
-    QVERIFY(until([&] { return chat.image_eyes[2]->isVisible(); }));
+    QVERIFY(until([&] { return label("image_eyes2")->isVisible(); }));
     bobWords(*bob);   // the first frame still counts Bob in
     for (int frame = 1; frame <= 10; ++frame) {
         for (int ball = 1; ball <= (frame == 10 ? 3 : 1); ++ball)
-            QCOMPARE(play(*chat.rack, sound, 10), QStringLiteral("strike"));
+            QCOMPARE(play(session.rack, sound, 10), QStringLiteral("strike"));
         QVERIFY(frames.next());
-        QCOMPARE(chat.label_score[1]->text(), QString::number(host.server.players[1].total));
+        QCOMPARE(label("label_score1")->text(), QString::number(host.server.players[1].total));
     }
-    QVERIFY(until([&] { return chat.image_winner[1]->isVisible(); }));
-    QCOMPARE(chat.label_status->text(), QStringLiteral("You have Won the Game!"));
-    QCOMPARE(chat.label_score[1]->text(), QStringLiteral("300"));
+    QVERIFY(until([&] { return label("image_winner1")->isVisible(); }));
+    QCOMPARE(label("label_status")->text(), QStringLiteral("You have Won the Game!"));
+    QCOMPARE(label("label_score1")->text(), QStringLiteral("300"));
 
-    const TallyTable &tally = forms.tallylist()->table();
+    const TallyTable &tally = forms.tally()->table();
     QCOMPARE(tally.cell(TallyTable::kGames, 0), QStringLiteral("1"));
     QCOMPARE(tally.cell(TallyTable::kWins, 0), QStringLiteral("1"));
     QCOMPARE(tally.cell(TallyTable::kPerfectGames, 0), QStringLiteral("1"));
@@ -348,12 +366,12 @@ void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
     QCOMPARE(tally.cell(TallyTable::kAverage, 0), QStringLiteral("300"));
 
     // A new game: nobody watches, nobody has won, every score is 0.
-    QVERIFY(chat.image_eyes[2]->isVisible());
-    chat.flow->startGame(45, false);
-    QVERIFY(until([&] { return !chat.image_eyes[2]->isVisible(); }));
-    QVERIFY(!chat.image_winner[1]->isVisible());
-    QVERIFY(!chat.JustWatch1->isChecked());
-    QCOMPARE(chat.label_score[1]->text(), QStringLiteral("0"));
+    QVERIFY(label("image_eyes2")->isVisible());
+    session.flow.startGame(45, false);
+    QVERIFY(until([&] { return !label("image_eyes2")->isVisible(); }));
+    QVERIFY(!label("image_winner1")->isVisible());
+    QVERIFY(!chat.findChild<QAction *>(QStringLiteral("JustWatch1"))->isChecked());
+    QCOMPARE(label("label_score1")->text(), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestClientGame)

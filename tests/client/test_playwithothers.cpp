@@ -3,13 +3,17 @@
 #include "app/chatform.h"
 #include "app/commandline.h"
 #include "app/forms.h"
+#include "app/session.h"
 #include "chat/chatview.h"
-#include "client/gameclient.h"
 #include "client/playchoice.h"
 #include "client/playdialog.h"
 #include "client/roster.h"
+#include "host/serverform.h"
+#include "host/tableannouncement.h"
+#include "net/tsock.h"
 #include "settings/inifile.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
 #include <QScopeGuard>
@@ -18,6 +22,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,7 +42,18 @@ void launch(Tchat &chat, const QStringList &arguments)
     const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("pinlex")} + arguments);
     chat.setLaunchParameters(line.launchParameters);
     chat.setPort(line.port);
+    chat.client->announceTable = line.announce;
     chat.show();
+}
+
+QString chatText(const Tchat &chat)
+{
+    return chat.findChild<ChatView *>(QStringLiteral("mainchat"))->toPlainText();
+}
+
+QString seatName(const Tchat &chat, int seat)
+{
+    return chat.session().client.roster->seatName(seat);
 }
 
 } // namespace
@@ -47,8 +63,12 @@ class TestPlayWithOthers : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void choiceIsRememberedWithTheLastFiveAddresses();
     void copiesStartedFromTheDialogMeet();
+    void aFoundTableIsJoinedFromTheList_data();
+    void aFoundTableIsJoinedFromTheList();
+    void dialogLooksWhileOpenAndCanHostUnannounced();
     void joiningAClosedPortSaysWhy();
     void aRealCopyHostsOnItsPort();
 
@@ -63,7 +83,7 @@ QStringList TestPlayWithOthers::play(Tchat &chat, bool hosting, const QString &n
                                      quint16 port)
 {
     QSignalSpy relaunch(&chat, &Tchat::relaunchRequested);
-    chat.playWithOthers(hosting);
+    chat.findChild<QAction *>(hosting ? QStringLiteral("HostAGame1") : QStringLiteral("JoinAGame1"))->trigger();
     auto *dialog = chat.findChild<TPlayDialog *>();
     if (!dialog)
         return {};
@@ -78,6 +98,13 @@ QStringList TestPlayWithOthers::play(Tchat &chat, bool hosting, const QString &n
     return relaunch.isEmpty() ? QStringList() : relaunch.first().first().toStringList();
 }
 
+void TestPlayWithOthers::initTestCase()
+{
+    // A hosting copy here announces its table: never on the machine's own
+    // network (without a bus it answers over UDP only).
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/pinlex-test-bus");
+}
+
 void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
 {
     IniFile file(m_dir.filePath(QStringLiteral("remember.ini")));
@@ -85,9 +112,11 @@ void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
     QCOMPARE(first.name, PlayChoice::accountName().left(PlayChoice::kMaxName));
     QCOMPARE(first.port, quint16(7772));
     QVERIFY(first.recentHosts.isEmpty());
+    QVERIFY(first.announce);
 
     PlayChoice choice = first;
     choice.hosting = false;
+    choice.announce = false;
     choice.name = QStringLiteral("Bob");
     choice.port = 7800;
     for (const char *host : {"a.example", "b.example", "c.example", "d.example", "e.example", "f.example",
@@ -99,6 +128,7 @@ void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
     QCOMPARE(choice.name, QStringLiteral("Bob"));
     QVERIFY(!choice.hosting);
     QCOMPARE(choice.port, quint16(7800));
+    QVERIFY(!choice.announce);
     QCOMPARE(choice.host, QStringLiteral("c.example"));
     QCOMPARE(choice.recentHosts, (QStringList{"c.example", "f.example", "e.example", "d.example", "b.example"}));
 }
@@ -109,10 +139,14 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
     QStringList hostArguments, joinArguments;
     {
         Forms solo;
-        solo.chat()->inifile = m_dir.filePath(QStringLiteral("ann.ini"));
+        solo.chat()->session().options.setFileName(m_dir.filePath(QStringLiteral("ann.ini")));
+        launch(*solo.chat(), {QStringLiteral("--port"), QString::number(freePort())});
+        // A solo game listens on the loopback address only: nothing to show.
+        QTRY_VERIFY(solo.existingServer() && solo.existingServer()->Sock1->isListening());
+        QVERIFY(!solo.existingServer()->findChild<TableAnnouncement *>());
         hostArguments = play(*solo.chat(), true, QStringLiteral("Ann"), QString(), port);
         Tchat joiner;
-        joiner.inifile = m_dir.filePath(QStringLiteral("bob.ini"));
+        joiner.session().options.setFileName(m_dir.filePath(QStringLiteral("bob.ini")));
         joinArguments = play(joiner, false, QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), port);
     }
     QCOMPARE(hostArguments, (QStringList{"--port", QString::number(port), "--", "Ann", "127.0.0.1", "true"}));
@@ -120,14 +154,101 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
 
     Forms host;
     launch(*host.chat(), hostArguments);
-    QTRY_COMPARE(host.chat()->client->roster->seatName(1), QStringLiteral("Ann"));
+    QTRY_COMPARE(seatName(*host.chat(), 1), QStringLiteral("Ann"));
     Forms join;
     launch(*join.chat(), joinArguments);
-    QTRY_COMPARE(join.chat()->client->roster->seatName(2), QStringLiteral("Bob"));
-    QTRY_COMPARE(host.chat()->client->roster->seatName(2), QStringLiteral("Bob"));
-    QCOMPARE(join.chat()->client->roster->seatName(1), QStringLiteral("Ann"));
-    // The hosting copy tells where others can find it.
-    QVERIFY(host.chat()->mainchat->toPlainText().contains(QStringLiteral("port %1").arg(port)));
+    QTRY_COMPARE(seatName(*join.chat(), 2), QStringLiteral("Bob"));
+    QTRY_COMPARE(seatName(*host.chat(), 2), QStringLiteral("Bob"));
+    QCOMPARE(seatName(*join.chat(), 1), QStringLiteral("Ann"));
+    // The hosting copy tells where others can find it, and shows its table.
+    QVERIFY(chatText(*host.chat()).contains(QStringLiteral("port %1").arg(port)));
+    auto *announcement = host.server()->findChild<TableAnnouncement *>();
+    QVERIFY(announcement);
+    QCOMPARE(announcement->announcer().table().name, QStringLiteral("Ann's table"));
+    QCOMPARE(announcement->announcer().table().port, port);
+    QTRY_COMPARE(announcement->announcer().table().seatsTaken, 2);
+}
+
+void TestPlayWithOthers::aFoundTableIsJoinedFromTheList_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("sameVersion");
+
+    for (const bool sameVersion : {true, false}) {
+        for (const char *how : {"Join", "double-click", "Enter"}) {
+            QTest::addRow("%s, %s", how, sameVersion ? "this version" : "another version")
+                << QString::fromLatin1(how) << sameVersion;
+        }
+    }
+}
+
+// The chosen table's address and port become the new copy's, whatever was
+// typed; Enter on the list joins once, not a second time through Play; a
+// table of another version is never joined.
+void TestPlayWithOthers::aFoundTableIsJoinedFromTheList()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, sameVersion);
+
+    TPlayDialog dialog;
+    PlayChoice remembered;
+    remembered.name = QStringLiteral("Bob");
+    remembered.host = QStringLiteral("typed.example");
+    dialog.present(remembered, true);
+    dialog.finder()->stop();   // filled by hand here
+    TableInfo table;
+    table.name = QStringLiteral("Lab table");
+    table.address = QHostAddress(QStringLiteral("10.231.7.1"));
+    table.port = 7790;
+    table.seatsTaken = 1;
+    table.tableId = 42;
+    if (!sameVersion)
+        table.protocolVersion = kProtocolVersion + 1;
+    dialog.finder()->tables()->add(table);
+    QTableView *list = dialog.table_games;
+    const QModelIndex row = list->model()->index(0, 0);
+    list->setCurrentIndex(row);
+    QCOMPARE(dialog.button_join->isEnabled(), sameVersion);
+
+    QSignalSpy played(&dialog, &TPlayDialog::playRequested);
+    if (how == QLatin1String("Join")) {
+        dialog.button_join->click();
+    } else if (how == QLatin1String("double-click")) {
+        const QPoint at = list->visualRect(row).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    } else {
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    if (!sameVersion) {
+        QCOMPARE(played.count(), 0);
+        QVERIFY(dialog.isVisible());
+        return;
+    }
+    QCOMPARE(played.count(), 1);
+    const auto chosen = played.first().first().value<PlayChoice>();
+    QCOMPARE(chosen.launchArguments(),
+             (QStringList{"--port", "7790", "--", "Bob", "10.231.7.1", "other"}));
+}
+
+// The finder asks the network only while somebody looks at the list; the
+// check item, unchecked, hosts without showing the table.
+void TestPlayWithOthers::dialogLooksWhileOpenAndCanHostUnannounced()
+{
+    TPlayDialog dialog;
+    QVERIFY(!dialog.finder()->isActive());
+    dialog.present(PlayChoice(), false);
+    QVERIFY(dialog.finder()->isActive());
+    dialog.reject();
+    QVERIFY(!dialog.finder()->isActive());
+    // Unchecking the check item hosts unannounced.
+    dialog.present(PlayChoice(), true);
+    dialog.check_announce->setChecked(false);
+    dialog.edit_name->setText(QStringLiteral("Ann"));
+    QCOMPARE(dialog.choice().launchArguments().mid(0, 4),
+             (QStringList{"--port", QString::number(PlayChoice::kDefaultPort), "--no-announce", "--"}));
+    dialog.hide();
 }
 
 void TestPlayWithOthers::joiningAClosedPortSaysWhy()
@@ -136,10 +257,10 @@ void TestPlayWithOthers::joiningAClosedPortSaysWhy()
     Tchat joiner;
     launch(joiner, {QStringLiteral("Bob"), QStringLiteral("127.0.0.1"), QStringLiteral("other"),
                     QStringLiteral("--port"), QString::number(port)});
-    QTRY_VERIFY(joiner.mainchat->toPlainText().contains(QStringLiteral("refused")));
-    QVERIFY(joiner.mainchat->toPlainText().contains(QString::number(port)));
+    QTRY_VERIFY(chatText(joiner).contains(QStringLiteral("refused")));
+    QVERIFY(chatText(joiner).contains(QString::number(port)));
     QVERIFY(joiner.isVisible());
-    QVERIFY(joiner.JoinAGame1->isEnabled());
+    QVERIFY(joiner.findChild<QAction *>(QStringLiteral("JoinAGame1"))->isEnabled());
 }
 
 // The program itself, as the dialog starts it, in a home of its own.
@@ -168,20 +289,20 @@ void TestPlayWithOthers::aRealCopyHostsOnItsPort()
     const auto joined = [&] {
         if (joiner) {
             for (int seat = 1; seat <= 4; ++seat) {
-                if (joiner->client->roster->seatName(seat) == QStringLiteral("Cid"))
+                if (seatName(*joiner, seat) == QStringLiteral("Cid"))
                     return true;
             }
         }
-        if (!joiner || joiner->mainchat->toPlainText().contains(QStringLiteral("Could not connect"))) {
+        if (!joiner || chatText(*joiner).contains(QStringLiteral("Could not connect"))) {
             joiner = std::make_unique<Tchat>();
-            joiner->inifile = m_dir.filePath(QStringLiteral("dee.ini"));
+            joiner->session().options.setFileName(m_dir.filePath(QStringLiteral("dee.ini")));
             launch(*joiner, {QStringLiteral("Dee"), QStringLiteral("127.0.0.1"), QStringLiteral("other"),
                              QStringLiteral("--port"), QString::number(port)});
         }
         return false;
     };
     QVERIFY(QTest::qWaitFor(joined, 20000));
-    QTRY_COMPARE(joiner->client->roster->seatName(joiner->client->myseat), QStringLiteral("Dee"));
+    QTRY_COMPARE(seatName(*joiner, joiner->session().client.myseat), QStringLiteral("Dee"));
 }
 
 QTEST_MAIN(TestPlayWithOthers)

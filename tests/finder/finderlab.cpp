@@ -1,12 +1,5 @@
-// The finder's companion for the network-namespace tests, on the command
-// line of the real program where they overlap:
-//   finderlab --serve [--port P] [--table-name T] [--seats N] [--spectators N]
-//             [--playing] [--protocol-version V] [--both]
-//       announces a table; stdin takes "seats N", "spectators N",
-//       "state waiting|playing", "name T", "quit". Prints "announced" once the
-//       table is out, then "mdns" and/or "udp".
-//   finderlab --list-games [--seconds N]
-//       the command line's game list.
+// The finder's companion for the network-namespace tests, for what the real
+// program does not do (it hosts with --serve and lists with --list-games):
 //   finderlab --watch [--seconds N]
 //       prints "<epoch ms> +|~|- <list line>[\tstale]" as rows come, change
 //       and go; at the end "max-gap-ms G" (the longest the event loop was
@@ -15,7 +8,6 @@
 //       a hostile answerer: on UDP 7772, answers every finder it hears with
 //       made-up, oversized and malformed replies, R a second in all; prints
 //       "sent N".
-#include "finder/announcer.h"
 #include "finder/gamefinder.h"
 
 #include <QCommandLineParser>
@@ -25,11 +17,9 @@
 #include <QFile>
 #include <QNetworkDatagram>
 #include <QRandomGenerator>
-#include <QSocketNotifier>
 #include <QUdpSocket>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -37,62 +27,6 @@ void say(const QString &line)
 {
     std::printf("%s\n", line.toUtf8().constData());
     std::fflush(stdout);
-}
-
-int serve(const QCommandLineParser &args)
-{
-    Announcer announcer;
-    if (args.isSet(QStringLiteral("both")))
-        announcer.setMode(Announcer::Mode::MdnsAndUdp);
-    TableInfo table;
-    table.name = args.value(QStringLiteral("table-name"));
-    table.port = quint16(args.value(QStringLiteral("port")).toUInt());
-    table.seatsTaken = args.value(QStringLiteral("seats")).toInt();
-    table.spectators = args.value(QStringLiteral("spectators")).toInt();
-    table.state = args.isSet(QStringLiteral("playing")) ? TableInfo::State::Playing : TableInfo::State::Waiting;
-    table.protocolVersion = args.value(QStringLiteral("protocol-version")).toInt();
-    bool told = false;
-    QObject::connect(&announcer, &Announcer::announced, [&] {
-        if (!told)
-            say(QStringLiteral("announced"));
-        told = true;
-        say(announcer.announcesOnMdns() ? QStringLiteral("mdns %1").arg(announcer.mdnsName())
-                                        : QStringLiteral("udp"));
-    });
-    announcer.publish(table);
-
-    const auto command = [&](const QByteArray &line) {
-        const QList<QByteArray> words = line.trimmed().split(' ');
-        const QByteArray value = words.value(1);
-        if (words[0] == "seats")
-            table.seatsTaken = value.toInt();
-        else if (words[0] == "spectators")
-            table.spectators = value.toInt();
-        else if (words[0] == "state")
-            table.state = value == "playing" ? TableInfo::State::Playing : TableInfo::State::Waiting;
-        else if (words[0] == "name")
-            table.name = QString::fromUtf8(line.trimmed().mid(5));
-        else if (words[0] == "quit")
-            QCoreApplication::quit();
-        announcer.publish(table);
-    };
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[512];
-        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (got <= 0) {
-            input.setEnabled(false);
-            QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, got);
-        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1))
-            command(pending.left(end));
-    });
-    const int status = QCoreApplication::exec();
-    announcer.withdraw();
-    return status;
 }
 
 long peakRssKb()
@@ -226,29 +160,16 @@ int main(int argc, char **argv)
         args.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"),
                                           QString::fromLatin1(fallback)));
     };
-    flag("serve");
-    flag("list-games");
     flag("watch");
     flag("flood");
-    flag("playing");
-    flag("both");
-    option("port", "7772");
-    option("table-name", "Lab table");
-    option("seats", "1");
-    option("spectators", "0");
-    option("protocol-version", "1");
     option("seconds", "3");
     option("rate", "10000");
     args.process(app);
     const int seconds = args.value(QStringLiteral("seconds")).toInt();
-    if (args.isSet(QStringLiteral("serve")))
-        return serve(args);
-    if (args.isSet(QStringLiteral("list-games")))
-        return listGames(seconds, stdout);
     if (args.isSet(QStringLiteral("watch")))
         return watch(seconds);
     if (args.isSet(QStringLiteral("flood")))
         return flood(seconds, args.value(QStringLiteral("rate")).toInt());
-    std::fprintf(stderr, "finderlab: --serve, --list-games, --watch or --flood\n");
+    std::fprintf(stderr, "finderlab: --watch or --flood\n");
     return 2;
 }

@@ -1,25 +1,24 @@
 #!/usr/bin/env bash
-# Finding tables across two network namespaces made by lab.sh.
-#   lan_test.sh mdns|udp|hostile NETLAB LAB
-# The programs come from the environment, so that the real program can take
-# the test programs' place:
-#   FINDER_HOST   announces a table: takes --port P --table-name T and, on
-#                 stdin, "seats N", "state playing" and "quit"
-#   FINDER_LIST   takes --seconds N; prints one tab-separated line a table:
-#                 name, address, port, seats, spectators, state, source
-#   FINDER_WATCH  takes --seconds N; prints "<epoch ms> +|~|- <line>" as rows
-#                 come, change and go, then "max-gap-ms", "rows", "peak-rss-kb"
-#   FINDER_FLOOD  a hostile answerer: takes --seconds N, prints "sent N"
+# Finding tables across two network namespaces made by lab.sh, with the real
+# program: `pinlex --serve` hosts, `pinlex --robot` fills a seat and
+# `pinlex --list-games` lists. finderlab only does what the program cannot:
+# a hostile answerer, and a watcher that reports how responsive and how big
+# a finder stays under it.
+#   lan_test.sh mdns|udp|hostile|join NETLAB LAB PINLEX FINDERLAB
+# "join" runs the Join dialog of a real window in the second namespace,
+# under a private display, read through the accessibility bus.
 set -u
 [ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
-mode=$1 nl=$2 lab=$3
+mode=$1 nl=$2 lab=$3 pinlex=$4 finderlab=$5
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pids=()
-fds=()
+# The hosts write their dictionary to a cache of the test's own.
+export HOME=$work XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+export PINLEX_TALLY_FILE=$work/tally.tld
 
 cleanup() {
-    local fd pid
-    for fd in "${fds[@]}"; do exec {fd}>&-; done
+    local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
     rm -rf "$work"
@@ -34,45 +33,57 @@ fail() {
 
 now_ms() { date +%s%3N; }
 
-# wait_line FILE MS REGEX: the first line of FILE matching REGEX (Perl), once
-# it is there, within MS milliseconds.
-wait_line() {
-    local file=$1 end=$(( $(now_ms) + $2 )) re=$3 line
-    while :; do
-        line=$(grep -P -m1 -- "$re" "$file" 2>/dev/null) && { echo "$line"; return 0; }
-        [ "$(now_ms)" -le "$end" ] || return 1
-        sleep 0.1
-    done
-}
-
-# start_host NS NAME PORT: a host whose stdin is the fifo kept open in
-# host_fd[PORT].
-declare -A host_fd host_pid
+# start_host NS NAME PORT [OPTIONS...]: `pinlex --serve` in NS, its pid in
+# host_pid[PORT] (netlab run ends in exec: the pid is the program's).
+declare -A host_pid
 start_host() {
-    local ns=$1 name=$2 port=$3 fd
-    mkfifo "$work/$port.in"
-    # shellcheck disable=SC2086
-    "$nl" run "$ns" $FINDER_HOST --port "$port" --table-name "$name" <"$work/$port.in" >"$work/host-$port.log" 2>&1 &
+    local ns=$1 name=$2 port=$3
+    shift 3
+    "$nl" run "$ns" "$pinlex" --serve --port "$port" --table-name "$name" "$@" >"$work/host-$port.log" 2>&1 &
     host_pid[$port]=$!
     pids+=("$!")
-    exec {fd}>"$work/$port.in"
-    fds+=("$fd")
-    host_fd[$port]=$fd
 }
 
-tell_host() { echo "$2" >&"${host_fd[$1]}"; }
-
-# stop_host PORT: asks the host to quit and waits for it.
+# stop_host PORT: SIGTERM, as a service manager ends it, and waits for it.
 stop_host() {
-    tell_host "$1" quit
-    local i
-    for i in $(seq 50); do kill -0 "${host_pid[$1]}" 2>/dev/null || return 0; sleep 0.1; done
+    kill -TERM "${host_pid[$1]}"
+    local _
+    for _ in $(seq 50); do kill -0 "${host_pid[$1]}" 2>/dev/null || return 0; sleep 0.1; done
     fail "host on port $1 did not quit"
 }
 
+# wait_log FILE REGEX: until a line of FILE matches, for up to 10 s.
+wait_log() {
+    local _
+    for _ in $(seq 100); do grep -q -- "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+    return 1
+}
+
+# robot NS PORT NAME: a computer player joins the host on PORT in NS.
+robot() {
+    "$nl" run "$1" "$pinlex" --robot --name "$3" 127.0.0.1 --port "$2" >"$work/robot-$3.log" 2>&1 &
+    pids+=("$!")
+}
+
 list_in() {
-    # shellcheck disable=SC2086
-    timeout 20 "$nl" run "$1" $FINDER_LIST --seconds "$2"
+    timeout 20 "$nl" run "$1" "$pinlex" --list-games --seconds "$2"
+}
+
+# until_listed NS MS REGEX [absent]: lists in NS, one second at a time,
+# until a line matches REGEX (or, with "absent", none does); prints how long
+# that took in ms. Fails after MS.
+until_listed() {
+    local ns=$1 limit=$2 re=$3 absent=${4:-} start out
+    start=$(now_ms)
+    while :; do
+        out=$(list_in "$ns" 1) || fail "the list exited with $?"
+        if grep -qP -- "$re" <<<"$out"; then
+            [ -z "$absent" ] && { echo $(( $(now_ms) - start )); return 0; }
+        elif [ -n "$absent" ]; then
+            echo $(( $(now_ms) - start )); return 0
+        fi
+        [ $(( $(now_ms) - start )) -le "$limit" ] || { echo "last list: $out" >&2; return 1; }
+    done
 }
 
 a=$("$nl" addr "$lab-a") b=$("$nl" addr "$lab-b")
@@ -80,53 +91,51 @@ T=$'\t'
 
 case $mode in
 mdns)
-    # shellcheck disable=SC2086
-    "$nl" run "$lab-b" $FINDER_WATCH --seconds 40 >"$work/watch.log" 2>&1 &
-    pids+=("$!")
-    sleep 1
+    # From the moment the host listens (a loaded machine may take its time to
+    # start the program).
     start_host "$lab-a" "Lab table" 7790
-    wait_line "$work/watch.log" 5000 "^\d+ \+ Lab table\t$a\t7790\t1\t0\twaiting\tlan$" >/dev/null ||
+    wait_log "$work/host-7790.log" "^listening on port 7790" || fail "the host did not listen"
+    listed=$(until_listed "$lab-b" 5000 "^Lab table\t$a\t7790\t0\t0\twaiting\tlan$") ||
         fail "the host was not listed within 5 s with its fields"
 
-    tell_host 7790 "seats 2"
-    wait_line "$work/watch.log" 5000 "^\d+ ~ Lab table\t$a\t7790\t2\t0\twaiting\tlan$" >/dev/null ||
+    # From the moment the robot holds its seat.
+    robot "$lab-a" 7790 Robbie
+    wait_log "$work/host-7790.log" "^connection slot 1 " || fail "the robot did not sit down"
+    seated=$(until_listed "$lab-b" 5000 "^Lab table\t$a\t7790\t1\t0\twaiting\tlan$") ||
         fail "a seat filling did not show within 5 s"
-    tell_host 7790 "state playing"
-    wait_line "$work/watch.log" 5000 "^\d+ ~ Lab table\t$a\t7790\t2\t0\tplaying\tlan$" >/dev/null ||
-        fail "the game's start did not show within 5 s"
 
     # The same name on the other side: the newcomer takes another.
     start_host "$lab-b" "Lab table" 7791
-    wait_line "$work/watch.log" 8000 "^\d+ \+ Lab table #2\t$b\t7791\t" >/dev/null ||
+    until_listed "$lab-b" 8000 "^Lab table #2\t$b\t7791\t" >/dev/null ||
         fail "a second table of the same name was not listed under another name"
 
-    out=$(list_in "$lab-b" 3) || fail "the list exited with $?"
-    grep -qxF "Lab table${T}$a${T}7790${T}2${T}0${T}playing${T}lan" <<<"$out" ||
-        fail "the list lacks the table: $out"
-
     stop_host 7790
-    wait_line "$work/watch.log" 10000 "^\d+ - Lab table\t$a\t" >/dev/null ||
+    gone=$(until_listed "$lab-b" 10000 "^Lab table\t$a\t" absent) ||
         fail "the host's quitting did not remove it within 10 s"
+    echo "listed after $listed ms, seat shown after $seated ms, gone after $gone ms (lists of 1 s)"
     ;;
 udp)
     # No daemon on either side: both hosts answer over UDP, sharing its port.
     start_host "$lab-a" "Udp one" 7772
     start_host "$lab-a" "Udp two" 7790
+    robot "$lab-a" 7790 Robbie
+    want=("Udp one${T}$a${T}7772${T}0${T}0${T}waiting${T}udp" "Udp two${T}$a${T}7790${T}1${T}0${T}waiting${T}udp")
+    for line in "${want[@]}"; do
+        until_listed "$lab-b" 8000 "^\Q$line\E$" >/dev/null || fail "the list lacks '$line'"
+    done
+    # Unless told not to.
+    start_host "$lab-a" "Udp hidden" 7791 --no-announce
     sleep 1
     out=$(list_in "$lab-b" 3) || fail "the list exited with $?"
-    for line in "Udp one${T}$a${T}7772${T}1${T}0${T}waiting${T}udp" "Udp two${T}$a${T}7790${T}1${T}0${T}waiting${T}udp"; do
-        grep -qxF "$line" <<<"$out" || fail "the list lacks '$line': $out"
-    done
+    ! grep -q "Udp hidden" <<<"$out" || fail "a host told --no-announce was listed: $out"
     ;;
 hostile)
     start_host "$lab-a" "Real table" 7790
-    # shellcheck disable=SC2086
-    "$nl" run "$lab-b" $FINDER_FLOOD --seconds 14 >"$work/flood.log" 2>&1 &
+    "$nl" run "$lab-b" "$finderlab" --flood --seconds 14 >"$work/flood.log" 2>&1 &
     flood=$!
     pids+=("$flood")
     sleep 0.5
-    # shellcheck disable=SC2086
-    timeout 30 "$nl" run "$lab-b" $FINDER_WATCH --seconds 6 >"$work/watch.log" 2>&1 || fail "the watcher failed"
+    timeout 30 "$nl" run "$lab-b" "$finderlab" --watch --seconds 6 >"$work/watch.log" 2>&1 || fail "the watcher failed"
     grep -qP "^\d+ \+ Real table\t$a\t7790\t" "$work/watch.log" || fail "the real table was not listed"
     rows=$(awk '$1 == "rows" {print $2}' "$work/watch.log")
     gap=$(awk '$1 == "max-gap-ms" {print $2}' "$work/watch.log")
@@ -140,15 +149,23 @@ hostile)
         END { exit bad }' "$work/watch.log" || fail "a hostile row got through"
     start=$(now_ms)
     out=$(list_in "$lab-b" 3) || fail "the list exited with $?"
-    [ $(( $(now_ms) - start )) -lt 8000 ] || fail "the list took $(( $(now_ms) - start )) ms under the flood"
+    took=$(( $(now_ms) - start ))
+    [ "$took" -lt 8000 ] || fail "the list took $took ms under the flood"
     grep -qP "^Real table\t$a\t7790\t" <<<"$out" || fail "the list lacks the real table: $out"
     wait "$flood"
     sent=$(awk '$1 == "sent" {print $2}' "$work/flood.log")
     [ -n "$sent" ] && [ "$sent" -ge 50000 ] || fail "the flood sent only $sent replies"
-    echo "flood: $sent replies; finder: $rows rows, longest pause $gap ms, peak $rss kB"
+    echo "flood: $sent replies; finder: $rows rows, longest pause $gap ms, peak $rss kB; a 3 s list took $took ms"
+    ;;
+join)
+    start_host "$lab-a" "Join table" 7790
+    e2e=$here/../e2e
+    "$nl" run "$lab-b" "$e2e/run-under-atspi.sh" /usr/bin/python3 "$e2e/test_lanjoin.py" --program "$pinlex" \
+        --netlab "$nl" --lab "$lab" --table "Join table" --address "$a" --port 7790 \
+        --host-log "$work/host-7790.log" --out "${FINDER_OUT:-$work/join}" || fail "the Join dialog did not join"
     ;;
 *)
-    echo "usage: $0 mdns|udp|hostile NETLAB LAB" >&2
+    echo "usage: $0 mdns|udp|hostile|join NETLAB LAB PINLEX FINDERLAB" >&2
     exit 2
     ;;
 esac

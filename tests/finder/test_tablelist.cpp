@@ -128,7 +128,7 @@ void TableListTest::floodStaysBoundedAndRealTablesGetIn()
 void TableListTest::otherVersionIsShownButNotJoinable()
 {
     TableInfo other = table(1);
-    other.protocolVersion = kTableProtocolVersion + 1;
+    other.protocolVersion = kProtocolVersion + 1;
     m_list->add(other);
     m_list->add(table(2));
     QVERIFY(!m_list->isJoinable(0));

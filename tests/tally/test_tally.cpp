@@ -2,6 +2,7 @@
 #include "base/numbers.h"
 #include "tally/lzrw1.h"
 #include "tally/tallyfile.h"
+#include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
 #include "tally/tallytable.h"
 
@@ -102,6 +103,7 @@ private slots:
     void damagedFileStartsEmpty_data();
     void damagedFileStartsEmpty();
     void eachDamagedFileIsKept();
+    void unusedTallyWritesNoFile();
     void textLimits_data();
     void textLimits();
     void bombIsRefusedWithinAMemoryCap_data();
@@ -125,12 +127,20 @@ private:
         }
         return contents;
     }
-    // A dialog on the test's file that answers every question with `answer`.
-    std::unique_ptr<Ttallylist> openDialog(bool answer = true)
+    // The tally of the test's file, with its dialog answering every
+    // question with `answer`.
+    struct Opened
     {
-        auto dialog = std::make_unique<Ttallylist>(nullptr, tallyPath());
-        dialog->setQuestionAsker([answer](const QString &) { return answer; });
-        return dialog;
+        TallyKeeper keeper;
+        Ttallylist view{keeper};
+        Opened(const QString &path, bool answer) : keeper(path)
+        {
+            view.setQuestionAsker([answer](const QString &) { return answer; });
+        }
+    };
+    std::unique_ptr<Opened> openDialog(bool answer = true)
+    {
+        return std::make_unique<Opened>(tallyPath(), answer);
     }
     // Tallies the names by clicking them in "Players In Current Game".
     static void tally(Ttallylist &dialog, const QStringList &names)
@@ -153,13 +163,13 @@ void TestTally::bobExampleWritesItsLines()
 {
     {
         auto dialog = openDialog();
-        tally(*dialog, {QStringLiteral("Bob")});
-        dialog->gameEnded(QStringLiteral("120"), won("Bob"), {QStringLiteral("Bob")});
+        tally(dialog->view, {QStringLiteral("Bob")});
+        dialog->keeper.gameEnded(QStringLiteral("120"), won("Bob"), {QStringLiteral("Bob")});
         // Saved after the game, before the program ends.
         QCOMPARE(decompressedFile(tallyPath()),
                  lines(cells("9 2 0 Bob 1 1 0 1 0 0 0 0 120 1 120 1 0 0 0 0")));
-        QCOMPARE(dialog->mylabel_[1]->text(), QStringLiteral("1"));
-        QCOMPARE(dialog->mylabel_[5]->text(), QStringLiteral("120"));
+        QCOMPARE(dialog->view.mylabel_[1]->text(), QStringLiteral("1"));
+        QCOMPARE(dialog->view.mylabel_[5]->text(), QStringLiteral("120"));
     }
     QCOMPARE(decompressedFile(tallyPath()), lines(cells("9 2 0 Bob 1 1 0 1 0 0 0 0 120 1 120 1 0 0 0 0")));
 }
@@ -209,17 +219,17 @@ void TestTally::tieCountsStrikesPerfectGameAndPoints()
 {
     {
         auto dialog = openDialog();
-        tally(*dialog, {QStringLiteral("Bob")});
-        dialog->addtomineincrease(TallyTable::kStrikes);
-        dialog->addtomineincrease(TallyTable::kStrikes);
-        dialog->gameEnded(QStringLiteral("300"), std::nullopt, {QStringLiteral("Bob")});
-        QCOMPARE(rowOf(dialog->table(), 0), cells("0 0 0 1 2 0 300 0 0"));
-        QCOMPARE(rowOf(dialog->table(), 1), cells("Bob 0 0 0 0 0 0 0 0"));
-        QCOMPARE(dialog->mylabel_[3]->text(), QStringLiteral("1"));
-        QCOMPARE(dialog->mylabel_[4]->text(), QStringLiteral("2"));
+        tally(dialog->view, {QStringLiteral("Bob")});
+        dialog->keeper.addtomineincrease(TallyTable::kStrikes);
+        dialog->keeper.addtomineincrease(TallyTable::kStrikes);
+        dialog->keeper.gameEnded(QStringLiteral("300"), std::nullopt, {QStringLiteral("Bob")});
+        QCOMPARE(rowOf(dialog->keeper.table(), 0), cells("0 0 0 1 2 0 300 0 0"));
+        QCOMPARE(rowOf(dialog->keeper.table(), 1), cells("Bob 0 0 0 0 0 0 0 0"));
+        QCOMPARE(dialog->view.mylabel_[3]->text(), QStringLiteral("1"));
+        QCOMPARE(dialog->view.mylabel_[4]->text(), QStringLiteral("2"));
     }
     auto reopened = openDialog();
-    QCOMPARE(rowOf(reopened->table(), 0), cells("0 0 0 1 2 0 300 0 0"));
+    QCOMPARE(rowOf(reopened->keeper.table(), 0), cells("0 0 0 1 2 0 300 0 0"));
 }
 
 void TestTally::averageIsTruncatedAndWaitsForAGame_data()
@@ -275,7 +285,7 @@ void TestTally::cellsThatAreNotNumbers()
     QVERIFY(TallyFile(tallyPath()).save(table));
     ErrorRecorder errors;
     auto dialog = openDialog();
-    dialog->gameEnded(QStringLiteral("100"), kMine, {QStringLiteral("Bob")});
+    dialog->keeper.gameEnded(QStringLiteral("100"), kMine, {QStringLiteral("Bob")});
     QCOMPARE(errors.messages, QStringList{QStringLiteral("'x' is not a valid integer value")});
     QCOMPARE(TallyFile(tallyPath()).load().cell(TallyTable::kGames, 0), QStringLiteral("1"));
 }
@@ -283,17 +293,17 @@ void TestTally::cellsThatAreNotNumbers()
 void TestTally::checklistAddsOnlyNewOpponents()
 {
     auto dialog = openDialog();
-    tally(*dialog, {QStringLiteral("Ann"), QStringLiteral("Bob")});
-    dialog->loadchecklist({QStringLiteral("Bob"), QStringLiteral("Cid")});
-    QCOMPARE(dialog->checklist->item(0)->checkState(), Qt::Checked);
-    QCOMPARE(dialog->checklist->item(1)->checkState(), Qt::Unchecked);
+    tally(dialog->view, {QStringLiteral("Ann"), QStringLiteral("Bob")});
+    dialog->view.loadchecklist({QStringLiteral("Bob"), QStringLiteral("Cid")});
+    QCOMPARE(dialog->view.checklist->item(0)->checkState(), Qt::Checked);
+    QCOMPARE(dialog->view.checklist->item(1)->checkState(), Qt::Unchecked);
 
     // Unchecking a tallied player here does not stop the tally.
-    dialog->checklist->item(0)->setCheckState(Qt::Unchecked);
-    dialog->checklist->item(0)->setCheckState(Qt::Checked);
-    QCOMPARE(dialog->table().opponents(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
-    QCOMPARE(dialog->listbox_tally->count(), 2);
-    QCOMPARE(dialog->listbox_tally->item(1)->checkState(), Qt::Checked);
+    dialog->view.checklist->item(0)->setCheckState(Qt::Unchecked);
+    dialog->view.checklist->item(0)->setCheckState(Qt::Checked);
+    QCOMPARE(dialog->keeper.table().opponents(), (QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")}));
+    QCOMPARE(dialog->view.listbox_tally->count(), 2);
+    QCOMPARE(dialog->view.listbox_tally->item(1)->checkState(), Qt::Checked);
 }
 
 void TestTally::removingTheSecondOfThreeKeepsListAndRows_data()
@@ -310,29 +320,29 @@ void TestTally::removingTheSecondOfThreeKeepsListAndRows()
     QFETCH(QStringList, remaining);
     auto dialog = openDialog(answer);
     QString asked;
-    dialog->setQuestionAsker([&asked, answer](const QString &question) {
+    dialog->view.setQuestionAsker([&asked, answer](const QString &question) {
         asked = question;
         return answer;
     });
     const QStringList three = {QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Cid")};
-    tally(*dialog, three);
-    dialog->gameEnded(QStringLiteral("50"), won("Cid"), three);
+    tally(dialog->view, three);
+    dialog->keeper.gameEnded(QStringLiteral("50"), won("Cid"), three);
 
-    dialog->listbox_tally->item(1)->setCheckState(Qt::Unchecked);
+    dialog->view.listbox_tally->item(1)->setCheckState(Qt::Unchecked);
     QCOMPARE(asked, QStringLiteral("This will delete Bob's Tally, Are you want to delete it?"));
-    QCOMPARE(dialog->table().opponents(), remaining);
-    QCOMPARE(dialog->listbox_tally->count(), remaining.size());
+    QCOMPARE(dialog->keeper.table().opponents(), remaining);
+    QCOMPARE(dialog->view.listbox_tally->count(), remaining.size());
     for (int i = 0; i < remaining.size(); ++i) {
-        QCOMPARE(dialog->listbox_tally->item(i)->text(), remaining[i]);
-        QCOMPARE(dialog->listbox_tally->item(i)->checkState(), Qt::Checked);
+        QCOMPARE(dialog->view.listbox_tally->item(i)->text(), remaining[i]);
+        QCOMPARE(dialog->view.listbox_tally->item(i)->checkState(), Qt::Checked);
     }
 
     // Selecting the last entry shows Cid's row, wherever it now is.
-    dialog->listbox_tally->setCurrentRow(remaining.size() - 1);
-    QCOMPARE(dialog->label_hisnametop->text(), QStringLiteral("Cid's Tally"));
-    QCOMPARE(dialog->label_hisname->text(), QStringLiteral("Cid Wins:"));
-    QCOMPARE(dialog->label_[TallyTable::kTheirWins]->text(), QStringLiteral("1"));
-    QCOMPARE(dialog->label_[TallyTable::kTheirWins + TallyTable::kSession]->text(), QStringLiteral("1"));
+    dialog->view.listbox_tally->setCurrentRow(remaining.size() - 1);
+    QCOMPARE(dialog->view.label_hisnametop->text(), QStringLiteral("Cid's Tally"));
+    QCOMPARE(dialog->view.label_hisname->text(), QStringLiteral("Cid Wins:"));
+    QCOMPARE(dialog->view.label_[TallyTable::kTheirWins]->text(), QStringLiteral("1"));
+    QCOMPARE(dialog->view.label_[TallyTable::kTheirWins + TallyTable::kSession]->text(), QStringLiteral("1"));
     QCOMPARE(TallyFile(tallyPath()).load().opponents(), remaining);
 }
 
@@ -347,23 +357,23 @@ void TestTally::resetLeavesOneRow()
 {
     QFETCH(bool, answer);
     auto dialog = openDialog(answer);
-    tally(*dialog, {QStringLiteral("Bob")});
-    dialog->gameEnded(QStringLiteral("150"), kMine, {QStringLiteral("Bob")});
-    dialog->listbox_tally->setCurrentRow(0);
+    tally(dialog->view, {QStringLiteral("Bob")});
+    dialog->keeper.gameEnded(QStringLiteral("150"), kMine, {QStringLiteral("Bob")});
+    dialog->view.listbox_tally->setCurrentRow(0);
     const QByteArray before = decompressedFile(tallyPath());
 
-    dialog->button_resetClick();
+    dialog->view.button_resetClick();
     if (!answer) {
         QCOMPARE(decompressedFile(tallyPath()), before);
-        QCOMPARE(dialog->listbox_tally->count(), 1);
+        QCOMPARE(dialog->view.listbox_tally->count(), 1);
         return;
     }
-    QCOMPARE(dialog->listbox_tally->count(), 0);
-    QCOMPARE(dialog->table().rowCount(), 1);
+    QCOMPARE(dialog->view.listbox_tally->count(), 0);
+    QCOMPARE(dialog->keeper.table().rowCount(), 1);
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(dialog->mylabel_[k]->text(), QStringLiteral("0"));
+        QCOMPARE(dialog->view.mylabel_[k]->text(), QStringLiteral("0"));
     for (int k = 1; k <= 8; ++k)
-        QCOMPARE(dialog->label_[k]->text(), QStringLiteral("0"));
+        QCOMPARE(dialog->view.label_[k]->text(), QStringLiteral("0"));
     QCOMPARE(decompressedFile(tallyPath()), lines(QStringList{QStringLiteral("9"), QStringLiteral("1")}
                                                   + QStringList(TallyTable::kColumns, QString())));
 }
@@ -379,12 +389,12 @@ void TestTally::loadingStartsANewSession()
     QVERIFY(TallyFile(tallyPath()).save(saved));
 
     auto dialog = openDialog();
-    QCOMPARE(rowOf(dialog->table(), 1), cells("Bob 1 1 0 0 0 0 0 0"));
-    QCOMPARE(rowOf(dialog->table(), 2), cells("Ann 1 0 0 1 0 0 0 0"));
-    QCOMPARE(dialog->mylabel_[TallyTable::kStrikes]->text(), QStringLiteral("12"));
-    QCOMPARE(dialog->mylabel_[TallyTable::kGames]->text(), QStringLiteral("1"));
-    QCOMPARE(dialog->listbox_tally->count(), 2);
-    QCOMPARE(dialog->listbox_tally->item(1)->text(), QStringLiteral("Ann"));
+    QCOMPARE(rowOf(dialog->keeper.table(), 1), cells("Bob 1 1 0 0 0 0 0 0"));
+    QCOMPARE(rowOf(dialog->keeper.table(), 2), cells("Ann 1 0 0 1 0 0 0 0"));
+    QCOMPARE(dialog->view.mylabel_[TallyTable::kStrikes]->text(), QStringLiteral("12"));
+    QCOMPARE(dialog->view.mylabel_[TallyTable::kGames]->text(), QStringLiteral("1"));
+    QCOMPARE(dialog->view.listbox_tally->count(), 2);
+    QCOMPARE(dialog->view.listbox_tally->item(1)->text(), QStringLiteral("Ann"));
 }
 
 void TestTally::damagedFileStartsEmpty_data()
@@ -411,9 +421,9 @@ void TestTally::damagedFileStartsEmpty()
     ErrorRecorder errors;
     auto dialog = openDialog();
     QCOMPARE(errors.messages, QStringList{message.arg(tallyPath())});
-    QCOMPARE(dialog->table().rowCount(), 1);
-    QCOMPARE(dialog->listbox_tally->count(), 0);
-    QCOMPARE(dialog->mylabel_[1]->text(), QStringLiteral("0"));
+    QCOMPARE(dialog->keeper.table().rowCount(), 1);
+    QCOMPARE(dialog->view.listbox_tally->count(), 0);
+    QCOMPARE(dialog->view.mylabel_[1]->text(), QStringLiteral("0"));
 
     // The damaged file is kept aside before the empty tally replaces it.
     QCOMPARE(damagedCopies(), QList<QByteArray>{file});
@@ -433,6 +443,13 @@ void TestTally::eachDamagedFileIsKept()
     QList<QByteArray> kept = damagedCopies();
     std::sort(kept.begin(), kept.end());
     QCOMPARE(kept, files);
+}
+
+// A copy whose player never played nor looked at the tally leaves no file.
+void TestTally::unusedTallyWritesNoFile()
+{
+    delete new TallyKeeper(tallyPath());
+    QVERIFY(!QFile::exists(tallyPath()));
 }
 
 void TestTally::textLimits_data()

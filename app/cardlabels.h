@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+
+class GameFlow;
+class PictureBox;
+class QLabel;
+class QWidget;
+class Roster;
+class ScoreCardModel;
+
+// The labels on the painted scorecard: each seat's name, score, last three
+// words, watching eyes and winner banner, the kind of game and the word
+// line. They show the roster, the card and the game's course.
+class CardLabels : public QObject
+{
+    Q_OBJECT
+
+public:
+    CardLabels(QWidget *board, const Roster &roster, const ScoreCardModel &score, const GameFlow &flow);
+
+signals:
+    // The seat's name was right-clicked, at this point of the screen.
+    void seatMenuRequested(int seat, const QPoint &at);
+
+private:
+    void refreshGame();
+    void refreshCard();
+
+    struct Seat
+    {
+        QLabel *name = nullptr;
+        QLabel *score = nullptr;
+        PictureBox *eyes = nullptr;
+        PictureBox *winner = nullptr;
+        std::array<QLabel *, 4> words{};   // 1 to 3
+    };
+    const Roster &m_roster;
+    const ScoreCardModel &m_score;
+    const GameFlow &m_flow;
+    std::array<Seat, 5> m_seats{};
+    QLabel *m_teamGame = nullptr;
+    QLabel *m_theWord = nullptr;
+};

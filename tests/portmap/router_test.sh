@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# The port mapper behind a router made by lab.sh: a player's machine
+# (LAB-home) behind LAB-router, and the internet (LAB-out).
+#   router_test.sh upnp|natpmp|none NETLAB LAB PORTMAPLAB
+#     upnp    miniupnpd runs: the mapping is made at the router's outside
+#             address, reachable from outside, and gone after a clean exit,
+#             after SIGTERM, and after an exit during discovery
+#     natpmp  the same with SSDP blocked at the router: NAT-PMP makes it
+#     none    no miniupnpd: failure is reported within a bounded time, also
+#             when the router does not answer at all
+# Prints the times measured.
+set -u
+[ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
+mode=$1 nl=$2 lab=$3 tool=$4
+work=$(mktemp -d)
+pids=()
+fds=()
+
+cleanup() {
+    local fd pid
+    for fd in "${fds[@]}"; do exec {fd}>&-; done
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    "$nl" run "$lab-router" nft delete table inet pmblock 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    for f in "$work"/*.log; do [ -f "$f" ] && { echo "--- ${f##*/}"; tail -20 "$f"; }; done
+    exit 1
+}
+
+now_ms() { date +%s%3N; }
+
+# wait_line FILE MS REGEX: the first line of FILE matching REGEX (Perl)
+# within MS milliseconds.
+wait_line() {
+    local file=$1 end=$(( $(now_ms) + $2 )) re=$3 line
+    while :; do
+        line=$(grep -P -m1 -- "$re" "$file" 2>/dev/null) && { echo "$line"; return 0; }
+        [ "$(now_ms)" -le "$end" ] || return 1
+        sleep 0.05
+    done
+}
+
+# start_mapper PORT: the mapper in LAB-home; its stdin is a fifo kept open.
+declare -A mapper_fd mapper_pid
+start_mapper() {
+    local port=$1 fd
+    mkfifo "$work/$port.in"
+    "$nl" run "$lab-home" "$tool" --port "$port" <"$work/$port.in" >"$work/mapper-$port.log" 2>&1 &
+    mapper_pid[$port]=$!
+    pids+=("$!")
+    exec {fd}>"$work/$port.in"
+    fds+=("$fd")
+    mapper_fd[$port]=$fd
+}
+
+# end_mapper PORT quit|term: ends it by its input or by SIGTERM and waits.
+end_mapper() {
+    local port=$1 i
+    if [ "$2" = quit ]; then echo quit >&"${mapper_fd[$port]}"; else kill -TERM "${mapper_pid[$port]}"; fi
+    for i in $(seq 100); do
+        kill -0 "${mapper_pid[$port]}" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "${mapper_pid[$port]}" 2>/dev/null && fail "the mapper on port $port did not end"
+    wait_line "$work/mapper-$port.log" 0 '^stopped \d+$' | awk '{print $2}'
+}
+
+# What a client on the internet gets at the router's outside address.
+reach() { timeout 5 "$nl" run "$lab-out" bash -c "exec 3<>/dev/tcp/$outside/$1 && head -n1 <&3" 2>/dev/null; }
+
+# The router's mappings of PORT, as a machine at home lists them.
+listed() { "$nl" run "$lab-home" upnpc -l 2>/dev/null | grep -E "TCP +$1->"; }
+
+outside=$("$nl" addr "$lab-router" | grep -v '^10\.')
+home=$("$nl" addr "$lab-home")
+
+# mapped_through PORT METHOD: mapped by METHOD and reachable; prints the ms.
+mapped_through() {
+    local port=$1 method=$2 line
+    line=$(wait_line "$work/mapper-$port.log" 15000 '^(mapped|failed) ') ||
+        fail "no outcome within 15 s for port $port"
+    [[ $line =~ ^mapped\ $outside\ $port\ $method\ ([0-9]+)$ ]] ||
+        fail "expected a mapping at $outside:$port by $method, got: $line"
+    echo "${BASH_REMATCH[1]}"
+    [ "$(reach "$port")" = "portmaplab $port" ] || fail "$outside:$port does not reach the mapper at home"
+}
+
+gap_ok() {
+    local gap
+    gap=$(wait_line "$work/mapper-$1.log" 0 '^max-gap-ms ' | awk '{print $2}')
+    [ -n "$gap" ] && [ "$gap" -lt 1000 ] || fail "the mapper's event loop was kept waiting $gap ms"
+}
+
+case $mode in
+upnp)
+    start_mapper 7800
+    took=$(mapped_through 7800 upnp) || exit 1
+    listed 7800 | grep -qF "$home:7800" || fail "upnpc -l does not list the mapping to $home:7800"
+    stop=$(end_mapper 7800 quit) || exit 1
+    gap_ok 7800
+    [ -z "$(listed 7800)" ] || fail "the mapping outlived a clean exit: $(listed 7800)"
+    [ -z "$(reach 7800)" ] || fail "$outside:7800 still reaches home after the exit"
+
+    start_mapper 7801
+    mapped_through 7801 upnp >/dev/null || exit 1
+    end_mapper 7801 term >/dev/null || exit 1
+    [ -z "$(listed 7801)" ] || fail "the mapping outlived SIGTERM: $(listed 7801)"
+
+    # Ended while the router is still being searched for: the exit waits
+    # for the search and leaves nothing behind.
+    start_mapper 7802
+    wait_line "$work/mapper-7802.log" 10000 '^mapping ' >/dev/null || fail "the mapper did not start"
+    sleep 0.5
+    early=$(end_mapper 7802 quit) || exit 1
+    sleep 1
+    [ -z "$(listed 7802)" ] || fail "an exit during discovery left a mapping: $(listed 7802)"
+    grep -q '^mapped' "$work/mapper-7802.log" && fail "a mapping was reported after the exit began"
+    echo "UPnP: mapped in $took ms; deleted at exit in $stop ms; exit during discovery took $early ms"
+    ;;
+natpmp)
+    # The router's UPnP is not found (SSDP dropped), its NAT-PMP answers.
+    "$nl" run "$lab-router" nft -f - <<'NFT' || fail "cannot block SSDP"
+table inet pmblock {
+    chain input {
+        type filter hook input priority -10; policy accept;
+        udp dport 1900 drop
+    }
+}
+NFT
+    start_mapper 7810
+    took=$(mapped_through 7810 natpmp) || exit 1
+    stop=$(end_mapper 7810 quit) || exit 1
+    gap_ok 7810
+    "$nl" run "$lab-router" nft delete table inet pmblock
+    [ -z "$(listed 7810)" ] || fail "the NAT-PMP mapping outlived a clean exit: $(listed 7810)"
+    [ -z "$(reach 7810)" ] || fail "$outside:7810 still reaches home after the exit"
+    echo "NAT-PMP (after UPnP found nothing): mapped in $took ms; deleted at exit in $stop ms"
+    ;;
+none)
+    # failed_within PORT: failure reported, in bounded time; prints the ms.
+    failed_within() {
+        local line
+        line=$(wait_line "$work/mapper-$1.log" 15000 '^(mapped|failed) ') || fail "no outcome within 15 s"
+        [[ $line =~ ^failed\ ([0-9]+)\  ]] || fail "expected a failure, got: $line"
+        [ "${BASH_REMATCH[1]}" -lt 8000 ] || fail "the failure took ${BASH_REMATCH[1]} ms to report"
+        echo "${BASH_REMATCH[1]}"
+    }
+    # The router refuses NAT-PMP at once (port unreachable) ...
+    start_mapper 7820
+    refused=$(failed_within 7820) || exit 1
+    stop=$(end_mapper 7820 quit) || exit 1
+    gap_ok 7820
+    # ... or says nothing at all, as many routers do.
+    "$nl" run "$lab-router" nft -f - <<'NFT' || fail "cannot silence the router"
+table inet pmblock {
+    chain input {
+        type filter hook input priority -10; policy accept;
+        udp dport 5351 drop
+    }
+}
+NFT
+    start_mapper 7821
+    silent=$(failed_within 7821) || exit 1
+    end_mapper 7821 quit >/dev/null || exit 1
+    gap_ok 7821
+    echo "no router: failure reported in $refused ms (NAT-PMP refused), $silent ms (unanswered); exit took $stop ms"
+    ;;
+*)
+    echo "usage: $0 upnp|natpmp|none NETLAB LAB PORTMAPLAB" >&2
+    exit 2
+    ;;
+esac
+echo "ok"
