@@ -5,6 +5,7 @@
 #include "base/terminaltext.h"
 #include "app/errorwindow.h"
 #include "app/forms.h"
+#include "app/session.h"
 #include "app/singleinstance.h"
 #include "client/gameclient.h"
 
