@@ -46,9 +46,18 @@ inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect
     return box;
 }
 
-// A picture painted when it first shows.
+// A picture painted for the screen it shows on.
+inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect &geometry,
+                               PictureBox::Painter paint, bool stretch = false, const QString &accessibleName = {})
+{
+    PictureBox *box = makePicture(parent, name, geometry, QPixmap(), false, accessibleName);
+    box->setPicture(std::move(paint), stretch);
+    return box;
+}
+
+// The same, painted when it first shows.
 inline PictureBox *makeLazyPicture(QWidget *parent, const QString &name, const QRect &geometry,
-                                   std::function<QPixmap()> paint, const QString &accessibleName = {})
+                                   PictureBox::Painter paint, const QString &accessibleName = {})
 {
     PictureBox *box = makePicture(parent, name, geometry, {}, false, accessibleName);
     box->setPictureLater(std::move(paint));

@@ -26,9 +26,6 @@ int main(int argc, char *argv[])
                        "(or set QT_QPA_PLATFORM).\n", stderr);
             return 1;
         }
-        // Every control has a fixed pixel place: never scale the windows.
-        if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-            qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     }
     // The toolkit takes its own options out of what it is given; what
     // follows "--" is never its.

@@ -7,6 +7,16 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+namespace {
+
+// A board picture, painted for the screen it shows on.
+PictureBox::Painter tilePicture(int index)
+{
+    return [index](qreal ratio) { return tileimages::picture(index, ratio); };
+}
+
+} // namespace
+
 BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model(model)
 {
     for (int k = 1; k <= RackModel::kTiles; ++k) {
@@ -46,7 +56,7 @@ void BoardView::refresh()
         PictureBox *word = m_words[k];
         word->setTag(slot.tag);
         word->setHint(slot.hint);
-        word->setPicture(tileimages::picture(shown));
+        word->setPicture(tilePicture(shown));
         word->setAccessibleName(tileimages::describe(shown));
 
         const RackModel::Tile &tile = m_model->tile(k);
@@ -58,7 +68,7 @@ void BoardView::refresh()
             rack->setAccessibleName(QStringLiteral("empty rack place"));
         } else {
             const int letter = tileimages::numofletter(tile.hint.at(0));
-            rack->setPicture(tileimages::picture(letter));
+            rack->setPicture(tilePicture(letter));
             rack->setAccessibleName(tileimages::describe(letter));
         }
         const int place = qBound(1, tile.place, RackModel::kTiles);

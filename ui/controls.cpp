@@ -101,6 +101,9 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
+    // Moved to a screen of another ratio: paint the picture for it.
+    if (m_painter && m_painted && pixmap().devicePixelRatio() != devicePixelRatioF())
+        paintPicture();
     QLabel::paintEvent(event);
     if (!hasFocus())
         return;
@@ -113,26 +116,41 @@ void PictureBox::paintEvent(QPaintEvent *event)
 
 void PictureBox::setPicture(const QPixmap &picture, bool stretch)
 {
+    m_painter = nullptr;
     setScaledContents(stretch);
     setPixmap(picture);
 }
 
-void PictureBox::setPictureLater(std::function<QPixmap()> paint, bool stretch)
+void PictureBox::setPicture(Painter paint, bool stretch)
 {
-    m_paintLater = std::move(paint);
-    m_stretchLater = stretch;
+    m_painter = std::move(paint);
+    setScaledContents(stretch);
+    paintPicture();
+}
+
+void PictureBox::setPictureLater(Painter paint, bool stretch)
+{
+    m_painter = std::move(paint);
+    m_painted = false;
+    setScaledContents(stretch);
     // A clear stand-in keeps it a picture to a screen reader until then.
     QPixmap clear(size().expandedTo(QSize(1, 1)));
     clear.fill(Qt::transparent);
     setPixmap(clear);
     if (isVisible())
-        setPicture(std::exchange(m_paintLater, nullptr)(), stretch);
+        paintPicture();
+}
+
+void PictureBox::paintPicture()
+{
+    m_painted = true;
+    setPixmap(m_painter(devicePixelRatioF()));
 }
 
 void PictureBox::showEvent(QShowEvent *event)
 {
-    if (m_paintLater)
-        setPicture(std::exchange(m_paintLater, nullptr)(), m_stretchLater);
+    if (m_painter && !m_painted)
+        paintPicture();
     QLabel::showEvent(event);
 }
 

@@ -32,11 +32,17 @@ public:
     QString hint() const { return m_hint; }
     void setHint(const QString &hint) { m_hint = hint; }
 
+    // Paints a picture at a device pixel ratio (device pixels per pixel).
+    using Painter = std::function<QPixmap(qreal ratio)>;
+
     // Replaces the picture; stretched pictures fill the control.
     void setPicture(const QPixmap &picture, bool stretch = false);
-    // The picture is painted when the control is first shown: a picture
+    // A picture painted for the screen the control is on: now, and again
+    // whenever it is drawn on a screen of another device pixel ratio.
+    void setPicture(Painter paint, bool stretch = false);
+    // The same, first painted when the control is first shown: a picture
     // that may never show costs nothing at start.
-    void setPictureLater(std::function<QPixmap()> paint, bool stretch = false);
+    void setPictureLater(Painter paint, bool stretch = false);
 
 signals:
     void mousePressed(Qt::MouseButton button);
@@ -55,8 +61,10 @@ private:
     bool m_checked = false;
     int m_tag = 0;
     QString m_hint;
-    std::function<QPixmap()> m_paintLater;
-    bool m_stretchLater = false;
+    void paintPicture();
+
+    Painter m_painter;
+    bool m_painted = false;
 };
 
 // A one-line label whose text, when it does not fit, is drawn cut short
