@@ -59,7 +59,7 @@ inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect
 inline PictureBox *makeLazyPicture(QWidget *parent, const QString &name, const QRect &geometry,
                                    PictureBox::Painter paint, const QString &accessibleName = {})
 {
-    PictureBox *box = makePicture(parent, name, geometry, {}, false, accessibleName);
+    PictureBox *box = makePicture(parent, name, geometry, QPixmap(), false, accessibleName);
     box->setPictureLater(std::move(paint));
     return box;
 }

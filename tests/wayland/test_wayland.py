@@ -12,6 +12,7 @@ import glob
 import os
 import pathlib
 import shutil
+import socket
 import subprocess
 import sys
 import time
@@ -56,6 +57,12 @@ def start_compositor(run, out):
     return weston
 
 
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
 def read_bounds(ini):
     bounds = {}
     for line in ini.read_text().splitlines():
@@ -77,9 +84,10 @@ def application(process):
     return wait_until(find, TIMEOUT, "the program on the accessibility bus")
 
 
-def node(app, role, name):
-    return wait_until(lambda: next((n for n in desk.walk(app) if n.getRoleName() == role and n.name == name), None),
-                      TIMEOUT, f"the {role} {name!r}")
+def menu_item(app, name):
+    """A menu's item by its caption: a plain, check or radio item."""
+    return wait_until(lambda: next((n for n in desk.walk(app) if n.getRoleName().endswith("menu item")
+                                    and n.name == name), None), TIMEOUT, f"the menu item {name!r}")
 
 
 def act(item):
@@ -87,7 +95,7 @@ def act(item):
     action.doAction(0)
 
 
-def screenshot(run, out):
+def screenshot(run, out, name):
     """weston-screenshooter writes into its working folder; keep its picture."""
     before = set(out.glob("wayland-screenshot-*.png"))
     subprocess.run(["weston-screenshooter"], cwd=out, env=dict(os.environ, XDG_RUNTIME_DIR=str(run),
@@ -95,17 +103,19 @@ def screenshot(run, out):
                    check=True, timeout=TIMEOUT, capture_output=True)
     made = sorted(set(out.glob("wayland-screenshot-*.png")) - before)
     check(made, "weston-screenshooter wrote no picture")
-    shot = out / "wayland.png"
+    shot = out / name
     made[-1].replace(shot)
     return shot
 
 
-def share_of_colour(shot, colour):
-    """The share of the picture's pixels of exactly this colour, by ImageMagick."""
-    found = subprocess.run(["convert", str(shot), "-alpha", "off", "-fill", "black", "+opaque", colour, "-fill",
-                            "white", "-opaque", colour, "-format", "%[fx:mean]", "info:"],
-                           capture_output=True, text=True, timeout=60, check=True)
-    return float(found.stdout)
+def changed_share(before, after):
+    """The share of the screen's pixels that differ between two screenshots."""
+    found = subprocess.run(["compare", "-metric", "AE", str(before), str(after), "null:"],
+                           capture_output=True, text=True, timeout=60)
+    width, height = (int(v) for v in subprocess.run(
+        ["identify", "-format", "%w %h", str(after)], capture_output=True, text=True, timeout=60,
+        check=True).stdout.split())
+    return float(found.stderr.split()[0]) / (width * height)
 
 
 def main():
@@ -126,6 +136,8 @@ def main():
     weston = start_compositor(run, out)
     program = None
     try:
+        time.sleep(1)  # the shell's background and panel
+        empty = screenshot(run, out, "empty.png")
         ini = out / "settings.ini"
         ini.write_text("[Pinlex]\n" + "".join(f"{k}={v}\n" for k, v in STORED.items()))
         env = dict(os.environ, XDG_RUNTIME_DIR=str(run), WAYLAND_DISPLAY=SOCKET, QT_QPA_PLATFORM="wayland",
@@ -133,34 +145,49 @@ def main():
         # Nothing may fall back to X11.
         env.pop("DISPLAY", None)
         with open(out / "output.txt", "wb") as log:
-            # One launch parameter: the window without a connection.
-            program = subprocess.Popen([args.program, "Tester"], env=env, stdout=log, stderr=subprocess.STDOUT,
+            # Hosting on a free loopback port and seated there, so that the
+            # settings are read; not shown on the local network.
+            program = subprocess.Popen([args.program, "--no-announce", "Tester", "127.0.0.1", "true", "--port",
+                                        str(free_port())], env=env, stdout=log, stderr=subprocess.STDOUT,
                                        stdin=subprocess.DEVNULL)
         app = application(program)
-        frame = node(app, "frame", "Pinlex ")
+        frame = wait_until(lambda: next((n for n in desk.children(app) if n.getRoleName() == "frame"), None),
+                           TIMEOUT, "the main window")
         wait_until(lambda: desk.showing(frame), TIMEOUT, "the main window showing")
-        act(node(app, "menu item", "About"))
+        time.sleep(1)  # a frame or two for the compositor to draw them
+        alone = screenshot(run, out, "main.png")
+        act(menu_item(app, "About"))
         wait_until(lambda: next((n for n in desk.children(app) if n.name == "Pinlex - About"
-                                         and desk.showing(n)), None), TIMEOUT, "the About dialog showing")
-        time.sleep(1)  # a frame or two for the compositor to draw both
-        shot = screenshot(run, out)
-        # The main window's ground and the dialog's wood both show.
-        check(share_of_colour(shot, "#9BB7BE") > 0.02, f"the main window is not in {shot}")
-        print(f"screenshot: {shot}")
+                                 and desk.showing(n)), None), TIMEOUT, "the About dialog showing")
+        time.sleep(1)
+        both = screenshot(run, out, "wayland.png")
+        # Both windows are drawn: the main window covers a good part of the
+        # screen, the dialog a part of what was there before it.
+        check(changed_share(empty, alone) > 0.1, f"no main window in {alone}")
+        check(changed_share(alone, both) > 0.02, f"no dialog in {both}")
+        print(f"screenshot: {both}")
 
         # A changed option saves the settings with the window's bounds: the
-        # stored position stays, whatever the window reads back here.
-        act(node(app, "check menu item", "Play Sounds"))
-        wait_until(lambda: "Sounds" in ini.read_text() and read_bounds(ini), TIMEOUT, "the settings saved")
+        # stored size was restored, and the stored position stays.
+        sounds = menu_item(app, "Play Sounds")
+        act(sounds)
+        wait_until(lambda: "Playsounds" in ini.read_text(), TIMEOUT, "the settings saved")
+        check(read_bounds(ini) == STORED, f"saved {read_bounds(ini)} instead of {STORED}")
+        # A window asked to move where it cannot reads back the place it was
+        # asked for, where it is not: that must not be saved either.
+        first = ini.read_text()
+        act(menu_item(app, "Reset Screen Location"))
+        act(sounds)
+        wait_until(lambda: ini.read_text() != first, TIMEOUT, "the settings saved again")
+        position = {key: STORED[key] for key in ("Left", "Top")}
         saved = read_bounds(ini)
-        check(saved["Left"] == STORED["Left"] and saved["Top"] == STORED["Top"],
-              f"the window saved the position it read back on Wayland: {saved}")
-        check(saved["Width"] == STORED["Width"] and saved["Height"] == STORED["Height"],
-              f"the stored size did not survive: {saved}")
-        act(node(app, "menu item", "Exit"))
+        check({key: saved[key] for key in position} == position,
+              f"saved a position the compositor never gave: {saved}")
+        act(menu_item(app, "Exit"))
         program.wait(TIMEOUT)
         check(program.returncode == 0, f"the program ended with {program.returncode}")
-        check(read_bounds(ini) == STORED, f"closing saved other bounds: {read_bounds(ini)}")
+        saved = read_bounds(ini)
+        check({key: saved[key] for key in position} == position, f"closing saved another position: {saved}")
         print("PASS")
         return 0
     finally:
