@@ -46,7 +46,7 @@ inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect
     return box;
 }
 
-// A picture painted for the screen it shows on.
+// A picture painted for the screen it shows on, when it first shows.
 inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect &geometry,
                                PictureBox::Painter paint, bool stretch = false, const QString &accessibleName = {})
 {
@@ -55,12 +55,12 @@ inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect
     return box;
 }
 
-// The same, painted when it first shows.
+// The same, without stretching.
 inline PictureBox *makeLazyPicture(QWidget *parent, const QString &name, const QRect &geometry,
                                    PictureBox::Painter paint, const QString &accessibleName = {})
 {
     PictureBox *box = makePicture(parent, name, geometry, QPixmap(), false, accessibleName);
-    box->setPictureLater(std::move(paint));
+    box->setPicture(std::move(paint));
     return box;
 }
 

@@ -35,6 +35,9 @@ int main(int argc, char *argv[])
                                                    : std::make_unique<QCoreApplication>(toolkitArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Pinlex"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+    // The menu entry's name: a Wayland desktop finds the window's icon by it.
+    if (window)
+        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pinlex.Pinlex"));
 
     const CommandLine line = CommandLine::parse(QCoreApplication::arguments() + afterOptions);
     if (!line.isValid()) {

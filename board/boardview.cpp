@@ -64,7 +64,7 @@ void BoardView::refresh()
         rack->setTag(tile.tag);
         rack->setHint(tile.hint);
         if (tile.hint.isEmpty()) {
-            rack->clear();
+            rack->setPicture(QPixmap());
             rack->setAccessibleName(QStringLiteral("empty rack place"));
         } else {
             const int letter = tileimages::numofletter(tile.hint.at(0));

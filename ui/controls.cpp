@@ -101,9 +101,12 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
-    // Moved to a screen of another ratio: paint the picture for it.
-    if (m_painter && m_painted && pixmap().devicePixelRatio() != devicePixelRatioF())
-        paintPicture();
+    // Painted when first drawn, after the window is on the screen, and again
+    // on a screen of another ratio.
+    if (m_painter && (!m_painted || pixmap().devicePixelRatio() != devicePixelRatioF())) {
+        m_painted = true;
+        setPixmap(m_painter(devicePixelRatioF()));
+    }
     QLabel::paintEvent(event);
     if (!hasFocus())
         return;
@@ -124,34 +127,36 @@ void PictureBox::setPicture(const QPixmap &picture, bool stretch)
 void PictureBox::setPicture(Painter paint, bool stretch)
 {
     m_painter = std::move(paint);
-    setScaledContents(stretch);
-    paintPicture();
-}
-
-void PictureBox::setPictureLater(Painter paint, bool stretch)
-{
-    m_painter = std::move(paint);
     m_painted = false;
     setScaledContents(stretch);
     // A clear stand-in keeps it a picture to a screen reader until then.
-    QPixmap clear(size().expandedTo(QSize(1, 1)));
-    clear.fill(Qt::transparent);
+    static const QPixmap clear = [] {
+        QPixmap pixmap(1, 1);
+        pixmap.fill(Qt::transparent);
+        return pixmap;
+    }();
     setPixmap(clear);
-    if (isVisible())
-        paintPicture();
 }
 
-void PictureBox::paintPicture()
+QPixmap PictureBox::picture()
 {
-    m_painted = true;
-    setPixmap(m_painter(devicePixelRatioF()));
+    if (m_painter && !m_painted) {
+        m_painted = true;
+        setPixmap(m_painter(devicePixelRatioF()));
+    }
+    return pixmap();
 }
 
-void PictureBox::showEvent(QShowEvent *event)
+QSize PictureBox::sizeHint() const
 {
-    if (m_painter && !m_painted)
-        paintPicture();
-    QLabel::showEvent(event);
+    const_cast<PictureBox *>(this)->picture();
+    return QLabel::sizeHint();
+}
+
+QSize PictureBox::minimumSizeHint() const
+{
+    const_cast<PictureBox *>(this)->picture();
+    return QLabel::minimumSizeHint();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

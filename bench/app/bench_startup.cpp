@@ -84,36 +84,36 @@ struct Desk
     QTemporaryDir home;
     QStringList environment;
     xcb_connection_t *x = nullptr;
-
-    ~Desk()
-    {
-        if (x)
-            xcb_disconnect(x);
-    }
-
-    bool open(benchmark::State &state)
-    {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            state.SkipWithError("needs an X display (run it under xvfb-run)");
-            return false;
-        }
-        environment = QProcess::systemEnvironment();
-        environment << QStringLiteral("HOME=") + home.path() << QStringLiteral("XDG_RUNTIME_DIR=") + home.path()
-                    << QStringLiteral("XDG_CONFIG_HOME=") + home.path()
-                    << QStringLiteral("XDG_CACHE_HOME=") + home.path()
-                    << QStringLiteral("XDG_DATA_HOME=") + home.path() << QStringLiteral("QT_QPA_PLATFORM=xcb");
-        x = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(x)) {
-            state.SkipWithError("cannot connect to the X display");
-            return false;
-        }
-        xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
-        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(x, screen->root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(x);
-        return true;
-    }
 };
+
+Desk *openDesk(benchmark::State &state)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        state.SkipWithError("needs an X display (run it under xvfb-run)");
+        return nullptr;
+    }
+    static Desk *const desk = [] {
+        auto *made = new Desk;
+        made->environment = QProcess::systemEnvironment();
+        const QString home = made->home.path();
+        made->environment << QStringLiteral("HOME=") + home << QStringLiteral("XDG_RUNTIME_DIR=") + home
+                          << QStringLiteral("XDG_CONFIG_HOME=") + home << QStringLiteral("XDG_CACHE_HOME=") + home
+                          << QStringLiteral("XDG_DATA_HOME=") + home << QStringLiteral("QT_QPA_PLATFORM=xcb");
+        made->x = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(made->x))
+            return made;
+        xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(made->x)).data;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(made->x, screen->root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(made->x);
+        return made;
+    }();
+    if (xcb_connection_has_error(desk->x)) {
+        state.SkipWithError("cannot connect to the X display");
+        return nullptr;
+    }
+    return desk;
+}
 
 double median(std::vector<double> times)
 {
@@ -123,11 +123,11 @@ double median(std::vector<double> times)
 
 void run(benchmark::State &state, const QString &program, const QStringList &arguments)
 {
-    Desk desk;
-    if (!desk.open(state))
+    Desk *desk = openDesk(state);
+    if (!desk)
         return;
-    xcb_connection_t *x = desk.x;
-    const QStringList &environment = desk.environment;
+    xcb_connection_t *x = desk->x;
+    const QStringList &environment = desk->environment;
     std::vector<double> times;
     for (auto _ : state) {
         const double ms = msUntilMapped(x, program, arguments, environment);
@@ -163,16 +163,16 @@ BENCHMARK(BM_PinlexMainWindow)->Iterations(9)->UseManualTime()->Unit(benchmark::
 // The two programs in turn, so that both meet the same load of the machine.
 void BM_AlternatingLargeWindow(benchmark::State &state)
 {
-    Desk desk;
-    if (!desk.open(state))
+    Desk *desk = openDesk(state);
+    if (!desk)
         return;
     constexpr int kMinimum = 400;
     std::vector<double> minimal, pinlex;
     for (auto _ : state) {
-        const double a = msUntilMapped(desk.x, QStringLiteral(MINIMAL_WINDOW_BINARY), {QStringLiteral("--text")},
-                                       desk.environment, kMinimum);
-        const double b = msUntilMapped(desk.x, QStringLiteral(PINLEX_BINARY), {QStringLiteral("Bench")},
-                                       desk.environment, kMinimum);
+        const double a = msUntilMapped(desk->x, QStringLiteral(MINIMAL_WINDOW_BINARY), {QStringLiteral("--text")},
+                                       desk->environment, kMinimum);
+        const double b = msUntilMapped(desk->x, QStringLiteral(PINLEX_BINARY), {QStringLiteral("Bench")},
+                                       desk->environment, kMinimum);
         if (a < 0 || b < 0) {
             state.SkipWithError("no large window was mapped");
             return;

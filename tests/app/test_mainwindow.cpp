@@ -123,7 +123,7 @@ void TestMainWindow::hiddenUntilTheirTime()
         QCOMPARE(find<QLabel>(chat, name)->text(), QLatin1String(text));
     QCOMPARE(chat.windowTitle(), QStringLiteral("Pinlex "));
     // The empty word row shows its ten standing pins.
-    QCOMPARE(find<PictureBox>(chat, "image_word3")->pixmap().cacheKey(), tileimages::picture(30).cacheKey());
+    QCOMPARE(find<PictureBox>(chat, "image_word3")->picture().cacheKey(), tileimages::picture(30).cacheKey());
     // Showing the window runs the launch step: the start button waits for hosting.
     QVERIFY(!find<QWidget>(chat, "button_start")->isVisible());
     QVERIFY(!find(chat, "StartGame1")->isEnabled());
