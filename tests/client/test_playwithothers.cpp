@@ -42,7 +42,7 @@ void launch(Tchat &chat, const QStringList &arguments)
     const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("pinlex")} + arguments);
     chat.setLaunchParameters(line.launchParameters);
     chat.setPort(line.port);
-    chat.client->announceTable = line.announce;
+    chat.session().client.announceTable = line.announce;
     chat.show();
 }
 
