@@ -32,7 +32,8 @@ constexpr int kBoardHeight = 525;
 
 PictureBox *commandButton(QWidget *parent, const QString &name, const QRect &geometry, const QString &caption)
 {
-    return makeLazyPicture(parent, name, geometry, [caption] { return artwork::commandButton(caption); }, caption);
+    return makeLazyPicture(
+        parent, name, geometry, [caption](qreal ratio) { return artwork::commandButton(caption, ratio); }, caption);
 }
 
 } // namespace
@@ -68,7 +69,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     // The stored placement, fitted to the screen, is where the window goes.
     connect(&m_session->options, &Options::loaded, this, [this] {
         Options &options = m_session->options;
-        options.setPlacement(fitToScreen(*this, options.placement()));
+        options.setPlacement(keptBounds(fitToScreen(*this, options.placement()), options.placement()));
         setWindowBounds(options.placement());
     });
 
@@ -87,7 +88,7 @@ Tchat::~Tchat() = default;
 void Tchat::buildBoard()
 {
     QWidget *b = m_board;
-    makePicture(b, QStringLiteral("Image4"), {6, 5, 554, 205}, artwork::scorecardCard(), false,
+    makePicture(b, QStringLiteral("Image4"), {6, 5, 554, 205}, &artwork::scorecardCard, false,
                 QStringLiteral("Scorecard"));
     (new ScoreCardView(&m_session->score, b))->setObjectName(QStringLiteral("scorecard"));
     auto *card = new CardLabels(b, *m_session->client.roster, m_session->score, m_session->flow, m_session->robots);
@@ -105,8 +106,8 @@ void Tchat::buildBoard()
     m_status->setFont(arial(13, true));
 
     auto *boardView = new BoardView(&m_session->rack, b);
-    makePicture(b, QStringLiteral("Image1"), {453, 288, 107, 44}, artwork::timerFrame());
-    m_timerBar = makePicture(b, QStringLiteral("image_timer"), {459, 293, 97, 34}, artwork::timerBar(), true,
+    makePicture(b, QStringLiteral("Image1"), {453, 288, 107, 44}, &artwork::timerFrame);
+    m_timerBar = makePicture(b, QStringLiteral("image_timer"), {459, 293, 97, 34}, &artwork::timerBar, true,
                              QStringLiteral("time left"));
     m_timer = makeLabel(b, QStringLiteral("label_timer"), {463, 301, 90, 18}, QStringLiteral("Time: 0:00"),
                         QStringLiteral("turn clock"));
@@ -135,7 +136,7 @@ void Tchat::buildBoard()
         return line->text().isEmpty() || line->showsPlaceholder();
     });
     connect(m_optionsMenu->clearMainChat, &QAction::triggered, m_chat, &ChatBox::ClearMainChat1Click);
-    PictureBox *logo = makePicture(b, QStringLiteral("Image2"), {505, 500, 58, 24}, artwork::logo(), false,
+    PictureBox *logo = makePicture(b, QStringLiteral("Image2"), {505, 500, 58, 24}, &artwork::logo, false,
                                    QStringLiteral("About Pinlex"));
     logo->setCursor(Qt::PointingHandCursor);
     // The game has no web page of its own: the logo shows the about box.
@@ -179,13 +180,14 @@ void Tchat::showEvent(QShowEvent *event)
 
 QRect Tchat::windowBounds() const
 {
-    return frameGeometry();
+    return keptBounds(frameGeometry(), m_session->options.placement());
 }
 
 void Tchat::setWindowBounds(const QRect &bounds)
 {
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    move(bounds.topLeft());
+    if (!compositorPlacesWindows())
+        move(bounds.topLeft());
     resize(bounds.width() - frameExtra.width(), bounds.height() - frameExtra.height());
 }
 

@@ -15,6 +15,7 @@
 #include "host/serverform.h"
 #include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
+#include "ui/windowplacement.h"
 
 Forms::Forms()
 {
@@ -39,15 +40,19 @@ Forms::~Forms()
 
 Tabout *Forms::about()
 {
-    if (!m_about)
+    if (!m_about) {
         m_about = std::make_unique<Tabout>();
+        openAsTransientOf(*m_about, *m_chat);
+    }
     return m_about.get();
 }
 
 Ttallylist *Forms::tallylist()
 {
-    if (!m_tallylist)
+    if (!m_tallylist) {
         m_tallylist = std::make_unique<Ttallylist>(*m_tally);
+        openAsTransientOf(*m_tallylist, *m_chat);
+    }
     return m_tallylist.get();
 }
 
@@ -69,6 +74,7 @@ Tdownload *Forms::download()
 {
     if (!m_download) {
         m_download = std::make_unique<Tdownload>();
+        openAsTransientOf(*m_download, *m_chat);
         m_chat->downloadCreated(m_download.get());
     }
     return m_download.get();
@@ -78,6 +84,7 @@ Tgamestart *Forms::gamestart()
 {
     if (!m_gamestart) {
         m_gamestart = std::make_unique<Tgamestart>();
+        openAsTransientOf(*m_gamestart, *m_chat);
         m_chat->gamestartCreated(m_gamestart.get());
     }
     return m_gamestart.get();
@@ -87,6 +94,7 @@ Thelp *Forms::help()
 {
     if (!m_help) {
         m_help = std::make_unique<Thelp>();
+        openAsTransientOf(*m_help, *m_chat);
         QObject::connect(m_help.get(), &Thelp::aboutRequested, m_help.get(), [this] { about()->show(); });
     }
     return m_help.get();
@@ -94,8 +102,10 @@ Thelp *Forms::help()
 
 Tphrases *Forms::phrases()
 {
-    if (!m_phrases)
+    if (!m_phrases) {
         m_phrases = std::make_unique<Tphrases>();
+        openAsTransientOf(*m_phrases, *m_chat);
+    }
     return m_phrases.get();
 }
 
@@ -112,6 +122,7 @@ Tspylist *Forms::spylist()
 {
     if (!m_spylist) {
         m_spylist = std::make_unique<Tspylist>();
+        openAsTransientOf(*m_spylist, *m_chat);
         m_chat->spylistCreated(m_spylist.get());
     }
     return m_spylist.get();

@@ -27,9 +27,6 @@ int main(int argc, char *argv[])
                        "(or set QT_QPA_PLATFORM).\n", stderr);
             return 1;
         }
-        // Every control has a fixed pixel place: never scale the windows.
-        if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-            qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     }
     // The toolkit takes its own options out of what it is given; what
     // follows "--" is never its.
@@ -39,6 +36,9 @@ int main(int argc, char *argv[])
                                                    : std::make_unique<QCoreApplication>(toolkitArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Pinlex"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+    // The menu entry's name: a Wayland desktop finds the window's icon by it.
+    if (window)
+        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pinlex.Pinlex"));
 
     const CommandLine line = CommandLine::parse(QCoreApplication::arguments() + afterOptions);
     if (!line.isValid()) {

@@ -34,6 +34,12 @@ protected:
     }
 };
 
+// A board picture, painted for the screen it shows on.
+PictureBox::Painter tilePicture(int index)
+{
+    return [index](qreal ratio) { return tileimages::picture(index, ratio); };
+}
+
 } // namespace
 
 BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model(model), m_panel(panel)
@@ -82,7 +88,7 @@ void BoardView::refresh()
         PictureBox *word = m_words[k];
         word->setTag(slot.tag);
         word->setHint(slot.hint);
-        word->setPicture(tileimages::picture(shown));
+        word->setPicture(tilePicture(shown));
         word->setAccessibleName(tileimages::describe(shown));
 
         const RackModel::Tile &tile = m_model->tile(k);
@@ -90,11 +96,11 @@ void BoardView::refresh()
         rack->setTag(tile.tag);
         rack->setHint(tile.hint);
         if (tile.hint.isEmpty()) {
-            rack->clear();
+            rack->setPicture(QPixmap());
             rack->setAccessibleName(QStringLiteral("empty rack place"));
         } else {
             const int letter = tileimages::numofletter(tile.hint.at(0));
-            rack->setPicture(tileimages::picture(letter));
+            rack->setPicture(tilePicture(letter));
             rack->setAccessibleName(tileimages::describe(letter));
         }
         const int place = qBound(1, tile.place, RackModel::kTiles);

@@ -107,7 +107,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(78, 188, 104, 23);
-    Image1->setPicture(artwork::commandButton(QStringLiteral("Start Game")));
+    Image1->setPicture([](qreal ratio) { return artwork::commandButton(QStringLiteral("Start Game"), ratio); });
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setAccessibleName(QStringLiteral("Start Game"));
     Image1->setKind(PictureBox::Kind::Button);

@@ -43,11 +43,11 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     credit->setGeometry(16, 70, 272, 64);
     credit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    const QPixmap logo = artwork::logo();
+    const QSize logo = artwork::logo().deviceIndependentSize().toSize();
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPicture(logo);
     Image1->setGeometry(288 - logo.width(), 14, logo.width(), logo.height());
+    Image1->setPicture(PictureBox::Painter(&artwork::logo));
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setAccessibleName(QStringLiteral("Pinlex logo"));
     connect(Image1, &PictureBox::clicked, this, &Tabout::Image1Click);

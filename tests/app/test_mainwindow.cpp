@@ -221,7 +221,7 @@ void TestMainWindow::hiddenUntilTheirTime()
         QCOMPARE(find<QLabel>(chat, name)->text(), QLatin1String(text));
     QCOMPARE(chat.windowTitle(), QStringLiteral("Pinlex "));
     // The empty word row shows its ten standing pins.
-    QCOMPARE(find<PictureBox>(chat, "image_word3")->pixmap().cacheKey(), tileimages::picture(30).cacheKey());
+    QCOMPARE(find<PictureBox>(chat, "image_word3")->picture().cacheKey(), tileimages::picture(30).cacheKey());
     // Showing the window runs the launch step: the start button waits for hosting.
     QVERIFY(!find<QWidget>(chat, "button_start")->isVisible());
     QVERIFY(!find(chat, "StartGame1")->isEnabled());
@@ -292,6 +292,7 @@ void TestMainWindow::windowsAreCreatedWithTheirCaptions()
     for (const auto &[window, caption] : dialogs) {
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(!window->isVisible());
+        QCOMPARE(window->windowHandle()->transientParent(), forms.chat()->windowHandle());
     }
     QVERIFY(forms.spylist()->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(forms.server()->objectName(), QStringLiteral("Server"));

@@ -64,7 +64,7 @@ void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
     QVERIFY(board.view.rackTile(5)->pixmap().isNull());
     QCOMPARE(board.view.rackTile(5)->accessibleName(), QStringLiteral("empty rack place"));
     QCOMPARE(board.view.rackTile(8)->accessibleName(), QStringLiteral("E"));
-    QCOMPARE(board.view.wordSlot(1)->pixmap().cacheKey(),
+    QCOMPARE(board.view.wordSlot(1)->picture().cacheKey(),
              tileimages::picture(tileimages::numofletter(u'm')).cacheKey());
     QCOMPARE(board.view.wordSlot(1)->tag(), 5);
     QCOMPARE(board.view.wordSlot(1)->accessibleName(), QStringLiteral("M"));
