@@ -10,9 +10,11 @@
 #include "base/errordisplay.h"
 #include "board/boardview.h"
 #include "board/scorecardview.h"
+#include "chat/chatedit.h"
 #include "dialogs/aboutform.h"
 #include "settings/inifile.h"
 #include "ui/artwork.h"
+#include "ui/windowpalette.h"
 #include "ui/windowplacement.h"
 #include "words/random.h"
 
@@ -41,6 +43,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Pinlex "));
     setFont(arial(11));
+    windowpalette::use(this);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, colorFromValue(0x9BB7BE));
     setPalette(palette);
@@ -70,8 +73,12 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
         setWindowBounds(options.placement());
     });
 
-    // The frame, title bar included, starts on the screen.
-    resize(573, 530 + menuBar()->sizeHint().height());
+    // The frame, title bar included, starts on the screen, whether or not
+    // the stored placement follows once the host has seated us. A window
+    // moved before it is made is placed by its frame, unless it must grow
+    // on its first show: then by its client area.
+    ensurePolished();
+    resize(QSize(573, 530 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint()));
     move(3, 3);
     FormCreate();
 }
@@ -84,7 +91,7 @@ void Tchat::buildBoard()
     makePicture(b, QStringLiteral("Image4"), {6, 5, 554, 205}, &artwork::scorecardCard, false,
                 QStringLiteral("Scorecard"));
     (new ScoreCardView(&m_session->score, b))->setObjectName(QStringLiteral("scorecard"));
-    auto *card = new CardLabels(b, *m_session->client.roster, m_session->score, m_session->flow);
+    auto *card = new CardLabels(b, *m_session->client.roster, m_session->score, m_session->flow, m_session->robots);
     connect(card, &CardLabels::seatMenuRequested, this, &Tchat::label_playername1ContextPopup);
 
     m_start = commandButton(b, QStringLiteral("button_start"), {64, 212, 104, 23}, QStringLiteral("Start Game"));
@@ -125,6 +132,9 @@ void Tchat::buildBoard()
     boardView->watchKeys(this);
 
     m_chat = new ChatBox(b, *m_session);
+    boardView->shareKeysWith(m_chat->chatLine(), [line = m_chat->chatLine()] {
+        return line->text().isEmpty() || line->showsPlaceholder();
+    });
     connect(m_optionsMenu->clearMainChat, &QAction::triggered, m_chat, &ChatBox::ClearMainChat1Click);
     PictureBox *logo = makePicture(b, QStringLiteral("Image2"), {505, 500, 58, 24}, &artwork::logo, false,
                                    QStringLiteral("About Pinlex"));

@@ -2,12 +2,16 @@
 
 #include "app/chatform.h"
 #include "app/session.h"
+#include "chat/chatlog.h"
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
 #include "client/spylistform.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
+#include "history/gamerecorder.h"
+#include "history/historydatabase.h"
+#include "history/historywindow.h"
 #include "host/serverform.h"
 #include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
@@ -19,6 +23,12 @@ Forms::Forms()
     m_chat = std::make_unique<Tchat>();
     m_chat->setForms(this);
     m_tally->follow(m_chat->session().client);
+    m_historyDatabase = std::make_unique<HistoryDatabase>();
+    m_recorder = std::make_unique<GameRecorder>(m_historyDatabase.get());
+    m_recorder->follow(m_chat->session().client, m_chat->session().rack);
+    QObject::connect(m_historyDatabase.get(), &HistoryDatabase::notice, m_chat.get(), [this](const QString &text) {
+        m_chat->chatLog().addlinetochat(QStringLiteral("0+History: ") + text, ChatLog::kSystemColour, true);
+    });
 }
 
 // The host goes before the windows whose clients it serves.
@@ -44,6 +54,20 @@ Ttallylist *Forms::tallylist()
         openAsTransientOf(*m_tallylist, *m_chat);
     }
     return m_tallylist.get();
+}
+
+HistoryWindow *Forms::history()
+{
+    if (!m_history) {
+        m_history = std::make_unique<HistoryWindow>(m_historyDatabase.get());
+        // An open window lists a game as soon as it is won; reads come
+        // after the writes given before them.
+        QObject::connect(m_recorder.get(), &GameRecorder::gameFinished, m_history.get(), [this] {
+            if (m_history->isVisible())
+                m_history->refresh();
+        });
+    }
+    return m_history.get();
 }
 
 Tdownload *Forms::download()

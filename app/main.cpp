@@ -3,6 +3,7 @@
 #include "base/terminaltext.h"
 #include "base/version.h"
 #include "finder/gamefinder.h"
+#include "history/historycommand.h"
 #include "host/headlesshost.h"
 #include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
@@ -55,6 +56,8 @@ int main(int argc, char *argv[])
         return 0;
     case Mode::Tally:
         return printTallyCommand();
+    case Mode::History:
+        return printHistoryCommand(line.last, line.json);
     case Mode::Compress:
         return compressFileCommand(line.input, line.output);
     case Mode::Decompress:
@@ -62,7 +65,8 @@ int main(int argc, char *argv[])
     case Mode::Robot:
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
-        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName);
+        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
+                               line.portMapping);
     case Mode::ListGames:
         return listGames(line.seconds, stdout);
     case Mode::Solo:
@@ -71,5 +75,5 @@ int main(int argc, char *argv[])
     case Mode::Loading:
         break;
     }
-    return runGame(line.launchParameters, line.port, line.announce);
+    return runGame(line.launchParameters, line.port, line.announce, line.portMapping);
 }

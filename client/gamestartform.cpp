@@ -3,6 +3,7 @@
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/palette.h"
+#include "ui/windowpalette.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -47,6 +48,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Pinlex - Game Start"));
     setFixedSize(260, 230);
+    windowpalette::use(this);
     QPalette background = palette();
     background.setBrush(QPalette::Window, artwork::formBackground(size()));
     setPalette(background);

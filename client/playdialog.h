@@ -17,7 +17,8 @@ class QTableView;
 
 // "Host a Game" / "Join a Game": the player's name, host or join, the
 // host's address for joining and the port; for hosting, whether the table
-// is shown on the local network; for joining, the tables found there while
+// is shown on the local network and, if so, whether the router is asked to
+// open its port to the internet; for joining, the tables found there while
 // the dialog is open, one of which a double-click or "Join" joins. Play
 // starts the game again with those choices.
 class TPlayDialog : public QDialog
@@ -37,6 +38,7 @@ public:
     QLineEdit *edit_name = nullptr;
     QRadioButton *radio_host = nullptr;
     QCheckBox *check_announce = nullptr;
+    QCheckBox *check_portmapping = nullptr;
     QRadioButton *radio_join = nullptr;
     QComboBox *combo_host = nullptr;
     QSpinBox *spin_port = nullptr;

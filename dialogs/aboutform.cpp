@@ -2,6 +2,7 @@
 
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 #include "base/version.h"
 
 #include <QLabel>
@@ -11,6 +12,7 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("Pinlex - About"));
     setFixedSize(304, 174);
+    windowpalette::use(this);
     auto *background = new QLabel(this);
     background->setPixmap(artwork::formBackground(size()));
     background->setGeometry(rect());

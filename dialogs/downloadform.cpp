@@ -5,6 +5,7 @@
 #include "dialogs/lobbydownload.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 
 #include <QFile>
 #include <QFrame>
@@ -66,6 +67,7 @@ Tdownload::Tdownload(QWidget *parent)
     setWindowTitle(QStringLiteral("Download The Orvik9 Lobby"));
     setFixedSize(724, 500);
     setAutoFillBackground(true);
+    windowpalette::use(this);
     QPalette palette = this->palette();
     palette.setBrush(QPalette::Window, artwork::formBackground(size()));
     setPalette(palette);

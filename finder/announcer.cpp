@@ -261,5 +261,15 @@ void Announcer::startUdp()
 
 void Announcer::notify()
 {
-    QMetaObject::invokeMethod(this, &Announcer::announced, Qt::QueuedConnection);
+    // mDNS and the UDP answerer may both start in one turn: say it once.
+    if (m_notifyPending)
+        return;
+    m_notifyPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_notifyPending = false;
+            emit announced();
+        },
+        Qt::QueuedConnection);
 }

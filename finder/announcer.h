@@ -70,6 +70,7 @@ private:
     AvahiClient *m_client = nullptr;
     AvahiEntryGroup *m_group = nullptr;
     bool m_mdnsBroken = false;
+    bool m_notifyPending = false;
     bool m_mdnsLive = false;
     QString m_mdnsName;
     FallbackResponder m_responder;

@@ -77,6 +77,16 @@ void Options::setTimePerTurn(int seconds)
         saveReportingErrors();
 }
 
+void Options::setRobots(int count)
+{
+    change(m_s.robots, qBound(0, count, game::kSeats - 1), &Options::robotsChanged);
+}
+
+void Options::setRobotStrength(int strength)
+{
+    change(m_s.robotStrength, qBound(0, strength, Settings::kMaxRobotStrength), &Options::robotStrengthChanged);
+}
+
 // Not a change of the file's options: the view alone scrolls or not.
 void Options::setScrollChatOff(bool on)
 {
@@ -124,6 +134,8 @@ void Options::load()
     setPlaySounds(stored.playSounds);
     setChatterSounds(stored.chatterSounds);
     setRobotChatter(stored.robotChatter);
+    setRobots(stored.robots);
+    setRobotStrength(stored.robotStrength);
     m_loading = false;
     emit loaded();
 }

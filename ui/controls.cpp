@@ -178,10 +178,26 @@ ElidedLabel::ElidedLabel(const QString &text, QWidget *parent) : QLabel(text, pa
     setTextFormat(Qt::PlainText);
 }
 
+void ElidedLabel::setNote(const QString &note)
+{
+    m_note = note;
+    showTip(fontMetrics().horizontalAdvance(text()) > contentsRect().width());
+}
+
+void ElidedLabel::showTip(bool elided)
+{
+    QStringList tip;
+    if (elided)
+        tip << text();
+    if (!m_note.isEmpty())
+        tip << m_note;
+    setToolTip(tip.join(QLatin1Char('\n')));
+}
+
 void ElidedLabel::paintEvent(QPaintEvent *event)
 {
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
-    setToolTip(shown == text() ? QString() : text());
+    showTip(shown != text());
     if (shown == text()) {
         QLabel::paintEvent(event);
         return;
@@ -197,7 +213,8 @@ FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(ca
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setStyleSheet(QStringLiteral(
-        "QPushButton { background: #d9cfb0; border: 1px solid #7a6f52; border-radius: 3px; padding: 0px; }"
+        "QPushButton { background: #d9cfb0; color: #000000; border: 1px solid #7a6f52; border-radius: 3px;"
+        " padding: 0px; }"
         "QPushButton:hover { background: #efe6c8; }"
         "QPushButton:pressed { background: #bfb390; }"));
 }

@@ -70,7 +70,7 @@ private:
 
 // A one-line label whose text, when it does not fit, is drawn cut short
 // with an ellipsis; the whole text stays its text, its accessible name and
-// its tooltip.
+// its tooltip. A note, when set, is its tooltip too.
 class ElidedLabel : public QLabel
 {
     Q_OBJECT
@@ -78,8 +78,16 @@ class ElidedLabel : public QLabel
 public:
     explicit ElidedLabel(const QString &text, QWidget *parent = nullptr);
 
+    QString note() const { return m_note; }
+    void setNote(const QString &note);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    void showTip(bool elided);
+
+    QString m_note;
 };
 
 class FlatButton : public QPushButton
