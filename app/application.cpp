@@ -5,6 +5,7 @@
 #include "base/terminaltext.h"
 #include "app/errorwindow.h"
 #include "app/forms.h"
+#include "app/session.h"
 #include "app/singleinstance.h"
 #include "app/session.h"
 #include "client/gameclient.h"
@@ -28,7 +29,7 @@ void bringForward(QWidget *window)
     window->activateWindow();
 }
 
-int runGame(const QStringList &launchParameters, quint16 port, bool announce)
+int runGame(const QStringList &launchParameters, quint16 port, bool announce, bool portMapping)
 {
     QString problem;
     if (userRuntimeDirectory(&problem).isEmpty()) {
@@ -80,6 +81,7 @@ int runGame(const QStringList &launchParameters, quint16 port, bool announce)
         chat->setLaunchParameters(launchParameters);
         chat->setPort(port);
         chat->session().client.announceTable = announce;
+        chat->setPortMapping(portMapping);
         chat->show();
         status = QApplication::exec();
     }

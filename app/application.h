@@ -5,8 +5,10 @@
 
 // Runs the windowed game: the single-instance check, the windows, the event
 // loop. A game hosted for others is shown on the local network when
-// announce is set. Returns the program's exit status.
-int runGame(const QStringList &launchParameters, quint16 port = 7772, bool announce = true);
+// announce is set, and the router asked to forward its port when
+// portMapping is set too. Returns the program's exit status.
+int runGame(const QStringList &launchParameters, quint16 port = 7772, bool announce = true,
+            bool portMapping = true);
 
 class QWidget;
 

@@ -3,13 +3,15 @@
 #include "app/formhelpers.h"
 #include "board/scorecardmodel.h"
 #include "client/gameflow.h"
+#include "client/robottable.h"
 #include "client/roster.h"
 #include "ui/artwork.h"
 
 using namespace formhelpers;
 
-CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &score, const GameFlow &flow)
-    : QObject(b), m_roster(roster), m_score(score), m_flow(flow)
+CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &score, const GameFlow &flow,
+                       const RobotTable &robots)
+    : QObject(b), m_roster(roster), m_score(score), m_flow(flow), m_robots(robots)
 {
     m_teamGame = makeLabel(b, QStringLiteral("label_teamgame"), {16, 15, 87, 14}, QStringLiteral("Good Luck!"),
                            QStringLiteral("game kind"));
@@ -60,6 +62,11 @@ CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &s
         m_seats[seat].name->setText(m_roster.seatName(seat));
         m_seats[seat].name->show();
         m_seats[seat].score->show();
+        refreshSeat(seat);
+    });
+    connect(&robots, &RobotTable::seatsChanged, this, [this] {
+        for (int seat = 1; seat <= 4; ++seat)
+            refreshSeat(seat);
     });
     connect(&roster, &Roster::watchingChanged, this, [this](int seat, bool watching) {
         if (seat >= 1 && seat <= 4)
@@ -79,6 +86,16 @@ void CardLabels::refreshGame()
         setTextColour(m_seats[seat].name, m_flow.seatColour(seat));
         setTextColour(m_seats[seat].score, m_flow.seatColour(seat));
     }
+}
+
+void CardLabels::refreshSeat(int seat)
+{
+    const std::optional<Strength> strength = m_robots.strengthAt(seat);
+    const QString kind = strength ? QStringLiteral("computer player (%1)").arg(strengthName(*strength)) : QString();
+    ElidedLabel *name = m_seats[seat].name;
+    name->setNote(kind.isEmpty() ? kind : kind.at(0).toUpper() + kind.mid(1));
+    const QString description = QStringLiteral("seat %1 player").arg(seat);
+    name->setAccessibleDescription(kind.isEmpty() ? description : description + QStringLiteral(", ") + kind);
 }
 
 void CardLabels::refreshCard()

@@ -5,21 +5,25 @@
 #include <array>
 
 class GameFlow;
+class ElidedLabel;
 class PictureBox;
 class QLabel;
 class QWidget;
+class RobotTable;
 class Roster;
 class ScoreCardModel;
 
 // The labels on the painted scorecard: each seat's name, score, last three
 // words, watching eyes and winner banner, the kind of game and the word
-// line. They show the roster, the card and the game's course.
+// line. They show the roster, the card and the game's course; a seat of
+// this copy's computer players tells their strength.
 class CardLabels : public QObject
 {
     Q_OBJECT
 
 public:
-    CardLabels(QWidget *board, const Roster &roster, const ScoreCardModel &score, const GameFlow &flow);
+    CardLabels(QWidget *board, const Roster &roster, const ScoreCardModel &score, const GameFlow &flow,
+               const RobotTable &robots);
 
 signals:
     // The seat's name was right-clicked, at this point of the screen.
@@ -28,10 +32,11 @@ signals:
 private:
     void refreshGame();
     void refreshCard();
+    void refreshSeat(int seat);
 
     struct Seat
     {
-        QLabel *name = nullptr;
+        ElidedLabel *name = nullptr;
         QLabel *score = nullptr;
         PictureBox *eyes = nullptr;
         PictureBox *winner = nullptr;
@@ -40,6 +45,7 @@ private:
     const Roster &m_roster;
     const ScoreCardModel &m_score;
     const GameFlow &m_flow;
+    const RobotTable &m_robots;
     std::array<Seat, 5> m_seats{};
     QLabel *m_teamGame = nullptr;
     QLabel *m_theWord = nullptr;

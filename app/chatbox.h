@@ -26,6 +26,8 @@ public:
     ~ChatBox() override;
 
     ChatLog &log() const { return *m_log; }
+    // The chat line, which shares the keys with the board.
+    ChatEdit *chatLine() const { return m_mychat; }
     // Phrase button n's hint: its phrase, or for the tenth what it offers.
     QString hint(int n) const;
     // The view empties and the chat line takes the focus.

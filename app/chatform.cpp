@@ -10,9 +10,11 @@
 #include "base/errordisplay.h"
 #include "board/boardview.h"
 #include "board/scorecardview.h"
+#include "chat/chatedit.h"
 #include "dialogs/aboutform.h"
 #include "settings/inifile.h"
 #include "ui/artwork.h"
+#include "ui/windowpalette.h"
 #include "ui/windowplacement.h"
 #include "words/random.h"
 
@@ -30,7 +32,8 @@ constexpr int kBoardHeight = 525;
 
 PictureBox *commandButton(QWidget *parent, const QString &name, const QRect &geometry, const QString &caption)
 {
-    return makeLazyPicture(parent, name, geometry, [caption] { return artwork::commandButton(caption); }, caption);
+    return makeLazyPicture(
+        parent, name, geometry, [caption](qreal ratio) { return artwork::commandButton(caption, ratio); }, caption);
 }
 
 } // namespace
@@ -40,6 +43,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Pinlex "));
     setFont(arial(11));
+    windowpalette::use(this);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, colorFromValue(0x9BB7BE));
     setPalette(palette);
@@ -67,12 +71,16 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     // The stored placement, fitted to the screen, is where the window goes.
     connect(&m_session->options, &Options::loaded, this, [this] {
         Options &options = m_session->options;
-        options.setPlacement(fitToScreen(*this, options.placement()));
+        options.setPlacement(keptBounds(fitToScreen(*this, options.placement()), options.placement()));
         setWindowBounds(options.placement());
     });
 
-    // The frame, title bar included, starts on the screen.
-    resize(573, 530 + menuBar()->sizeHint().height());
+    // The frame, title bar included, starts on the screen, whether or not
+    // the stored placement follows once the host has seated us. A window
+    // moved before it is made is placed by its frame, unless it must grow
+    // on its first show: then by its client area.
+    ensurePolished();
+    resize(QSize(573, 530 + menuBar()->sizeHint().height()).expandedTo(minimumSizeHint()));
     move(3, 3);
     FormCreate();
 }
@@ -82,10 +90,10 @@ Tchat::~Tchat() = default;
 void Tchat::buildBoard()
 {
     QWidget *b = m_board;
-    makePicture(b, QStringLiteral("Image4"), {6, 5, 554, 205}, artwork::scorecardCard(), false,
+    makePicture(b, QStringLiteral("Image4"), {6, 5, 554, 205}, &artwork::scorecardCard, false,
                 QStringLiteral("Scorecard"));
     (new ScoreCardView(&m_session->score, b))->setObjectName(QStringLiteral("scorecard"));
-    auto *card = new CardLabels(b, *m_session->client.roster, m_session->score, m_session->flow);
+    auto *card = new CardLabels(b, *m_session->client.roster, m_session->score, m_session->flow, m_session->robots);
     connect(card, &CardLabels::seatMenuRequested, this, &Tchat::label_playername1ContextPopup);
 
     m_start = commandButton(b, QStringLiteral("button_start"), {64, 212, 104, 23}, QStringLiteral("Start Game"));
@@ -100,8 +108,8 @@ void Tchat::buildBoard()
     m_status->setFont(arial(13, true));
 
     auto *boardView = new BoardView(&m_session->rack, b);
-    makePicture(b, QStringLiteral("Image1"), {453, 288, 107, 44}, artwork::timerFrame());
-    m_timerBar = makePicture(b, QStringLiteral("image_timer"), {459, 293, 97, 34}, artwork::timerBar(), true,
+    makePicture(b, QStringLiteral("Image1"), {453, 288, 107, 44}, &artwork::timerFrame);
+    m_timerBar = makePicture(b, QStringLiteral("image_timer"), {459, 293, 97, 34}, &artwork::timerBar, true,
                              QStringLiteral("time left"));
     m_timer = makeLabel(b, QStringLiteral("label_timer"), {463, 301, 90, 18}, QStringLiteral("Time: 0:00"),
                         QStringLiteral("turn clock"));
@@ -126,8 +134,11 @@ void Tchat::buildBoard()
     boardView->watchKeys(this);
 
     m_chat = new ChatBox(b, *m_session);
+    boardView->shareKeysWith(m_chat->chatLine(), [line = m_chat->chatLine()] {
+        return line->text().isEmpty() || line->showsPlaceholder();
+    });
     connect(m_optionsMenu->clearMainChat, &QAction::triggered, m_chat, &ChatBox::ClearMainChat1Click);
-    PictureBox *logo = makePicture(b, QStringLiteral("Image2"), {505, 500, 58, 24}, artwork::logo(), false,
+    PictureBox *logo = makePicture(b, QStringLiteral("Image2"), {505, 500, 58, 24}, &artwork::logo, false,
                                    QStringLiteral("About Pinlex"));
     logo->setCursor(Qt::PointingHandCursor);
     // The game has no web page of its own: the logo shows the about box.
@@ -171,13 +182,14 @@ void Tchat::showEvent(QShowEvent *event)
 
 QRect Tchat::windowBounds() const
 {
-    return frameGeometry();
+    return keptBounds(frameGeometry(), m_session->options.placement());
 }
 
 void Tchat::setWindowBounds(const QRect &bounds)
 {
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    move(bounds.topLeft());
+    if (!compositorPlacesWindows())
+        move(bounds.topLeft());
     resize(bounds.width() - frameExtra.width(), bounds.height() - frameExtra.height());
 }
 

@@ -45,6 +45,9 @@ public:
     void setLaunchParameters(const QStringList &parameters) { m_parameters = parameters; }
     // The game's TCP port, for hosting and joining.
     void setPort(quint16 port);
+    // Whether a hosted table that is shown on the local network asks the
+    // router to forward its port too. Off unless the program says so.
+    void setPortMapping(bool on) { m_portMapping = on; }
     // The other windows, as they are made: the window connects to them.
     void downloadCreated(Tdownload *download);
     void gamestartCreated(Tgamestart *gamestart);
@@ -117,5 +120,6 @@ private:
     QStringList m_parameters;
     std::unique_ptr<RunMarker> m_marker;
     bool m_shown = false;
+    bool m_portMapping = false;
     TPlayDialog *m_playDialog = nullptr;
 };

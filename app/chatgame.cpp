@@ -15,6 +15,7 @@
 #include "host/directoryregistration.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
+#include "host/tablereach.h"
 #include "net/connection.h"
 #include "net/tsock.h"
 #include "settings/inifile.h"
@@ -22,6 +23,7 @@
 #include <QHostAddress>
 #include <QMenu>
 #include <QMessageBox>
+#include <QComboBox>
 #include <QSpinBox>
 
 // The window's part in the game: the client, the roster, the game flow and
@@ -52,10 +54,18 @@ void Tchat::bindGame()
         box->open();
         return box;
     };
-    // The box does not hold the queue up; the window closes when it is dismissed.
+    // The boxes do not hold the queue up; the window closes when one is dismissed.
     connect(client, &GameClient::gameFull, this,
             [this, tell] { connect(tell(QStringLiteral("Game is full")), &QMessageBox::finished, this, &QWidget::close); });
-    connect(client, &GameClient::connectionEnded, this, &QWidget::close, Qt::QueuedConnection);
+    // The window closes when the player has read why: an ending without a
+    // word cannot be told from a crash.
+    connect(client, &GameClient::connectionEnded, this, [this, tell](GameClient::Ending why) {
+        if (!isVisible())
+            return; // closing already, or making way for a new copy
+        const QString text = why == GameClient::Ending::Removed ? QStringLiteral("You were removed from the game.")
+                                                                : QStringLiteral("The host has ended the game.");
+        connect(tell(text), &QMessageBox::finished, this, &QWidget::close);
+    });
     connect(flow, &GameFlow::notConnected, this, [tell] { tell(QStringLiteral("You are not connected")); });
 
     const auto status = [this](const QString &text) { m_status->setText(text); };
@@ -69,7 +79,8 @@ void Tchat::bindGame()
             return;
         Tgamestart *dialog = m_forms->gamestart();
         dialog->setTimePerTurn(m_session->options.timePerTurn());
-        dialog->robots->setValue(m_session->robots.count());
+        dialog->robots->setValue(m_session->options.robots());
+        dialog->strength->setCurrentIndex(m_session->options.robotStrength());
         dialog->show();
         dialog->raise();
     });
@@ -95,10 +106,17 @@ void Tchat::startHost(quint16 port, bool everyAddress)
         return;
     TableAnnouncement *announcement = announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname),
                                                     port, m_session->gameDirectories());
+    GameClient *client = &m_session->client;
+    if (m_portMapping) {
+        // Lives as long as the host; tells the chat how players outside get in.
+        auto *reach = new TableReach(port, m_forms->server());
+        connect(reach, &TableReach::told, client,
+                [client](const QString &text) { emit client->systemLine(QStringLiteral("0+") + text); });
+        reach->start();
+    }
     DirectoryRegistration *directories = announcement->directories();
     if (!directories)
         return;
-    GameClient *client = &m_session->client;
     connect(directories, &DirectoryRegistration::codeAssigned, this, [client](const DirectoryAddress &, const QString &code) {
         emit client->systemLine(QStringLiteral("0+") + DirectoryRegistration::codeLine(code));
     });
@@ -193,11 +211,25 @@ void Tchat::playWithOthers(bool hosting)
                 stopAnnouncing(*m_forms->existingServer());
             }
             m_session->client.sock->abort();
-            emit relaunchRequested(choice.launchArguments());
+            // The new copy may map the same port at the router: this copy's
+            // mapping goes first, or its late deletion would take the new one.
+            const QStringList arguments = choice.launchArguments();
+            TableReach *reach = m_forms && m_forms->existingServer()
+                                    ? m_forms->existingServer()->findChild<TableReach *>()
+                                    : nullptr;
+            if (!reach) {
+                emit relaunchRequested(arguments);
+                return;
+            }
+            connect(reach, &TableReach::released, this, [this, arguments] { emit relaunchRequested(arguments); });
+            reach->release();
         });
     }
     m_playDialog->setDirectories(m_session->gameDirectories());
-    m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection), hosting);
+    // A solo copy plays as "You", which is no name to offer.
+    const QString running = m_parameters.isEmpty() ? QString() : m_session->client.myname;
+    m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection, running),
+                          hosting);
 }
 
 void Tchat::gamestartCreated(Tgamestart *gamestart)
@@ -205,6 +237,8 @@ void Tchat::gamestartCreated(Tgamestart *gamestart)
     gamestart->setTeamsAreEven([this](int computers) { return m_session->robots.teamsWouldBeEven(computers); });
     connect(gamestart, &Tgamestart::startRequested, this, [this](int seconds, bool team, int computers, int strength) {
         m_session->options.setTimePerTurn(seconds);
+        m_session->options.setRobots(computers);
+        m_session->options.setRobotStrength(strength);
         // The computer players sit down first; then the game starts.
         m_session->robots.arrange(computers, Strength(qBound(0, strength, 2)), [this, seconds, team] {
             m_session->flow.startGame(seconds, team);

@@ -11,6 +11,7 @@
 #include "dialogs/aboutform.h"
 #include "dialogs/gamedirectoriesdialog.h"
 #include "dialogs/helpform.h"
+#include "history/historywindow.h"
 #include "settings/colortext.h"
 #include "tally/tallylistform.h"
 
@@ -43,6 +44,10 @@ void Tchat::buildMenus()
     m_startGame->setEnabled(false);
     item(file, "HostAGame1", QStringLiteral("Host a Game\u2026"), [this] { playWithOthers(true); });
     item(file, "JoinAGame1", QStringLiteral("Join a Game\u2026"), [this] { playWithOthers(false); });
+    item(file, "GameHistory1", QStringLiteral("Game History\u2026"), [this] {
+        if (m_forms)
+            showForm(m_forms->history());
+    });
     addSeparator(file, QStringLiteral("N1"));
     item(file, "Exit1", QStringLiteral("Exit"), &QWidget::close);
 

@@ -22,7 +22,7 @@ constexpr unsigned bit(Mode mode)
 // The windowed game, however it starts: the only modes that need a display.
 constexpr unsigned kGame = bit(Mode::Solo) | bit(Mode::Host) | bit(Mode::Join) | bit(Mode::Loading);
 
-constexpr char kGameForm[] = "[--port N] [--no-announce] [--] [NAME HOST true|other]";
+constexpr char kGameForm[] = "[--port N] [--no-announce] [--no-port-mapping] [--] [NAME HOST true|other]";
 
 // A mode chosen by an option of its own; without one the program plays the
 // windowed game with the positional values as its launch parameters.
@@ -38,7 +38,7 @@ struct ModeOption
 
 const ModeOption kModes[] = {
     {"serve", Mode::Serve, "Run a game host without a window (no display needed).",
-     "--serve [--port N] [--pause 5|10|15] [--chat-limit N] [--table-name T] [--no-announce] "
+     "--serve [--port N] [--pause 5|10|15] [--chat-limit N] [--table-name T] [--no-announce] [--no-port-mapping] "
      "[--directory-address A]...",
      0, "--serve takes no NAME or HOST."},
     {"directory", Mode::Directory,
@@ -54,6 +54,9 @@ const ModeOption kModes[] = {
      "reach), and exit.",
      "--list-games [--seconds N] [--directory-address A]...", 0, "--list-games takes no other arguments."},
     {"tally", Mode::Tally, "Print the player's tally and exit.", "--tally", 0, "--tally takes no other arguments."},
+    {"history", Mode::History,
+     "Print the recorded games, newest first, one a line (with --json one JSON object a game), and exit.",
+     "--history [--last N] [--json]", 0, "--history takes no other arguments."},
     {"compress", Mode::Compress, "Compress file IN into OUT in the tally file's format.", "--compress IN OUT", 2,
      "--compress and --decompress take two files, IN and OUT."},
     {"decompress", Mode::Decompress, "Decompress file IN, made by --compress, into OUT.", "--decompress IN OUT", 2,
@@ -142,6 +145,27 @@ const QList<SettingOption> &settings()
         {"no-announce", nullptr, "Do not show a hosted table on the local network.", kGame | bit(Mode::Serve),
          [](const QString &, CommandLine &line) {
              line.announce = false;
+             return QString();
+         }},
+        {"last", "N", "Print only the newest N games (--history).", bit(Mode::History),
+         [](const QString &value, CommandLine &line) {
+             const std::optional<int> last = number(value, 1, INT_MAX);
+             if (!last)
+                 return QStringLiteral("--last takes a number of games, 1 or more.");
+             line.last = *last;
+             return QString();
+         }},
+        {"json", nullptr, "Print each game as one JSON object a line, frames and words included (--history).",
+         bit(Mode::History),
+         [](const QString &, CommandLine &line) {
+             line.json = true;
+             return QString();
+         }},
+        {"no-port-mapping", nullptr,
+         "Do not ask the local router to forward the port of a table shown on the local network.",
+         kGame | bit(Mode::Serve),
+         [](const QString &, CommandLine &line) {
+             line.portMapping = false;
              return QString();
          }},
         {"seconds", "N", "How long --list-games looks for tables, in seconds (default 3).", bit(Mode::ListGames),

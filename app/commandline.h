@@ -26,6 +26,7 @@ public:
         Robot,
         ListGames,
         Tally,
+        History,
         Compress,
         Decompress,
         Help,
@@ -45,8 +46,11 @@ public:
     Strength level = Strength::Medium;  // --robot
     QString robotName;              // --robot
     bool announce = true;           // a hosted game, --serve: shown on the local network
+    bool portMapping = true;        // and the router asked to forward the port
     QString tableName;              // --serve: the name it is shown under (empty: the default)
     int seconds = 3;                // --list-games: how long to look
+    int last = 0;                   // --history: the newest this many games (0: all)
+    bool json = false;              // --history: one JSON object a game
     QString host;                   // --robot's HOST
     QString input;                  // --compress and --decompress
     QString output;

@@ -46,12 +46,21 @@ inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect
     return box;
 }
 
-// A picture painted when it first shows.
-inline PictureBox *makeLazyPicture(QWidget *parent, const QString &name, const QRect &geometry,
-                                   std::function<QPixmap()> paint, const QString &accessibleName = {})
+// A picture painted for the screen it shows on, when it first shows.
+inline PictureBox *makePicture(QWidget *parent, const QString &name, const QRect &geometry,
+                               PictureBox::Painter paint, bool stretch = false, const QString &accessibleName = {})
 {
-    PictureBox *box = makePicture(parent, name, geometry, {}, false, accessibleName);
-    box->setPictureLater(std::move(paint));
+    PictureBox *box = makePicture(parent, name, geometry, QPixmap(), false, accessibleName);
+    box->setPicture(std::move(paint), stretch);
+    return box;
+}
+
+// The same, without stretching.
+inline PictureBox *makeLazyPicture(QWidget *parent, const QString &name, const QRect &geometry,
+                                   PictureBox::Painter paint, const QString &accessibleName = {})
+{
+    PictureBox *box = makePicture(parent, name, geometry, QPixmap(), false, accessibleName);
+    box->setPicture(std::move(paint));
     return box;
 }
 

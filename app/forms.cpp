@@ -2,15 +2,20 @@
 
 #include "app/chatform.h"
 #include "app/session.h"
+#include "chat/chatlog.h"
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
 #include "client/spylistform.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
+#include "history/gamerecorder.h"
+#include "history/historydatabase.h"
+#include "history/historywindow.h"
 #include "host/serverform.h"
 #include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
+#include "ui/windowplacement.h"
 
 Forms::Forms()
 {
@@ -18,6 +23,12 @@ Forms::Forms()
     m_chat = std::make_unique<Tchat>();
     m_chat->setForms(this);
     m_tally->follow(m_chat->session().client);
+    m_historyDatabase = std::make_unique<HistoryDatabase>();
+    m_recorder = std::make_unique<GameRecorder>(m_historyDatabase.get());
+    m_recorder->follow(m_chat->session().client, m_chat->session().rack);
+    QObject::connect(m_historyDatabase.get(), &HistoryDatabase::notice, m_chat.get(), [this](const QString &text) {
+        m_chat->chatLog().addlinetochat(QStringLiteral("0+History: ") + text, ChatLog::kSystemColour, true);
+    });
 }
 
 // The host goes before the windows whose clients it serves.
@@ -29,22 +40,41 @@ Forms::~Forms()
 
 Tabout *Forms::about()
 {
-    if (!m_about)
+    if (!m_about) {
         m_about = std::make_unique<Tabout>();
+        openAsTransientOf(*m_about, *m_chat);
+    }
     return m_about.get();
 }
 
 Ttallylist *Forms::tallylist()
 {
-    if (!m_tallylist)
+    if (!m_tallylist) {
         m_tallylist = std::make_unique<Ttallylist>(*m_tally);
+        openAsTransientOf(*m_tallylist, *m_chat);
+    }
     return m_tallylist.get();
+}
+
+HistoryWindow *Forms::history()
+{
+    if (!m_history) {
+        m_history = std::make_unique<HistoryWindow>(m_historyDatabase.get());
+        // An open window lists a game as soon as it is won; reads come
+        // after the writes given before them.
+        QObject::connect(m_recorder.get(), &GameRecorder::gameFinished, m_history.get(), [this] {
+            if (m_history->isVisible())
+                m_history->refresh();
+        });
+    }
+    return m_history.get();
 }
 
 Tdownload *Forms::download()
 {
     if (!m_download) {
         m_download = std::make_unique<Tdownload>();
+        openAsTransientOf(*m_download, *m_chat);
         m_chat->downloadCreated(m_download.get());
     }
     return m_download.get();
@@ -54,6 +84,7 @@ Tgamestart *Forms::gamestart()
 {
     if (!m_gamestart) {
         m_gamestart = std::make_unique<Tgamestart>();
+        openAsTransientOf(*m_gamestart, *m_chat);
         m_chat->gamestartCreated(m_gamestart.get());
     }
     return m_gamestart.get();
@@ -63,6 +94,7 @@ Thelp *Forms::help()
 {
     if (!m_help) {
         m_help = std::make_unique<Thelp>();
+        openAsTransientOf(*m_help, *m_chat);
         QObject::connect(m_help.get(), &Thelp::aboutRequested, m_help.get(), [this] { about()->show(); });
     }
     return m_help.get();
@@ -70,8 +102,10 @@ Thelp *Forms::help()
 
 Tphrases *Forms::phrases()
 {
-    if (!m_phrases)
+    if (!m_phrases) {
         m_phrases = std::make_unique<Tphrases>();
+        openAsTransientOf(*m_phrases, *m_chat);
+    }
     return m_phrases.get();
 }
 
@@ -88,6 +122,7 @@ Tspylist *Forms::spylist()
 {
     if (!m_spylist) {
         m_spylist = std::make_unique<Tspylist>();
+        openAsTransientOf(*m_spylist, *m_chat);
         m_chat->spylistCreated(m_spylist.get());
     }
     return m_spylist.get();

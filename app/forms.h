@@ -12,9 +12,12 @@ class Tphrases;
 class TServer;
 class Tspylist;
 class TallyKeeper;
+class GameRecorder;
+class HistoryDatabase;
+class HistoryWindow;
 
 // Every window of the program, one each, living until the program ends,
-// and the tally they share. The main window is made at once; the others
+// and the tally and the game history they share. The main window is made at once; the others
 // when first used, so that the main window shows without waiting for
 // windows nobody may open.
 class Forms
@@ -28,8 +31,12 @@ public:
     Tchat *chat() const { return m_chat.get(); }
     // The player's tally, following the main window's games.
     TallyKeeper *tally() const { return m_tally.get(); }
+    // The game history's file and the recorder of the main window's games.
+    HistoryDatabase *historyDatabase() const { return m_historyDatabase.get(); }
+    GameRecorder *recorder() const { return m_recorder.get(); }
     Tabout *about();
     Ttallylist *tallylist();
+    HistoryWindow *history();
     Tdownload *download();
     Tgamestart *gamestart();
     Thelp *help();
@@ -41,11 +48,15 @@ public:
     Tspylist *existingSpylist() const { return m_spylist.get(); }
 
 private:
-    // The tally goes last: its view and the window go first.
+    // The tally and the history go last: their views and the window go
+    // first; the file is closed after the recorder's last frame.
     std::unique_ptr<TallyKeeper> m_tally;
+    std::unique_ptr<HistoryDatabase> m_historyDatabase;
+    std::unique_ptr<GameRecorder> m_recorder;
     std::unique_ptr<Tchat> m_chat;
     std::unique_ptr<Tabout> m_about;
     std::unique_ptr<Ttallylist> m_tallylist;
+    std::unique_ptr<HistoryWindow> m_history;
     std::unique_ptr<Tdownload> m_download;
     std::unique_ptr<Tgamestart> m_gamestart;
     std::unique_ptr<Thelp> m_help;

@@ -1,10 +1,11 @@
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/session.h"
 #include "base/terminaltext.h"
 #include "base/version.h"
-#include "app/session.h"
 #include "directory/gamelisting.h"
 #include "directory/rundirectory.h"
+#include "history/historycommand.h"
 #include "host/headlesshost.h"
 #include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
@@ -28,9 +29,6 @@ int main(int argc, char *argv[])
                        "(or set QT_QPA_PLATFORM).\n", stderr);
             return 1;
         }
-        // Every control has a fixed pixel place: never scale the windows.
-        if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
-            qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     }
     // The toolkit takes its own options out of what it is given; what
     // follows "--" is never its.
@@ -40,6 +38,9 @@ int main(int argc, char *argv[])
                                                    : std::make_unique<QCoreApplication>(toolkitArgc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Pinlex"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
+    // The menu entry's name: a Wayland desktop finds the window's icon by it.
+    if (window)
+        QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pinlex.Pinlex"));
 
     const CommandLine line = CommandLine::parse(QCoreApplication::arguments() + afterOptions);
     if (!line.isValid()) {
@@ -64,6 +65,8 @@ int main(int argc, char *argv[])
         return 0;
     case Mode::Tally:
         return printTallyCommand();
+    case Mode::History:
+        return printHistoryCommand(line.last, line.json);
     case Mode::Compress:
         return compressFileCommand(line.input, line.output);
     case Mode::Decompress:
@@ -72,7 +75,7 @@ int main(int argc, char *argv[])
         return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
     case Mode::Serve:
         return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
-                               line.announce ? directories() : QList<DirectoryAddress>());
+                               line.portMapping, line.announce ? directories() : QList<DirectoryAddress>());
     case Mode::Directory:
         return runDirectory(line.port, line.expirySeconds);
     case Mode::ListGames:
@@ -83,5 +86,5 @@ int main(int argc, char *argv[])
     case Mode::Loading:
         break;
     }
-    return runGame(line.launchParameters, line.port, line.announce);
+    return runGame(line.launchParameters, line.port, line.announce, line.portMapping);
 }

@@ -3,11 +3,46 @@
 #include "board/rackmodel.h"
 #include "board/tileimages.h"
 #include "ui/controls.h"
+#include "ui/palette.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 
-BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model(model)
+namespace {
+
+// A frame around the word slot the next typed letter goes to; the clicks
+// go through to the slot.
+class TypingMark : public QWidget
+{
+public:
+    explicit TypingMark(QWidget *parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("typing_mark"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAccessibleName(QStringLiteral("Typed letters go here"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette::kRed, 3));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 4, 4);
+    }
+};
+
+// A board picture, painted for the screen it shows on.
+PictureBox::Painter tilePicture(int index)
+{
+    return [index](qreal ratio) { return tileimages::picture(index, ratio); };
+}
+
+} // namespace
+
+BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model(model), m_panel(panel)
 {
     for (int k = 1; k <= RackModel::kTiles; ++k) {
         m_words[k] = new PictureBox(panel);
@@ -21,8 +56,15 @@ BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model
         connect(m_tiles[k], &PictureBox::mousePressed, this,
                 [this, k](Qt::MouseButton button) { image_letters1MouseDown(k, button); });
     }
+    m_typingMark = new TypingMark(panel);
+    m_typingMark->resize(kTileSize, kTileSize);
+    if (panel->accessibleName().isEmpty())
+        panel->setAccessibleName(QStringLiteral("Letter board"));
     connect(model, &RackModel::changed, this, &BoardView::refresh);
+    connect(model, &RackModel::takesKeysChanged, this, &BoardView::refresh);
+    connect(model, &RackModel::typingChanged, this, &BoardView::typingChanged);
     refresh();
+    typingChanged(model->typing());
 }
 
 PictureBox *BoardView::wordSlot(int k) const
@@ -46,7 +88,7 @@ void BoardView::refresh()
         PictureBox *word = m_words[k];
         word->setTag(slot.tag);
         word->setHint(slot.hint);
-        word->setPicture(tileimages::picture(shown));
+        word->setPicture(tilePicture(shown));
         word->setAccessibleName(tileimages::describe(shown));
 
         const RackModel::Tile &tile = m_model->tile(k);
@@ -54,17 +96,20 @@ void BoardView::refresh()
         rack->setTag(tile.tag);
         rack->setHint(tile.hint);
         if (tile.hint.isEmpty()) {
-            rack->clear();
+            rack->setPicture(QPixmap());
             rack->setAccessibleName(QStringLiteral("empty rack place"));
         } else {
             const int letter = tileimages::numofletter(tile.hint.at(0));
-            rack->setPicture(tileimages::picture(letter));
+            rack->setPicture(tilePicture(letter));
             rack->setAccessibleName(tileimages::describe(letter));
         }
         const int place = qBound(1, tile.place, RackModel::kTiles);
         rack->move(kLeft[place], tile.raised ? kRaisedTop : kRackTop);
         rack->setAccessibleDescription(tile.raised ? QStringLiteral("raised for a swap") : QString());
     }
+    const int next = qBound(1, m_model->wordlen() + 1, RackModel::kTiles);
+    m_typingMark->move(kLeft[next], kWordTop);
+    m_typingMark->setVisible(m_model->takesKeys());
 }
 
 void BoardView::attachCommands(PictureBox *clear, PictureBox *send, PictureBox *sort, QWidget *badWordPanel,
@@ -90,6 +135,38 @@ void BoardView::watchKeys(QWidget *window)
 {
     m_window = window;
     qApp->installEventFilter(this);
+}
+
+void BoardView::shareKeysWith(QWidget *chatLine, std::function<bool()> idle)
+{
+    m_chatLine = chatLine;
+    m_chatIdle = std::move(idle);
+    connect(qApp, &QApplication::focusChanged, this, &BoardView::followFocus, Qt::UniqueConnection);
+    followFocus();
+}
+
+// The window's focus widget, not the application's: the chat line keeps the
+// keys of its window while another window is active.
+void BoardView::followFocus()
+{
+    m_model->setChatHasKeys(m_chatLine && m_chatLine->window()->focusWidget() == m_chatLine);
+}
+
+void BoardView::typingChanged(bool typing)
+{
+    // A click anywhere on the board, or Tab from the chat line, gives the
+    // board the keys while typing; out of typing, clicks leave the focus be.
+    if (typing) {
+        m_panel->setFocusPolicy(Qt::StrongFocus);
+        if (m_model->chatHasKeys() && m_chatIdle && m_chatIdle())
+            m_panel->setFocus(Qt::OtherFocusReason);
+    } else {
+        if (m_chatLine && m_panel->window()->focusWidget() == m_panel)
+            m_chatLine->setFocus(Qt::OtherFocusReason);
+        m_panel->setFocusPolicy(Qt::NoFocus);
+    }
+    // No focus change is reported in a window that is not active.
+    followFocus();
 }
 
 bool BoardView::eventFilter(QObject *watched, QEvent *event)
@@ -155,6 +232,7 @@ RackModel::Key BoardView::boardKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Enter: return Key::Send;
     case Qt::Key_Backspace: return Key::Erase;
     case Qt::Key_1: return keypad ? Key::Other : Key::Clear;
+    case Qt::Key_Escape: return Key::Clear;
     case Qt::Key_6: return keypad ? Key::Other : Key::Shuffle;
     case Qt::Key_Space: return Key::Space;
     default: return myletter(key).isEmpty() ? Key::Other : Key::Letter;

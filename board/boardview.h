@@ -6,14 +6,16 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 
 class PictureBox;
 class QWidget;
 
 // The letter board on the window's board panel: the ten word slots
-// image_word1..10 and the ten rack tiles image_letters1..10. It draws what
-// the rack model holds, refreshes on its signals and maps mouse buttons and
-// keys to the model's operations; it keeps no state of its own.
+// image_word1..10 and the ten rack tiles image_letters1..10, with a mark on
+// the slot that typed letters go to while the board takes the keys. It
+// draws what the rack model holds, refreshes on its signals and maps mouse
+// buttons and keys to the model's operations; it keeps no state of its own.
 class BoardView : public QObject
 {
     Q_OBJECT
@@ -30,6 +32,8 @@ public:
 
     PictureBox *wordSlot(int k) const;
     PictureBox *rackTile(int k) const;
+    // The mark on the word row that shows the board takes the keys.
+    QWidget *typingMark() const { return m_typingMark; }
 
     // The command images, the invalid-word panel and its OK picture the
     // window made: shown and hidden as the model says, clicks forwarded.
@@ -38,6 +42,11 @@ public:
     // Key presses in window reach the board before its focused control, and
     // short-cuts the board claims do not fire.
     void watchKeys(QWidget *window);
+    // The chat line shares the keys with the board: while it has the focus
+    // of its window the board takes none. When typing starts while the chat
+    // line has the focus and is idle (holds nothing typed), the board panel
+    // takes the focus; when typing ends, the panel gives it back.
+    void shareKeysWith(QWidget *chatLine, std::function<bool()> idle);
 
     void refresh();
 
@@ -57,8 +66,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void followFocus();
+    void typingChanged(bool typing);
+
     RackModel *m_model;
+    QWidget *m_panel;
+    QWidget *m_typingMark = nullptr;
     std::array<PictureBox *, 11> m_words{};
     std::array<PictureBox *, 11> m_tiles{};
     QPointer<QWidget> m_window;
+    QPointer<QWidget> m_chatLine;
+    std::function<bool()> m_chatIdle;
 };

@@ -44,12 +44,39 @@ int RackModel::tileAt(int place) const
     return 0;
 }
 
+template <typename Change>
+void RackModel::changingKeys(Change change)
+{
+    const bool typed = typing();
+    const bool took = takesKeys();
+    change();
+    if (typed != typing())
+        emit typingChanged(typing());
+    if (took != takesKeys())
+        emit takesKeysChanged(takesKeys());
+}
+
 void RackModel::setTurnseat(int seat)
 {
     if (m_turnseat == seat)
         return;
-    m_turnseat = seat;
+    changingKeys([&] { m_turnseat = seat; });
     emit turnseatChanged(seat);
+}
+
+void RackModel::setMyseat(int seat)
+{
+    changingKeys([&] { m_myseat = seat; });
+}
+
+void RackModel::setTypeWords(bool on)
+{
+    changingKeys([&] { m_typeWords = on; });
+}
+
+void RackModel::setChatHasKeys(bool has)
+{
+    changingKeys([&] { m_chatHasKeys = has; });
 }
 
 void RackModel::setCommandsVisible(bool visible)
@@ -157,15 +184,15 @@ void RackModel::dismissRefusedWord()
 
 bool RackModel::claimsKey(Key key) const
 {
-    return isMyTurn() && (key == Key::ToggleTyping || m_typeWords);
+    return isMyTurn() && !m_chatHasKeys && (key == Key::ToggleTyping || m_typeWords);
 }
 
 bool RackModel::typeKey(Key key, QChar letter)
 {
-    if (!isMyTurn())
+    if (!isMyTurn() || m_chatHasKeys)
         return false;
     if (key == Key::ToggleTyping) {
-        m_typeWords = !m_typeWords;
+        setTypeWords(!m_typeWords);
         emit typeWordsToggled(m_typeWords);
         if (!m_typeWords)
             return true;

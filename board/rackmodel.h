@@ -49,7 +49,7 @@ public:
         ToggleTyping,   // Tab, with or without Shift
         Send,           // Enter
         Erase,          // Backspace
-        Clear,          // the main row's 1
+        Clear,          // the main row's 1, or Esc
         Shuffle,        // the main row's 6
         Space,
         Letter,         // a .. z
@@ -74,7 +74,7 @@ public:
 
     // The turn gate: the board acts only while turnseat is myseat.
     int myseat() const { return m_myseat; }
-    void setMyseat(int seat) { m_myseat = seat; }
+    void setMyseat(int seat);
     int turnseat() const { return m_turnseat; }
     void setTurnseat(int seat);
     bool isMyTurn() const { return m_myseat > 0 && m_turnseat == m_myseat; }
@@ -93,7 +93,7 @@ public:
 
     // The options, as the menu holds them.
     bool typeWords() const { return m_typeWords; }
-    void setTypeWords(bool on) { m_typeWords = on; }
+    void setTypeWords(bool on);
     bool useSpace() const { return m_useSpace; }
     void setUseSpace(bool on) { m_useSpace = on; }
     bool clearWords() const { return m_clearWords; }
@@ -102,6 +102,15 @@ public:
     void setShowBadWord(bool on) { m_showBadWord = on; }
 
     void setRandomSource(RandomSource source) { m_random = std::move(source); }
+
+    // Who takes the keys. Typing builds words in the own turn with Type
+    // Words on, but only while the chat line does not have the keys: a
+    // line being chatted is never played as a word.
+    bool typing() const { return isMyTurn() && m_typeWords; }
+    bool chatHasKeys() const { return m_chatHasKeys; }
+    void setChatHasKeys(bool has);
+    // Typed letters go to the word row now.
+    bool takesKeys() const { return typing() && !m_chatHasKeys; }
 
     // The player's operations. All but returnWord() and dismissRefusedWord()
     // act only in the own turn; each answers whether it acted.
@@ -153,6 +162,8 @@ signals:
     void sendword(const QList<int> &tiles);
     // Tab toggled Type Words: the menu follows and the settings are saved.
     void typeWordsToggled(bool on);
+    void typingChanged(bool typing);
+    void takesKeysChanged(bool takes);
 
 private:
     enum class Press { Take, Lift, SwapOnly };
@@ -166,6 +177,9 @@ private:
     void restore(int slot);
     void createAWord();
     int tileOfLetter(QChar letter) const;
+    // Runs change, then tells what it changed of who takes the keys.
+    template <typename Change>
+    void changingKeys(Change change);
 
     std::array<Tile, kTiles + 1> m_tiles{};
     std::array<Slot, kTiles + 1> m_slots{};
@@ -177,6 +191,7 @@ private:
     bool m_commandsVisible = false;
     bool m_badWordPanel = false;
     bool m_typeWords = false;
+    bool m_chatHasKeys = false;
     bool m_useSpace = false;
     bool m_clearWords = false;
     bool m_showBadWord = true;

@@ -19,7 +19,7 @@ public:
     void drawMark(const QPoint &at, const Mark &mark) override
     {
         if (const std::optional<int> picture = ScoreCardView::pictureOf(mark))
-            m_painter.drawPixmap(at, artwork::littlePicture(*picture));
+            m_painter.drawPixmap(at, artwork::littlePicture(*picture, m_painter.device()->devicePixelRatioF()));
     }
 
 private:

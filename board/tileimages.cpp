@@ -6,7 +6,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <QtMath>
+
 #include <array>
+#include <map>
 
 using namespace palette;
 
@@ -14,10 +17,18 @@ namespace tileimages {
 namespace {
 
 // A letter tile: cream face in a maple rim, the capital in deep red.
-QPixmap tile(const QString &letter)
+// A clear picture of a tile's size, at ratio device pixels per pixel.
+QPixmap blank(qreal ratio)
 {
-    QPixmap pixmap(kSize, kSize);
+    QPixmap pixmap(qCeil(kSize * ratio), qCeil(kSize * ratio));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+QPixmap tile(const QString &letter, qreal ratio)
+{
+    QPixmap pixmap = blank(ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient rim(0, 0, kSize, kSize);
@@ -98,10 +109,9 @@ void slotGround(QPainter &p, bool down)
     p.drawLine(QPointF(4, 2.5), QPointF(kSize - 4, 2.5));
 }
 
-QPixmap slot(int pin)
+QPixmap slot(int pin, qreal ratio)
 {
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = blank(ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     slotGround(p, pin == 0);
@@ -132,22 +142,23 @@ QPixmap slot(int pin)
 
 } // namespace
 
-const QPixmap &picture(int index)
+const QPixmap &picture(int index, qreal ratio)
 {
-    // Each picture is painted the first time it is asked for, and kept: a
-    // window that shows ten pins at start paints ten pictures, not 38.
-    static std::array<QPixmap, kCount> strip;
+    // Each picture is painted the first time it is asked for at a ratio,
+    // and kept: a window that shows ten pins at start paints ten pictures,
+    // not 38.
+    static std::map<qreal, std::array<QPixmap, kCount>> strips;
     static const QPixmap none;
     if (index < 0 || index >= kCount)
         return none;
-    QPixmap &picture = strip[index];
+    QPixmap &picture = strips[ratio][index];
     if (picture.isNull()) {
         if (index == 0)
-            picture = tile(QString());
+            picture = tile(QString(), ratio);
         else if (index <= 26)
-            picture = tile(QString(QChar(u'A' + index - 1)));
+            picture = tile(QString(QChar(u'A' + index - 1)), ratio);
         else
-            picture = slot(index - kKnockedDown);
+            picture = slot(index - kKnockedDown, ratio);
     }
     return picture;
 }

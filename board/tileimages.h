@@ -14,8 +14,9 @@ inline constexpr int kCount = 38;
 inline constexpr int kKnockedDown = 27;
 inline constexpr int kSize = 41;
 
-// Pictures outside 0 .. 37 give an empty picture.
-const QPixmap &picture(int index);
+// The picture at ratio device pixels per pixel (the screen's device pixel
+// ratio); pictures outside 0 .. 37 give an empty picture.
+const QPixmap &picture(int index, qreal ratio = 1);
 // "a" gives 1 ... "z" gives 26; anything else 0.
 int numofletter(QChar letter);
 // What a picture shows, for a screen reader: "K", "pin 3", "knocked-down pin".

@@ -27,39 +27,52 @@ ChatDelegate::ChatDelegate()
 
 quint32 ChatDelegate::setStyles(const ChatStyles &styles)
 {
-    const bool first = m_metrics.empty();
     quint32 changed = 0;
     for (int i = 0; i < ChatStyles::kCount; ++i) {
         const TextStyle &style = styles[i];
         const TextStyle &before = m_styles[i];
-        const bool sameRoom = !first && style.sameMetrics(before);
-        if (sameRoom && style.underline == before.underline)
-            continue;
+        const bool sameRoom = m_haveStyles && style.sameMetrics(before);
         if (!sameRoom)
             changed |= 1u << i;
-        m_fonts[i] = style.font();
-        if (first)
-            m_metrics.emplace_back(m_fonts[i]);
-        else
-            m_metrics[i] = QFontMetrics(m_fonts[i]);
-        m_blankWidths[i] = m_metrics[i].horizontalAdvance(QLatin1Char(' '));
+        if (!sameRoom || style.underline != before.underline)
+            m_stale = true;
     }
     m_styles = styles;
-    if (changed) {
-        int ascent = 0;
-        int descent = 0;
-        for (const QFontMetrics &metrics : m_metrics) {
-            ascent = qMax(ascent, metrics.ascent());
-            descent = qMax(descent, metrics.descent());
-        }
-        m_lineHeight = qMax(ascent + descent, smilies::kHeight) + 4;
-        m_baseline = (m_lineHeight - ascent - descent) / 2 + ascent;
-    }
+    m_haveStyles = true;
     return changed;
+}
+
+// The fonts and their measures, made when first needed: loading a font
+// takes a while, and the window is on the screen before its first line is
+// laid out.
+void ChatDelegate::ensureMetrics() const
+{
+    if (!m_stale)
+        return;
+    m_stale = false;
+    m_metrics.clear();
+    int ascent = 0;
+    int descent = 0;
+    for (int i = 0; i < ChatStyles::kCount; ++i) {
+        m_fonts[i] = m_styles[i].font();
+        const QFontMetrics &metrics = m_metrics.emplace_back(m_fonts[i]);
+        m_blankWidths[i] = metrics.horizontalAdvance(QLatin1Char(' '));
+        ascent = qMax(ascent, metrics.ascent());
+        descent = qMax(descent, metrics.descent());
+    }
+    m_lineHeight = qMax(ascent + descent, smilies::kHeight) + 4;
+    m_baseline = (m_lineHeight - ascent - descent) / 2 + ascent;
+}
+
+int ChatDelegate::lineHeight() const
+{
+    ensureMetrics();
+    return m_lineHeight;
 }
 
 ChatDelegate::Measure ChatDelegate::measure(const ChatRow &row) const
 {
+    ensureMetrics();
     Measure measure;
     measure.advances.reserve(row.items.size());
     for (const ChatItem &item : row.items) {
@@ -119,6 +132,7 @@ void ChatDelegate::flow(const ChatRow &row, const Measure &measure, int width, O
 
 std::vector<ChatDelegate::Segment> ChatDelegate::layout(const ChatRow &row, const Measure &measure, int width) const
 {
+    ensureMetrics();
     std::vector<Segment> segments;
     segments.reserve(row.items.size());
     flow(row, measure, width, [&segments](const Segment &segment) { segments.push_back(segment); });
@@ -127,6 +141,7 @@ std::vector<ChatDelegate::Segment> ChatDelegate::layout(const ChatRow &row, cons
 
 int ChatDelegate::lineCount(const ChatRow &row, const Measure &measure, int width) const
 {
+    ensureMetrics();
     int lines = 1;
     flow(row, measure, width, [&lines](const Segment &segment) { lines = segment.line + 1; });
     return lines;
@@ -136,6 +151,7 @@ void ChatDelegate::paint(QPainter &painter, const ChatRow &row, const std::vecto
                          const ChatStyles &styles, Selection selection, const QPalette &palette,
                          QPalette::ColorGroup group) const
 {
+    ensureMetrics();
     for (const Segment &segment : segments) {
         const ChatItem &item = row.items[std::size_t(segment.item)];
         const QRect box(origin.x() + segment.x, origin.y() + segment.line * m_lineHeight, segment.width,
@@ -172,6 +188,7 @@ void ChatDelegate::paint(QPainter &painter, const ChatRow &row, const std::vecto
 
 int ChatDelegate::offsetAt(const ChatRow &row, const std::vector<Segment> &segments, QPoint at) const
 {
+    ensureMetrics();
     if (segments.empty())
         return 0;
     const int line = qBound(0, at.y() < 0 ? -1 : at.y() / m_lineHeight, segments.back().line);

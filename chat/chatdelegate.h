@@ -49,7 +49,7 @@ public:
     // Takes the styles' fonts; returns the styles whose text now takes
     // other room (bit n for style n). Colours are not kept here.
     quint32 setStyles(const ChatStyles &styles);
-    int lineHeight() const { return m_lineHeight; }
+    int lineHeight() const;
 
     Measure measure(const ChatRow &row) const;
     std::vector<Segment> layout(const ChatRow &row, const Measure &measure, int width) const;
@@ -69,10 +69,15 @@ private:
     template <typename Out>
     void flow(const ChatRow &row, const Measure &measure, int width, Out out) const;
 
+    void ensureMetrics() const;
+
     ChatStyles m_styles;   // as last taken, for their fonts
-    std::array<QFont, ChatStyles::kCount> m_fonts;
-    std::vector<QFontMetrics> m_metrics;   // one per style
-    std::array<int, ChatStyles::kCount> m_blankWidths{};
-    int m_lineHeight = 0;
-    int m_baseline = 0;   // from the top of a visual line
+    bool m_haveStyles = false;
+    // Made from the styles when first needed after they change.
+    mutable bool m_stale = true;
+    mutable std::array<QFont, ChatStyles::kCount> m_fonts;
+    mutable std::vector<QFontMetrics> m_metrics;   // one per style
+    mutable std::array<int, ChatStyles::kCount> m_blankWidths{};
+    mutable int m_lineHeight = 0;
+    mutable int m_baseline = 0;   // from the top of a visual line
 };

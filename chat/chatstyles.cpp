@@ -1,6 +1,7 @@
 #include "chat/chatstyles.h"
 
-#include <QGuiApplication>
+#include "ui/windowpalette.h"
+
 #include <QPalette>
 
 QFont TextStyle::font() const
@@ -36,7 +37,8 @@ ChatStyles::ChatStyles()
     }
     m_styles[6].colour = silver;
     m_styles[7].colour = silver;
-    const QColor windowText = QGuiApplication::palette().color(QPalette::Text);
+    // The chat's page is white whatever the desktop's theme.
+    const QColor windowText = windowpalette::fixed().color(QPalette::Text);
     for (int slot = 8; slot < kCount; ++slot)
         m_styles[slot].colour = windowText;
 }

@@ -2,6 +2,7 @@
 
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@ Tphrases::Tphrases(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("phrases"));
     setWindowTitle(QStringLiteral("Pinlex - Phrase Buttons "));
     setFixedSize(368, 282);
+    windowpalette::use(this);
     auto *background = new QLabel(this);
     background->setPixmap(artwork::formBackground(size()));
     background->setGeometry(rect());

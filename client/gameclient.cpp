@@ -23,7 +23,7 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     receivedlist->setEndHandler([this](quint64 connection) {
         // Turned away: the window closes once "Game is full" is read.
         if (sock && connection == sock->id() && !m_full)
-            emit connectionEnded();
+            emit connectionEnded(m_removed ? Ending::Removed : Ending::HostEnded);
     });
 
     sock = new Connection(receivedlist, this);
@@ -52,6 +52,11 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
         emit systemLine(QStringLiteral("0+You have a differnt version of the game then the host."));
     });
     connect(m_events, &GameEvents::chatterSound, this, &GameClient::playasound);
+    // The host tells a copy it removes of its own departure before it closes.
+    connect(m_events, &GameEvents::left, this, [this](int slot) {
+        if (loggedin && slot == myseat)
+            m_removed = true;
+    });
     roster = new Roster(*this, this);
 }
 
@@ -161,6 +166,8 @@ void GameClient::joinResolved(const QString &code, const QString &address, quint
 
 void GameClient::openGameConnection(const QString &host)
 {
+    m_full = false;
+    m_removed = false;
     sock->open(host, QString::number(m_port));
 }
 

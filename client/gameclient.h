@@ -27,6 +27,11 @@ class GameClient : public QObject
 
 public:
     // The options the window's menus hold that this side reads.
+    // Why the connection ended: the host removed this copy (it says so
+    // just before), or the host ended the game (or was lost).
+    enum class Ending { HostEnded, Removed };
+    Q_ENUM(Ending)
+
     struct Options
     {
         bool playSounds = true;
@@ -105,8 +110,8 @@ signals:
     // The host turned us away: "Game is full", then the window closes.
     // The connection's end that follows is not reported as well.
     void gameFull();
-    // The connection ended (the host quit or removed us): the window closes.
-    void connectionEnded();
+    // The connection ended: the window says why, then closes.
+    void connectionEnded(GameClient::Ending why);
 
 private:
     void openGameConnection(const QString &host);
@@ -120,5 +125,6 @@ private:
     SoundOutput *m_sound = nullptr;
     quint16 m_port = game::kDefaultPort;
     bool m_full = false;
+    bool m_removed = false;
     GameEvents *m_events = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/palette.h"
+#include "ui/windowpalette.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -47,6 +48,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Pinlex - Game Start"));
     setFixedSize(260, 230);
+    windowpalette::use(this);
     QPalette background = palette();
     background.setBrush(QPalette::Window, artwork::formBackground(size()));
     setPalette(background);
@@ -105,7 +107,7 @@ Tgamestart::Tgamestart(QWidget *parent) : QDialog(parent)
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(78, 188, 104, 23);
-    Image1->setPicture(artwork::commandButton(QStringLiteral("Start Game")));
+    Image1->setPicture([](qreal ratio) { return artwork::commandButton(QStringLiteral("Start Game"), ratio); });
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setAccessibleName(QStringLiteral("Start Game"));
     Image1->setKind(PictureBox::Kind::Button);

@@ -27,10 +27,14 @@ QString PlayChoice::accountName()
     return qEnvironmentVariable("USER", QStringLiteral("Player"));
 }
 
-PlayChoice PlayChoice::load(const IniFile &file, const QString &section)
+PlayChoice PlayChoice::load(const IniFile &file, const QString &section, const QString &runningName)
 {
     PlayChoice choice;
-    choice.name = cleaned(file.readString(section, u"Playername", accountName())).left(kMaxName);
+    for (const QString &name : {file.readString(section, u"Playername", QString()), runningName, accountName()}) {
+        choice.name = cleaned(name).left(kMaxName);
+        if (!choice.name.isEmpty())
+            break;
+    }
     choice.hosting = file.readString(section, u"Playhosting", QStringLiteral("1")) != QLatin1String("0");
     for (int n = 1; n <= kRecentHosts; ++n) {
         const QString host = cleaned(file.readString(section, QStringLiteral("Joinhost%1").arg(n), QString()));
@@ -39,6 +43,7 @@ PlayChoice PlayChoice::load(const IniFile &file, const QString &section)
     }
     choice.host = choice.recentHosts.value(0);
     choice.announce = file.readString(section, u"Playannounce", QStringLiteral("1")) != QLatin1String("0");
+    choice.portMapping = file.readString(section, u"Playportmapping", QStringLiteral("1")) != QLatin1String("0");
     const int port = file.readInteger(section, u"Playport", kDefaultPort);
     choice.port = port >= 1 && port <= 65535 ? quint16(port) : kDefaultPort;
     return choice;
@@ -54,7 +59,9 @@ void PlayChoice::save(IniFile &file, const QString &section) const
     IniFile::Entries entries = {{QStringLiteral("Playername"), name},
                                 {QStringLiteral("Playhosting"), hosting ? QStringLiteral("1") : QStringLiteral("0")},
                                 {QStringLiteral("Playport"), QString::number(port)},
-                                {QStringLiteral("Playannounce"), announce ? QStringLiteral("1") : QStringLiteral("0")}};
+                                {QStringLiteral("Playannounce"), announce ? QStringLiteral("1") : QStringLiteral("0")},
+                                {QStringLiteral("Playportmapping"),
+                                 portMapping ? QStringLiteral("1") : QStringLiteral("0")}};
     for (int n = 1; n <= kRecentHosts; ++n)
         entries.append({QStringLiteral("Joinhost%1").arg(n), hosts.value(n - 1)});
     file.writeStrings(section, entries);
@@ -76,8 +83,12 @@ QStringList PlayChoice::launchArguments() const
     // The options first and "--" after them: the name and the address are
     // then taken as they are, even one that begins with "-".
     QStringList arguments = {QStringLiteral("--port"), QString::number(port)};
+    // A table kept off the local network is not opened to the internet
+    // either.
     if (hosting && !announce)
         arguments << QStringLiteral("--no-announce");
+    else if (hosting && !portMapping)
+        arguments << QStringLiteral("--no-port-mapping");
     return arguments + QStringList{QStringLiteral("--"), cleaned(name).left(kMaxName),
                                    hosting ? QStringLiteral("127.0.0.1") : cleaned(host),
                                    hosting ? QStringLiteral("true") : QStringLiteral("other")};

@@ -40,12 +40,18 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     radio_host = new QRadioButton(QStringLiteral("&Host a game on this computer"), this);
     check_announce = new QCheckBox(QStringLiteral("Show my table on the local network and in game directories"), this);
     check_announce->setObjectName(QStringLiteral("check_announce"));
+    check_portmapping = new QCheckBox(QStringLiteral("Ask my router to open the game to the internet"), this);
+    check_portmapping->setObjectName(QStringLiteral("check_portmapping"));
     radio_join = new QRadioButton(QStringLiteral("&Join the game hosted at:"), this);
     form->addRow(radio_host);
     auto *indented = new QHBoxLayout;
     indented->addSpacing(20);
     indented->addWidget(check_announce);
     form->addRow(indented);
+    auto *indentedMore = new QHBoxLayout;
+    indentedMore->addSpacing(40);
+    indentedMore->addWidget(check_portmapping);
+    form->addRow(indentedMore);
     form->addRow(radio_join);
     combo_host = new QComboBox(this);
     combo_host->setObjectName(QStringLiteral("combo_host"));
@@ -123,6 +129,7 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &TPlayDialog::play);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(radio_host, &QRadioButton::toggled, this, &TPlayDialog::updateEnabled);
+    connect(check_announce, &QCheckBox::toggled, this, &TPlayDialog::updateEnabled);
     connect(table_games, &QTableView::doubleClicked, this, &TPlayDialog::joinTable);
     connect(button_join, &QPushButton::clicked, this, [this] { joinTable(table_games->currentIndex()); });
     connect(table_games->selectionModel(), &QItemSelectionModel::currentChanged, this, &TPlayDialog::updateEnabled);
@@ -166,6 +173,7 @@ void TPlayDialog::present(const PlayChoice &choice, bool hosting)
     edit_name->setText(choice.name);
     (hosting ? radio_host : radio_join)->setChecked(true);
     check_announce->setChecked(choice.announce);
+    check_portmapping->setChecked(choice.portMapping);
     combo_host->clear();
     combo_host->addItems(choice.recentHosts);
     combo_host->setEditText(choice.host);
@@ -186,6 +194,7 @@ PlayChoice TPlayDialog::choice() const
     choice.name = edit_name->text();
     choice.hosting = radio_host->isChecked();
     choice.announce = check_announce->isChecked();
+    choice.portMapping = check_portmapping->isChecked();
     choice.host = combo_host->currentText();
     choice.port = quint16(spin_port->value());
     return choice;
@@ -223,6 +232,7 @@ void TPlayDialog::updateEnabled()
 {
     combo_host->setEnabled(radio_join->isChecked());
     check_announce->setEnabled(radio_host->isChecked());
+    check_portmapping->setEnabled(radio_host->isChecked() && check_announce->isChecked());
     const QModelIndex current = table_games->currentIndex();
     button_join->setEnabled(current.isValid() && current.data(TableList::JoinableRole).toBool());
 }

@@ -19,7 +19,8 @@ class QTableView;
 
 // "Host a Game" / "Join a Game": the player's name, host or join, the
 // host's address for joining and the port; for hosting, whether the table
-// is shown on the local network (and in the game directories); for
+// is shown on the local network and in the game directories and, if so,
+// whether the router is asked to open its port to the internet; for
 // joining, the tables found there and in the game directories while the
 // dialog is open, narrowed by a search, one of which a double-click or
 // "Join" joins. A directory's code typed where the address goes is looked
@@ -43,6 +44,7 @@ public:
     QLineEdit *edit_name = nullptr;
     QRadioButton *radio_host = nullptr;
     QCheckBox *check_announce = nullptr;
+    QCheckBox *check_portmapping = nullptr;
     QRadioButton *radio_join = nullptr;
     QComboBox *combo_host = nullptr;
     QSpinBox *spin_port = nullptr;

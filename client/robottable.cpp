@@ -46,6 +46,16 @@ bool RobotTable::teamsWouldBeEven(int computerPlayers) const
     return people + qBound(0, computerPlayers, kMaxRobots) >= game::kSeats - 1;
 }
 
+std::optional<Strength> RobotTable::strengthAt(int seat) const
+{
+    // One sent away keeps its slot until it is gone; the seat may be another's by then.
+    for (const QPointer<Robot> &robot : m_robots) {
+        if (robot && robot->isSeated() && robot->slot() == seat && m_client.roster->seatName(seat) == robot->name())
+            return robot->strength();
+    }
+    return std::nullopt;
+}
+
 void RobotTable::setChatter(bool on)
 {
     m_chatter = on;
@@ -119,9 +129,15 @@ void RobotTable::join(Strength strength)
         if (m_pending > 0 && --m_pending == 0)
             settle();
     };
-    connect(robot, &Robot::loggedIn, this, [robot, seated](int) { seated(robot->isSeated()); });
+    connect(robot, &Robot::loggedIn, this, [this, robot, seated](int) {
+        seated(robot->isSeated());
+        emit seatsChanged();
+    });
     connect(robot, &Robot::connectFailed, this, [seated](const QString &) { seated(false); });
-    connect(robot, &Robot::left, this, [robot] { robot->deleteLater(); });
+    connect(robot, &Robot::left, this, [this, robot] {
+        robot->deleteLater();
+        emit seatsChanged();
+    });
     robot->connectTo(QStringLiteral("127.0.0.1"), m_client.port());
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class GameClient;
@@ -38,6 +39,13 @@ public:
     // Whether seats 2 to 4 will all be taken once this many computer
     // players sit down beside the people seated now.
     bool teamsWouldBeEven(int computerPlayers) const;
+    // The strength of the computer player of this table in seat, if one
+    // sits there.
+    std::optional<Strength> strengthAt(int seat) const;
+
+signals:
+    // A computer player sat down or left.
+    void seatsChanged();
 
 private:
     // Seats the newcomers once the robots sent away have left their seats.

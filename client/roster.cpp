@@ -89,6 +89,9 @@ void Roster::newplayerinfo(int slot, const QByteArray &payloadName)
 
 void Roster::playerdisconnected(int slot, const QByteArray &)
 {
+    // The own departure comes only with a removal; the window tells it.
+    if (slot == m_client.myseat)
+        return;
     if (game::isSeat(slot)) {
         if (m_names[slot] != kWaiting)
             emit m_client.systemLine(QStringLiteral("0+") + m_names[slot] + QStringLiteral(" disconnected."));

@@ -4,6 +4,7 @@
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/palette.h"
+#include "ui/windowpalette.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -43,6 +44,7 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent)
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(false);
     setFixedSize(220, 240);
+    windowpalette::use(this);
     QPalette background = palette();
     background.setBrush(QPalette::Window, artwork::formBackground(size()));
     setPalette(background);

@@ -2,6 +2,7 @@
 
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 #include "base/version.h"
 
 #include <QLabel>
@@ -11,6 +12,7 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("Pinlex - About"));
     setFixedSize(304, 174);
+    windowpalette::use(this);
     auto *background = new QLabel(this);
     background->setPixmap(artwork::formBackground(size()));
     background->setGeometry(rect());
@@ -41,11 +43,11 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     credit->setGeometry(16, 70, 272, 64);
     credit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    const QPixmap logo = artwork::logo();
+    const QSize logo = artwork::logo().deviceIndependentSize().toSize();
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPicture(logo);
     Image1->setGeometry(288 - logo.width(), 14, logo.width(), logo.height());
+    Image1->setPicture(PictureBox::Painter(&artwork::logo));
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setAccessibleName(QStringLiteral("Pinlex logo"));
     connect(Image1, &PictureBox::clicked, this, &Tabout::Image1Click);

@@ -5,6 +5,7 @@
 #include "dialogs/lobbydownload.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 
 #include <QFile>
 #include <QFrame>
@@ -35,12 +36,26 @@ QLabel *text(const QString &words, QWidget *parent)
     return label;
 }
 
-QPixmap lobbyPicture()
+// The picture for a screen of this device pixel ratio: from the source of
+// twice the pixels above 1, scaled smoothly to any ratio but 1 and 2, so
+// that it is drawn pixel for pixel.
+QPixmap lobbyPicture(qreal ratio)
 {
-    QFile file(QStringLiteral(":/dialogs/pictures/lobby.jpg"));
+    const bool fine = ratio > 1;
+    QFile file(fine ? QStringLiteral(":/dialogs/pictures/lobby@2x.jpg")
+                    : QStringLiteral(":/dialogs/pictures/lobby.jpg"));
     if (!file.open(QIODevice::ReadOnly))
         return QPixmap();
-    return QPixmap::fromImage(decodeJpeg(file.readAll()));
+    QImage image = decodeJpeg(file.readAll());
+    if (image.isNull())
+        return QPixmap();
+    const qreal source = fine ? 2 : 1;
+    if (ratio != source) {
+        const QSize size = (QSizeF(image.size()) / source * ratio).toSize();
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    image.setDevicePixelRatio(ratio);
+    return QPixmap::fromImage(image);
 }
 
 } // namespace
@@ -52,13 +67,14 @@ Tdownload::Tdownload(QWidget *parent)
     setWindowTitle(QStringLiteral("Download The Orvik9 Lobby"));
     setFixedSize(724, 500);
     setAutoFillBackground(true);
+    windowpalette::use(this);
     QPalette palette = this->palette();
     palette.setBrush(QPalette::Window, artwork::formBackground(size()));
     setPalette(palette);
 
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPicture(lobbyPicture());
+    Image1->setPicture(PictureBox::Painter(&lobbyPicture));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setAccessibleName(QStringLiteral("A bowling lane with ten pins and a ball, and letter tiles "
                                              "spelling PINLEX and LOBBY"));

@@ -3,6 +3,7 @@
 #include "dialogs/helppages.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -25,6 +26,7 @@ Thelp::Thelp(QWidget *parent) : QDialog(parent)
     setSizeGripEnabled(true);
     resize(521, 422);
     setAutoFillBackground(true);
+    windowpalette::use(this);
 
     auto *left = new QWidget(this);
     left->setObjectName(QStringLiteral("panel_left"));

@@ -7,6 +7,7 @@
 #include "host/pausesetting.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
+#include "host/tablereach.h"
 #include "net/tsock.h"
 #include "words/random.h"
 
@@ -44,7 +45,7 @@ QByteArray quoted(const QByteArray &name)
 } // namespace
 
 int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce, const QString &tableName,
-                    const QList<DirectoryAddress> &directories)
+                    bool portMapping, const QList<DirectoryAddress> &directories)
 {
     // Without a main window nobody else seeds the draw.
     Random::randomizeFromClock();
@@ -114,7 +115,17 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce
             registration->logEvents([](const QString &line) { writeTerminalLine(stdout, line); });
         announcement->start();
     }
+    std::unique_ptr<TableReach> reach;
+    if (announce && portMapping) {
+        reach = std::make_unique<TableReach>(port);
+        QObject::connect(reach.get(), &TableReach::told, [](const QString &text, const QString &why) {
+            writeTerminalLine(stdout, why.isEmpty() ? text : text + QStringLiteral(" (") + why + QLatin1Char(')'));
+        });
+        reach->start();
+    }
     QCoreApplication::exec();
+    // The router forgets the mapping before "stopped" is said.
+    reach.reset();
     announcement.reset();
     say("stopped");
     return 0;

@@ -297,7 +297,12 @@ void TServer::kickhim(const msg::KickHim &message, quint64 connection)
 {
     if (message.requester != 1 || slotOfConnection(connection) != 1)
         return;
-    disconnectsock(message.target);
+    // The one removed hears it first, so that it can tell removal from the
+    // host's end; the others hear it when the connection has closed.
+    const int target = message.target;
+    if (game::isSlot(target) && players[target].connected)
+        sendTo(target, msg::PlayerDisconnected{target, players[target].name});
+    disconnectsock(target);
 }
 
 void TServer::justwatch(const msg::JustWatch &message, quint64 connection)

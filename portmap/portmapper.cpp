@@ -7,6 +7,8 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#include <utility>
+
 Q_LOGGING_CATEGORY(lcPortMap, "pinlex.portmap", QtWarningMsg)
 
 namespace {
@@ -51,6 +53,7 @@ void PortMapper::ensureWorker()
     m_thread->setObjectName(QStringLiteral("port mapper"));
     m_worker = new RouterWorker(m_generation);
     m_worker->moveToThread(m_thread);
+    connect(m_worker, &RouterWorker::released, this, &PortMapper::released);
     connect(m_worker, &RouterWorker::finished, this,
             [this](int generation, const MapResult &result, RouterWorker::Method method) {
                 onFinished(generation, result, method == RouterWorker::Method::Upnp);
@@ -73,13 +76,24 @@ void PortMapper::start(quint16 port, const QString &description)
 
 void PortMapper::stop()
 {
+    if (cancel())
+        QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->unmap(); }, Qt::QueuedConnection);
+}
+
+void PortMapper::release()
+{
+    if (cancel())
+        QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->release(); }, Qt::QueuedConnection);
+    else
+        QMetaObject::invokeMethod(this, &PortMapper::released, Qt::QueuedConnection);
+}
+
+bool PortMapper::cancel()
+{
     ++*m_generation;
     m_renewal.stop();
     m_state = State::Idle;
-    if (!m_workerMayHold)
-        return;
-    m_workerMayHold = false;
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->unmap(); }, Qt::QueuedConnection);
+    return std::exchange(m_workerMayHold, false);
 }
 
 void PortMapper::renew()

@@ -36,6 +36,10 @@ public:
     // Calling it again replaces the mapping.
     void start(quint16 port, const QString &description);
     void stop();
+    // stop(), and released() once the router has been asked to delete the
+    // mapping (at once when none was asked for): another copy may then map
+    // the same port without this one deleting its mapping afterwards.
+    void release();
 
     bool isMapped() const { return m_state == State::Mapped; }
 
@@ -50,11 +54,15 @@ signals:
     void failed(const QString &reason);
     // A mapping that was reported is gone: the router no longer renews it.
     void lost();
+    void released();
 
 private:
     enum class State { Idle, Mapping, Mapped };
 
     void ensureWorker();
+    // Drops the job under way and the mapping; true when the worker may
+    // hold a mapping still to delete.
+    bool cancel();
     void renew();
     void onFinished(int generation, const MapResult &result, bool viaUpnp);
 

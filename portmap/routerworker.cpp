@@ -63,3 +63,9 @@ void RouterWorker::unmap()
     m_method = Method::None;
     m_port = 0;
 }
+
+void RouterWorker::release()
+{
+    unmap();
+    emit released();
+}

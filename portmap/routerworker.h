@@ -30,9 +30,12 @@ public:
     // search once more.
     void renew(int generation);
     void unmap();
+    // unmap(), then released().
+    void release();
 
 signals:
     void finished(int generation, const MapResult &result, RouterWorker::Method method);
+    void released();
 
 private:
     bool isStale(int generation) const { return generation != m_current->load(); }

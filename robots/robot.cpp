@@ -165,7 +165,7 @@ void Robot::playerinfo(int slot, const QByteArray &name)
     if (slot == m_slot && !m_loggedIn) {
         m_loggedIn = true;
         if (m_introduce)
-            send(msg::Action{m_slot, "is a computer player (" + strengthName(strength()).toLatin1() + ").|clBlack"});
+            send(msg::Action{m_slot, computerIntroduction(strength()).toLatin1() + "|clBlack"});
         emit loggedIn(slot);
     }
 }

@@ -90,6 +90,24 @@ std::optional<Strength> strengthFromText(QStringView text)
     return std::nullopt;
 }
 
+QString computerIntroduction(Strength strength)
+{
+    return QStringLiteral("is a computer player (%1).").arg(strengthName(strength));
+}
+
+std::optional<Strength> introducedStrength(QStringView action, QStringView name)
+{
+    if (name.isEmpty() || !action.startsWith(name) || action.sliced(name.size()).size() < 2
+        || action[name.size()] != QLatin1Char(' '))
+        return std::nullopt;
+    const QStringView said = action.sliced(name.size() + 1);
+    for (const Strength strength : {Strength::Easy, Strength::Medium, Strength::Hard}) {
+        if (said == computerIntroduction(strength))
+            return strength;
+    }
+    return std::nullopt;
+}
+
 RobotBrain::RobotBrain(Strength strength, const WordIndex &index, quint32 seed)
     : m_strength(strength), m_index(index), m_random(seed)
 {

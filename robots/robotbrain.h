@@ -25,6 +25,13 @@ QString defaultRobotName(Strength strength);
 QString tableRobotName(const QStringList &taken);
 // "easy", "medium" or "hard" in any letter case.
 std::optional<Strength> strengthFromText(QStringView text);
+// What a computer player says of itself once seated, as an action, so that
+// every copy at the table can tell it from a person:
+// "is a computer player (Medium).".
+QString computerIntroduction(Strength strength);
+// The strength an action names when it is that introduction by the player
+// named name, as the chat shows it ("Bolt is a computer player (Easy).").
+std::optional<Strength> introducedStrength(QStringView action, QStringView name);
 
 // The mind of a computer player, apart from any connection: given the rack
 // it plays from, it picks the next word and how long to seem to think about

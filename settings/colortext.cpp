@@ -2,8 +2,8 @@
 
 #include "base/tcolor.h"
 #include "base/numbers.h"
+#include "ui/windowpalette.h"
 
-#include <QGuiApplication>
 #include <QPalette>
 
 #include <algorithm>
@@ -27,7 +27,7 @@ constexpr std::array<Named, 16> kPlain = {{
 }};
 
 // System colours in index order, with the palette entry that stands for each
-// on this desktop.
+// in the windows' light palette.
 struct System
 {
     const char *name;
@@ -116,10 +116,10 @@ QColor toColor(quint32 value)
 {
     if (value >= kSystemColour && value - kSystemColour < kSystem.size()) {
         const System &system = kSystem[value - kSystemColour];
-        return QGuiApplication::palette().color(system.group, system.role);
+        return windowpalette::fixed().color(system.group, system.role);
     }
     if (value == kNone)
-        return QGuiApplication::palette().color(QPalette::Text);
+        return windowpalette::fixed().color(QPalette::Text);
     return colorFromValue(value);
 }
 

@@ -25,8 +25,8 @@ QString toText(quint32 value);
 // after "$". Nothing when the text is neither.
 std::optional<quint32> fromText(const QString &text);
 
-// The colour to draw with; system colours come from the desktop's palette,
-// and no colour draws as the window text.
+// The colour to draw with; system colours come from the windows' own light
+// palette, not the desktop's, and no colour draws as the window text.
 QColor toColor(quint32 value);
 
 } // namespace colortext

@@ -99,6 +99,16 @@ void Options::setGameDirectories(const QString &addresses)
     }
 }
 
+void Options::setRobots(int count)
+{
+    change(m_s.robots, qBound(0, count, game::kSeats - 1), &Options::robotsChanged);
+}
+
+void Options::setRobotStrength(int strength)
+{
+    change(m_s.robotStrength, qBound(0, strength, Settings::kMaxRobotStrength), &Options::robotStrengthChanged);
+}
+
 // Not a change of the file's options: the view alone scrolls or not.
 void Options::setScrollChatOff(bool on)
 {
@@ -146,6 +156,8 @@ void Options::load()
     setPlaySounds(stored.playSounds);
     setChatterSounds(stored.chatterSounds);
     setRobotChatter(stored.robotChatter);
+    setRobots(stored.robots);
+    setRobotStrength(stored.robotStrength);
     if (stored.gameDirectories)
         setGameDirectories(*stored.gameDirectories);
     m_loading = false;

@@ -30,6 +30,8 @@ class Options : public QObject
     Q_PROPERTY(bool scrollChatOff READ scrollChatOff WRITE setScrollChatOff NOTIFY scrollChatOffChanged)
     Q_PROPERTY(bool robotChatter READ robotChatter WRITE setRobotChatter NOTIFY robotChatterChanged)
     Q_PROPERTY(int timePerTurn READ timePerTurn WRITE setTimePerTurn NOTIFY timePerTurnChanged)
+    Q_PROPERTY(int robots READ robots WRITE setRobots NOTIFY robotsChanged)
+    Q_PROPERTY(int robotStrength READ robotStrength WRITE setRobotStrength NOTIFY robotStrengthChanged)
 
 public:
     static constexpr int kPhraseCount = Settings::kPhraseCount;
@@ -54,6 +56,8 @@ public:
     bool scrollChatOff() const { return m_scrollChatOff; }    // not kept in the file
     bool robotChatter() const { return m_s.robotChatter; }
     int timePerTurn() const { return *m_s.timePerTurn; }      // what the game start dialog offers
+    int robots() const { return m_s.robots; }                 // the computer players it offers
+    int robotStrength() const { return m_s.robotStrength; }   // 0 Easy, 1 Medium, 2 Hard
     const Phrases &phrases() const { return m_s.phrases; }
     // Phrase button n, 1 to kPhraseCount; empty outside.
     QString phrase(int n) const;
@@ -75,6 +79,8 @@ public:
     void setScrollChatOff(bool on);
     void setRobotChatter(bool on);
     void setTimePerTurn(int seconds);   // kept within what the game offers
+    void setRobots(int count);          // kept to the free seats a table can have
+    void setRobotStrength(int strength);   // kept to the strengths there are
     // Written on its own, without the other options.
     void setGameDirectories(const QString &addresses);
     // The phrase editor's nine phrases, empty ones included; written on
@@ -120,6 +126,8 @@ signals:
     void scrollChatOffChanged(bool on);
     void robotChatterChanged(bool on);
     void timePerTurnChanged(int seconds);
+    void robotsChanged(int count);
+    void robotStrengthChanged(int strength);
     void gameDirectoriesChanged(const QString &addresses);
     void phrasesChanged();
     // A load finished; the placement holds the stored bounds.

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "base/gamenumbers.h"
 #include "base/numbers.h"
 #include "settings/colortext.h"
 #include "settings/inifile.h"
@@ -65,6 +66,8 @@ Settings Settings::load(const IniFile &file, const QString &section)
     settings.playSounds = readFlag(file, section, u"Playsounds", true);
     settings.chatterSounds = readFlag(file, section, u"ChatterSounds", true);
     settings.robotChatter = readFlag(file, section, u"Robotchatter", true);
+    settings.robots = std::clamp(file.readInteger(section, u"Robots", 0), 0, game::kSeats - 1);
+    settings.robotStrength = std::clamp(file.readInteger(section, u"Robotstrength", 1), 0, kMaxRobotStrength);
     // No value holds a line break: it stands for "none stored".
     const QString unset = QStringLiteral("\n");
     if (const QString directories = file.readString(section, u"Gamedirectories", unset); directories != unset)
@@ -91,6 +94,8 @@ void Settings::save(IniFile &file, const QString &section) const
         {QStringLiteral("Playsounds"), flagText(playSounds)},
         {QStringLiteral("ChatterSounds"), flagText(chatterSounds)},
         {QStringLiteral("Robotchatter"), flagText(robotChatter)},
+        {QStringLiteral("Robots"), QString::number(robots)},
+        {QStringLiteral("Robotstrength"), QString::number(robotStrength)},
     };
     if (gameDirectories)
         entries.append({QStringLiteral("Gamedirectories"), *gameDirectories});

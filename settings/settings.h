@@ -18,6 +18,7 @@ struct Settings
     // Chat text sizes a font can show; a stored size outside is brought in.
     static constexpr int kMinTextSize = 1;
     static constexpr int kMaxTextSize = 96;
+    static constexpr int kMaxRobotStrength = 2;
 
     QRect bounds{3, 3, 581, 576};   // left, top, width, height
     int textSize = 8;
@@ -32,6 +33,8 @@ struct Settings
     bool playSounds = true;
     bool chatterSounds = true;
     bool robotChatter = true;       // computer players may chat after a strike
+    int robots = 0;                 // computer players the game options offer
+    int robotStrength = 1;          // 0 Easy, 1 Medium, 2 Hard
     // Stored phrases of the phrase buttons; empty where none is stored.
     std::array<QString, kPhraseCount> phrases;
     // The game directories the player chose, "host:port" separated by

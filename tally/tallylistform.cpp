@@ -3,6 +3,7 @@
 #include "tally/tallykeeper.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
+#include "ui/windowpalette.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -79,6 +80,7 @@ Ttallylist::Ttallylist(TallyKeeper &tally, QWidget *parent)
 
 void Ttallylist::buildControls()
 {
+    windowpalette::use(this);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);

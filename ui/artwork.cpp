@@ -2,24 +2,52 @@
 
 #include "ui/palette.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <QtMath>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 
 using namespace palette;
 
 namespace artwork {
 namespace {
 
-QPixmap blank(int w, int h)
+// A clear picture of w x h pixels, at ratio device pixels per pixel: a
+// painter on it draws in pixels, finer where the screen is.
+QPixmap blank(int w, int h, qreal ratio)
 {
-    QPixmap pixmap(w, h);
+    QPixmap pixmap(qCeil(w * ratio), qCeil(h * ratio));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
+}
+
+// A rule along a row or a column, its ends included as drawLine has them,
+// a whole number of device pixels thick and as thick as every other rule:
+// a one-pixel line scaled by 1.5 would be one device pixel here and two
+// there. For pictures painted without a transform of their own.
+void rule(QPainter &p, int x1, int y1, int x2, int y2, const QColor &colour)
+{
+    const qreal ratio = p.device()->devicePixelRatioF();
+    const int thickness = std::max(1, int(ratio));
+    const auto edge = [ratio](int at) { return qRound(at * ratio); };
+    const int left = edge(std::min(x1, x2));
+    const int top = edge(std::min(y1, y2));
+    const int width = x1 == x2 ? thickness : edge(std::max(x1, x2) + 1) - left;
+    const int height = y1 == y2 ? thickness : edge(std::max(y1, y2) + 1) - top;
+    p.save();
+    p.resetTransform();
+    p.scale(1 / ratio, 1 / ratio); // device pixels
+    p.fillRect(left, top, width, height, colour);
+    p.restore();
 }
 
 // Caption with a one-pixel shadow, so it stays legible on any ground.
@@ -77,25 +105,28 @@ constexpr std::array<std::array<const char *, 11>, 13> kGlyphs = {{
      "##...##", "##...##"},
 }};
 
-QPixmap littleMark(int index)
+QPixmap littleMark(int index, qreal ratio)
 {
-    QImage image(9, 13, QImage::Format_ARGB32);
+    QPixmap pixmap = blank(9, 13, ratio);
+    QPainter p(&pixmap);
     if (index == 13 || index == 14) {
         // The empty boxes are opaque and of these exact colours.
-        image.fill(index == 13 ? QColor(255, 254, 244) : QColor(236, 235, 230));
-        return QPixmap::fromImage(image);
+        p.fillRect(QRect(0, 0, 9, 13), index == 13 ? QColor(255, 254, 244) : QColor(236, 235, 230));
+        return pixmap;
     }
-    image.fill(Qt::transparent);
-    // Spares and strikes in red, counts in navy, as on a real sheet.
-    const QRgb ink = (index == 11 || index == 12 ? kRed : kNavy).rgb();
+    // Spares and strikes in red, counts in navy, as on a real sheet. Each
+    // glyph pixel covers whole device pixels, so strokes stay sharp.
+    const QColor ink = index == 11 || index == 12 ? kRed : kNavy;
+    const auto edge = [ratio](int at) { return qRound(at * ratio); };
+    p.scale(1 / ratio, 1 / ratio);
     const auto &glyph = kGlyphs[index];
     for (int y = 0; y < 11; ++y) {
         for (int x = 0; x < 7; ++x) {
             if (glyph[y][x] == '#')
-                image.setPixel(x + 1, y + 1, ink);
+                p.fillRect(QRect(QPoint(edge(x + 1), edge(y + 1)), QPoint(edge(x + 2) - 1, edge(y + 2) - 1)), ink);
         }
     }
-    return QPixmap::fromImage(image);
+    return pixmap;
 }
 
 // Card geometry: the paint box of marks lies at (101, 23) on the card;
@@ -117,19 +148,19 @@ void markBox(QPainter &p, int x, int y, const QColor &fill, bool closedRight)
     // The fill is the box picture's own colour, so a frame whose boxes are
     // not painted over looks the same as one that is.
     p.fillRect(x, y, closedRight ? 9 : 10, 13, fill);
-    p.setPen(QColor(124, 132, 150));
-    p.drawLine(x - 1, y - 1, x - 1, y + 13);
-    p.drawLine(x - 1, y + 13, x + 9, y + 13);
-    p.drawLine(x - 1, y - 1, x + 9, y - 1);
+    const QColor line(124, 132, 150);
+    rule(p, x - 1, y - 1, x - 1, y + 13, line);
+    rule(p, x - 1, y + 13, x + 9, y + 13, line);
+    rule(p, x - 1, y - 1, x + 9, y - 1, line);
     if (closedRight)
-        p.drawLine(x + 9, y - 1, x + 9, y + 13);
+        rule(p, x + 9, y - 1, x + 9, y + 13, line);
 }
 
 } // namespace
 
-QPixmap scorecardCard()
+QPixmap scorecardCard(qreal ratio)
 {
-    QPixmap pixmap = blank(554, 205);
+    QPixmap pixmap = blank(554, 205, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath outline;
@@ -175,32 +206,31 @@ QPixmap scorecardCard()
             p.fillRect(x + 1, top + 22, f == 10 ? 38 : 25, 13, QColor(255, 254, 244));
         }
         // Behind the seat's score.
-        p.setPen(QColor(200, 184, 150));
-        p.setBrush(QColor(255, 254, 244));
-        p.drawRect(kTotalLeft + 3, top + 17, 27, 20);
-        p.setBrush(Qt::NoBrush);
+        const QRect score(kTotalLeft + 3, top + 17, 28, 21);
+        p.fillRect(score, QColor(255, 254, 244));
+        const QColor edge(200, 184, 150);
+        rule(p, score.left(), score.top(), score.right(), score.top(), edge);
+        rule(p, score.left(), score.bottom(), score.right(), score.bottom(), edge);
+        rule(p, score.left(), score.top(), score.left(), score.bottom(), edge);
+        rule(p, score.right(), score.top(), score.right(), score.bottom(), edge);
         // Faint lines under the three words.
-        p.setPen(QColor(226, 214, 186));
         for (const int y : {12, 24, 37})
-            p.drawLine(kWordsLeft + 4, top + y, 546, top + y);
+            rule(p, kWordsLeft + 4, top + y, 546, top + y, QColor(226, 214, 186));
     }
 
     // Rules: navy under the heads and around the card, lighter between the
     // seats and frames.
-    const QColor rule(150, 158, 178);
-    p.setPen(rule);
+    const QColor light(150, 158, 178);
     for (int s = 1; s < 4; ++s)
-        p.drawLine(1, kOy + kBand * s, 552, kOy + kBand * s);
+        rule(p, 1, kOy + kBand * s, 552, kOy + kBand * s, light);
     for (int f = 1; f <= 10; ++f)
-        p.drawLine(frameLeft(f), kOy - 1, frameLeft(f), kBottom);
-    p.drawLine(kTotalLeft, kOy - 1, kTotalLeft, kBottom);
-    p.drawLine(kWordsLeft, kOy - 1, kWordsLeft, kBottom);
-    p.setPen(kNavy);
-    p.drawLine(1, kOy - 1, 552, kOy - 1);
-    p.drawLine(1, kBottom, 552, kBottom);
-    p.setPen(kRed);
-    p.drawLine(1, kOy - 2, 552, kOy - 2);
-    p.drawLine(1, kBottom + 1, 552, kBottom + 1);
+        rule(p, frameLeft(f), kOy - 1, frameLeft(f), kBottom, light);
+    rule(p, kTotalLeft, kOy - 1, kTotalLeft, kBottom, light);
+    rule(p, kWordsLeft, kOy - 1, kWordsLeft, kBottom, light);
+    rule(p, 1, kOy - 1, 552, kOy - 1, kNavy);
+    rule(p, 1, kBottom, 552, kBottom, kNavy);
+    rule(p, 1, kOy - 2, 552, kOy - 2, kRed);
+    rule(p, 1, kBottom + 1, 552, kBottom + 1, kRed);
 
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(Qt::NoBrush);
@@ -209,22 +239,22 @@ QPixmap scorecardCard()
     return pixmap;
 }
 
-QPixmap commandButton(const QString &caption)
+QPixmap commandButton(const QString &caption, qreal ratio)
 {
-    QPixmap pixmap = blank(104, 23);
+    QPixmap pixmap = blank(104, 23, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     plate(p, QRectF(0.5, 0.5, 103, 22), 11, QColor(204, 44, 48), kRedDark, QColor(84, 8, 14));
     p.setFont(sans(13));
-    embossedText(p, pixmap.rect(), caption, kCream, QColor(70, 4, 10));
+    embossedText(p, QRect(0, 0, 104, 23), caption, kCream, QColor(70, 4, 10));
     return pixmap;
 }
 
-QPixmap sortButton()
+QPixmap sortButton(qreal ratio)
 {
     // A bowling ball with two arrows chasing round it: the letters change
     // places.
-    QPixmap pixmap = blank(32, 32);
+    QPixmap pixmap = blank(32, 32, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QRadialGradient ball(QPointF(11, 9), 22);
@@ -245,9 +275,9 @@ QPixmap sortButton()
     return pixmap;
 }
 
-QPixmap timerFrame()
+QPixmap timerFrame(qreal ratio)
 {
-    QPixmap pixmap = blank(107, 44);
+    QPixmap pixmap = blank(107, 44, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     plate(p, QRectF(0.5, 0.5, 106, 43), 6, kMapleLight, kMapleDark, kWoodEdge);
@@ -258,22 +288,22 @@ QPixmap timerFrame()
     return pixmap;
 }
 
-QPixmap timerBar()
+QPixmap timerBar(qreal ratio)
 {
-    QPixmap pixmap(97, 34);
+    QPixmap pixmap = blank(97, 34, ratio);
     QPainter p(&pixmap);
     QLinearGradient fill(0, 0, 0, 34);
     fill.setColorAt(0, QColor(72, 108, 172));
     fill.setColorAt(0.45, QColor(40, 66, 124));
     fill.setColorAt(1, QColor(24, 40, 82));
-    p.fillRect(pixmap.rect(), fill);
+    p.fillRect(QRect(0, 0, 97, 34), fill);
     p.fillRect(QRect(0, 1, 97, 1), QColor(255, 255, 255, 60));
     return pixmap;
 }
 
-QPixmap logo()
+QPixmap logo(qreal ratio)
 {
-    QPixmap pixmap = blank(58, 24);
+    QPixmap pixmap = blank(58, 24, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     plate(p, QRectF(0.5, 0.5, 57, 23), 5, kNavyLight, kNavy, QColor(10, 16, 34));
@@ -287,9 +317,10 @@ QPixmap logo()
 namespace {
 
 // A cream panel framed in colour, with an embossed line of text.
-QPixmap framedPanel(QSize size, const QColor &frame, int pixelSize, const QRect &textRect, const QString &text)
+QPixmap framedPanel(QSize size, const QColor &frame, int pixelSize, const QRect &textRect, const QString &text,
+                    qreal ratio)
 {
-    QPixmap pixmap = blank(size.width(), size.height());
+    QPixmap pixmap = blank(size.width(), size.height(), ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF border(1, 1, size.width() - 2, size.height() - 2);
@@ -304,30 +335,30 @@ QPixmap framedPanel(QSize size, const QColor &frame, int pixelSize, const QRect 
 
 } // namespace
 
-QPixmap noPlayBanner()
+QPixmap noPlayBanner(qreal ratio)
 {
-    return framedPanel({238, 41}, kNavy, 15, QRect(0, 0, 238, 41), QStringLiteral("Not playing this frame"));
+    return framedPanel({238, 41}, kNavy, 15, QRect(0, 0, 238, 41), QStringLiteral("Not playing this frame"), ratio);
 }
 
-QPixmap badWordPanel()
+QPixmap badWordPanel(qreal ratio)
 {
-    return framedPanel({240, 57}, kRed, 17, QRect(0, 5, 240, 24), QStringLiteral("Invalid Word"));
+    return framedPanel({240, 57}, kRed, 17, QRect(0, 5, 240, 24), QStringLiteral("Invalid Word"), ratio);
 }
 
-QPixmap okPicture()
+QPixmap okPicture(qreal ratio)
 {
-    QPixmap pixmap = blank(40, 18);
+    QPixmap pixmap = blank(40, 18, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     plate(p, QRectF(0.5, 0.5, 39, 17), 8.5, kNavyLight, kNavy, QColor(10, 16, 34));
     p.setFont(sans(12));
-    embossedText(p, pixmap.rect(), QStringLiteral("OK"), kCream, QColor(6, 10, 24));
+    embossedText(p, QRect(0, 0, 40, 18), QStringLiteral("OK"), kCream, QColor(6, 10, 24));
     return pixmap;
 }
 
-QPixmap eyes()
+QPixmap eyes(qreal ratio)
 {
-    QPixmap pixmap = blank(25, 9);
+    QPixmap pixmap = blank(25, 9, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     for (const qreal x : {1.0, 14.0}) {
@@ -347,9 +378,9 @@ QPixmap eyes()
     return pixmap;
 }
 
-QPixmap winnerBanner()
+QPixmap winnerBanner(qreal ratio)
 {
-    QPixmap pixmap = blank(94, 16);
+    QPixmap pixmap = blank(94, 16, ratio);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     plate(p, QRectF(0.5, 0.5, 93, 15), 7.5, QColor(204, 44, 48), kRedDark, QColor(84, 8, 14));
@@ -372,16 +403,19 @@ QPixmap winnerBanner()
     return pixmap;
 }
 
-QPixmap formBackground(const QSize &size)
+QPixmap formBackground(const QSize &size, qreal ratio)
 {
     // Maple boards: light wood with soft grain, drawn from a fixed sequence
-    // so the program's own random numbers are left alone.
-    QPixmap pixmap(size);
+    // so the program's own random numbers are left alone. Soft enough to be
+    // drawn at the finest screen's ratio and shown on any.
+    if (ratio <= 0)
+        ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1;
+    QPixmap pixmap = blank(size.width(), size.height(), ratio);
     QPainter p(&pixmap);
     QLinearGradient fill(0, 0, 0, size.height());
     fill.setColorAt(0, QColor(240, 220, 184));
     fill.setColorAt(1, QColor(226, 200, 156));
-    p.fillRect(pixmap.rect(), fill);
+    p.fillRect(QRect(QPoint(0, 0), size), fill);
     p.setRenderHint(QPainter::Antialiasing);
     quint32 seed = 12345;
     const auto next = [&seed](int n) {
@@ -399,16 +433,19 @@ QPixmap formBackground(const QSize &size)
     return pixmap;
 }
 
-const QPixmap &littlePicture(int index)
+const QPixmap &littlePicture(int index, qreal ratio)
 {
-    static const std::array<QPixmap, kLittleCount> strip = [] {
-        std::array<QPixmap, kLittleCount> pictures;
-        for (int i = 0; i < kLittleCount; ++i)
-            pictures[i] = littleMark(i);
-        return pictures;
-    }();
+    // One strip per ratio the card has been drawn at.
+    static std::map<qreal, std::array<QPixmap, kLittleCount>> strips;
     static const QPixmap none;
-    return index >= 0 && index < kLittleCount ? strip[index] : none;
+    if (index < 0 || index >= kLittleCount)
+        return none;
+    auto [at, made] = strips.try_emplace(ratio);
+    if (made) {
+        for (int i = 0; i < kLittleCount; ++i)
+            at->second[i] = littleMark(i, ratio);
+    }
+    return at->second[index];
 }
 
 } // namespace artwork

@@ -101,6 +101,12 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
+    // Painted when first drawn, after the window is on the screen, and again
+    // on a screen of another ratio.
+    if (m_painter && (!m_painted || pixmap().devicePixelRatio() != devicePixelRatioF())) {
+        m_painted = true;
+        setPixmap(m_painter(devicePixelRatioF()));
+    }
     QLabel::paintEvent(event);
     if (!hasFocus())
         return;
@@ -113,27 +119,44 @@ void PictureBox::paintEvent(QPaintEvent *event)
 
 void PictureBox::setPicture(const QPixmap &picture, bool stretch)
 {
+    m_painter = nullptr;
     setScaledContents(stretch);
     setPixmap(picture);
 }
 
-void PictureBox::setPictureLater(std::function<QPixmap()> paint, bool stretch)
+void PictureBox::setPicture(Painter paint, bool stretch)
 {
-    m_paintLater = std::move(paint);
-    m_stretchLater = stretch;
+    m_painter = std::move(paint);
+    m_painted = false;
+    setScaledContents(stretch);
     // A clear stand-in keeps it a picture to a screen reader until then.
-    QPixmap clear(size().expandedTo(QSize(1, 1)));
-    clear.fill(Qt::transparent);
+    static const QPixmap clear = [] {
+        QPixmap pixmap(1, 1);
+        pixmap.fill(Qt::transparent);
+        return pixmap;
+    }();
     setPixmap(clear);
-    if (isVisible())
-        setPicture(std::exchange(m_paintLater, nullptr)(), stretch);
 }
 
-void PictureBox::showEvent(QShowEvent *event)
+QPixmap PictureBox::picture()
 {
-    if (m_paintLater)
-        setPicture(std::exchange(m_paintLater, nullptr)(), m_stretchLater);
-    QLabel::showEvent(event);
+    if (m_painter && !m_painted) {
+        m_painted = true;
+        setPixmap(m_painter(devicePixelRatioF()));
+    }
+    return pixmap();
+}
+
+QSize PictureBox::sizeHint() const
+{
+    const_cast<PictureBox *>(this)->picture();
+    return QLabel::sizeHint();
+}
+
+QSize PictureBox::minimumSizeHint() const
+{
+    const_cast<PictureBox *>(this)->picture();
+    return QLabel::minimumSizeHint();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
@@ -155,10 +178,26 @@ ElidedLabel::ElidedLabel(const QString &text, QWidget *parent) : QLabel(text, pa
     setTextFormat(Qt::PlainText);
 }
 
+void ElidedLabel::setNote(const QString &note)
+{
+    m_note = note;
+    showTip(fontMetrics().horizontalAdvance(text()) > contentsRect().width());
+}
+
+void ElidedLabel::showTip(bool elided)
+{
+    QStringList tip;
+    if (elided)
+        tip << text();
+    if (!m_note.isEmpty())
+        tip << m_note;
+    setToolTip(tip.join(QLatin1Char('\n')));
+}
+
 void ElidedLabel::paintEvent(QPaintEvent *event)
 {
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
-    setToolTip(shown == text() ? QString() : text());
+    showTip(shown != text());
     if (shown == text()) {
         QLabel::paintEvent(event);
         return;
@@ -174,7 +213,8 @@ FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(ca
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setStyleSheet(QStringLiteral(
-        "QPushButton { background: #d9cfb0; border: 1px solid #7a6f52; border-radius: 3px; padding: 0px; }"
+        "QPushButton { background: #d9cfb0; color: #000000; border: 1px solid #7a6f52; border-radius: 3px;"
+        " padding: 0px; }"
         "QPushButton:hover { background: #efe6c8; }"
         "QPushButton:pressed { background: #bfb390; }"));
 }

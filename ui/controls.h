@@ -32,11 +32,21 @@ public:
     QString hint() const { return m_hint; }
     void setHint(const QString &hint) { m_hint = hint; }
 
+    // Paints a picture at a device pixel ratio (device pixels per pixel).
+    using Painter = std::function<QPixmap(qreal ratio)>;
+
     // Replaces the picture; stretched pictures fill the control.
     void setPicture(const QPixmap &picture, bool stretch = false);
-    // The picture is painted when the control is first shown: a picture
-    // that may never show costs nothing at start.
-    void setPictureLater(std::function<QPixmap()> paint, bool stretch = false);
+    // A picture painted for the screen the control is on when it is first
+    // drawn (after its window is on the screen; never, if it never shows),
+    // and again whenever it is drawn on a screen of another device pixel
+    // ratio.
+    void setPicture(Painter paint, bool stretch = false);
+    // The picture as it is drawn, painted now if it has not been yet.
+    QPixmap picture();
+    // A layout that asks for the size has the picture painted for it.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void mousePressed(Qt::MouseButton button);
@@ -44,7 +54,6 @@ signals:
     void clicked();
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -55,13 +64,13 @@ private:
     bool m_checked = false;
     int m_tag = 0;
     QString m_hint;
-    std::function<QPixmap()> m_paintLater;
-    bool m_stretchLater = false;
+    Painter m_painter;
+    bool m_painted = false;
 };
 
 // A one-line label whose text, when it does not fit, is drawn cut short
 // with an ellipsis; the whole text stays its text, its accessible name and
-// its tooltip.
+// its tooltip. A note, when set, is its tooltip too.
 class ElidedLabel : public QLabel
 {
     Q_OBJECT
@@ -69,8 +78,16 @@ class ElidedLabel : public QLabel
 public:
     explicit ElidedLabel(const QString &text, QWidget *parent = nullptr);
 
+    QString note() const { return m_note; }
+    void setNote(const QString &note);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    void showTip(bool elided);
+
+    QString m_note;
 };
 
 class FlatButton : public QPushButton

@@ -1,7 +1,9 @@
 #include "ui/windowplacement.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -37,4 +39,30 @@ QRect fitToScreen(const QWidget &window, const QRect &bounds)
     const QSize decorations = window.frameGeometry().size() - window.geometry().size();
     const QSize minimum = window.minimumSize().expandedTo(window.minimumSizeHint()) + decorations;
     return fitToScreen(bounds, screen ? screen->availableGeometry() : QRect(), minimum);
+}
+
+bool compositorPlacesWindows()
+{
+    return compositorPlacesWindows(QGuiApplication::platformName());
+}
+
+bool compositorPlacesWindows(QStringView platformName)
+{
+    // "wayland", "wayland-egl", "wayland-xcomposite-glx" ...
+    return platformName.startsWith(QLatin1String("wayland"), Qt::CaseInsensitive);
+}
+
+QRect keptBounds(const QRect &shown, const QRect &kept, bool compositorPlaces)
+{
+    return compositorPlaces ? QRect(kept.topLeft(), shown.size()) : shown;
+}
+
+void openAsTransientOf(QWidget &dialog, QWidget &mainWindow)
+{
+    // Both need their native windows; the main window has one once shown.
+    QWidget &main = *mainWindow.window();
+    dialog.createWinId();
+    main.createWinId();
+    if (QWindow *own = dialog.windowHandle())
+        own->setTransientParent(main.windowHandle());
 }

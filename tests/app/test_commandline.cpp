@@ -16,7 +16,8 @@ QString describe(const CommandLine &line)
     if (!line.isValid())
         return QStringLiteral("bad");
     const QString port = QStringLiteral(" port %1").arg(line.port);
-    const QString unannounced = line.announce ? QString() : QStringLiteral(" unannounced");
+    const QString unannounced = QString::fromLatin1(line.announce ? "" : " unannounced")
+                                + QString::fromLatin1(line.portMapping ? "" : " unmapped");
     switch (line.mode) {
     case Mode::Solo:
         return QStringLiteral("solo") + port + unannounced;
@@ -45,6 +46,8 @@ QString describe(const CommandLine &line)
         return QStringLiteral("robot %1, %2, at %3").arg(line.robotName, strengthName(line.level), line.host) + port;
     case Mode::Tally:
         return QStringLiteral("tally");
+    case Mode::History:
+        return QStringLiteral("history last %1").arg(line.last) + (line.json ? QStringLiteral(" json") : QString());
     case Mode::Compress:
         return QStringLiteral("compress %1 %2").arg(line.input, line.output);
     case Mode::Decompress:
@@ -100,6 +103,8 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
         << "serve pause 10 chat-limit 10 port 7772 as ?[2J the longest table n" << false;
     row("serve, not shown", "--serve --no-announce", "serve pause 10 chat-limit 10 port 7772 unannounced");
     row("host, not shown", "--no-announce -- Ann h true", "host Ann|h|true port 7772 unannounced", true);
+    row("serve, no port mapping", "--serve --no-port-mapping", "serve pause 10 chat-limit 10 port 7772 unmapped");
+    row("host, no port mapping", "--no-port-mapping -- Ann h true", "host Ann|h|true port 7772 unmapped", true);
     row("list games", "--list-games", "list-games 3 s");
     row("list games for longer", "--list-games --seconds 10", "list-games 10 s");
     row("serve listed in directories", "--serve --directory-address d.example --directory-address [::1]:8000",
@@ -114,6 +119,8 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("robot, port after the host", "--robot h --port 7800", "robot Robot (Medium), Medium, at h port 7800");
     row("robot's level names it", "--robot --level easy h", "robot Robot (Easy), Easy, at h port 7772");
     row("tally", "--tally", "tally");
+    row("history", "--history", "history last 0");
+    row("history, the last games as JSON", "--history --last 5 --json", "history last 5 json");
     row("compress", "--compress in out", "compress in out");
     row("decompress", "--decompress in out", "decompress in out");
     row("help", "--help", "help");
@@ -146,9 +153,12 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     QTest::newRow("an empty table name") << QStringList{"--serve", "--table-name", " "} << "bad" << false;
     row("a table name for a window", "--table-name T Ann h true", "bad");
     row("a robot not shown", "--robot --no-announce h", "bad");
+    row("a robot without port mapping", "--robot --no-port-mapping h", "bad");
     row("seconds without the list", "--serve --seconds 5", "bad");
     row("seconds beyond an hour", "--list-games --seconds 3601", "bad");
     row("list games given a name", "--list-games Ann", "bad");
+    row("no games last", "--history --last 0", "bad");
+    row("json without the history", "--tally --json", "bad");
 }
 
 // A form read as another mode, or a bad one that starts anyway (a typo'd

@@ -11,18 +11,29 @@
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
+#include "chat/chatview.h"
+#include "history/historywindow.h"
 #include "host/serverform.h"
 #include "tally/tallylistform.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -31,6 +42,87 @@ template <typename T = QAction>
 T *find(const QObject &window, const char *name)
 {
     return window.findChild<T *>(QLatin1String(name));
+}
+
+// The desktop's dark theme for as long as it lives: the Adwaita-Dark style
+// where it is installed, else a dark palette.
+struct DarkDesktop
+{
+    const QString style = QApplication::style()->name();
+    const QPalette palette = QApplication::palette();
+
+    DarkDesktop()
+    {
+        if (QStyleFactory::keys().contains(QStringLiteral("Adwaita-Dark"), Qt::CaseInsensitive))
+            QApplication::setStyle(QStringLiteral("Adwaita-Dark"));
+        if (QApplication::palette().color(QPalette::WindowText).lightness() > 128)
+            return;
+        QPalette dark(QColor(238, 238, 236), QColor(53, 53, 53), QColor(80, 80, 80), QColor(20, 20, 20),
+                      QColor(40, 40, 40), QColor(238, 238, 236), Qt::white, QColor(45, 45, 45), QColor(53, 53, 53));
+        dark.setColor(QPalette::ButtonText, QColor(238, 238, 236));
+        QApplication::setPalette(dark);
+    }
+    ~DarkDesktop()
+    {
+        QApplication::setStyle(style);
+        QApplication::setPalette(palette);
+    }
+};
+
+// Relative luminance, and the contrast ratio of two colours (1 to 21).
+double luminance(QColor colour)
+{
+    const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QString textOf(const QWidget *control)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(control))
+        return label->text();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(control))
+        return button->text();
+    if (const auto *box = qobject_cast<const QComboBox *>(control))
+        return box->currentText();
+    return qobject_cast<const QLineEdit *>(control)->text();
+}
+
+void setTextOf(QWidget *control, const QString &text)
+{
+    if (auto *label = qobject_cast<QLabel *>(control))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(control))
+        button->setText(text);
+    else if (auto *box = qobject_cast<QComboBox *>(control))
+        box->setItemText(box->currentIndex(), text);
+    else
+        qobject_cast<QLineEdit *>(control)->setText(text);
+}
+
+// The contrast of a control's text with what lies under it as its window
+// draws them: of the pixels the text changes, the one that stands out most.
+double textContrast(QWidget *control)
+{
+    QWidget *window = control->window();
+    const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
+    const QString text = textOf(control);
+    const QImage with = window->grab(area).toImage();
+    setTextOf(control, QString());
+    const QImage without = window->grab(area).toImage();
+    setTextOf(control, text);
+    double most = 1;
+    for (int y = 0; y < with.height(); ++y) {
+        for (int x = 0; x < with.width(); ++x)
+            most = std::max(most, contrast(with.pixelColor(x, y), without.pixelColor(x, y)));
+    }
+    return most;
 }
 
 } // namespace
@@ -52,6 +144,12 @@ private slots:
     void closeWithoutMovingLeavesThePlacement();
     void hostReadsThePauseFromTheMenu();
     void viewTallyOffersTheOtherSeatedPlayers();
+    void damagedHistoryIsKeptAsideAndToldInTheChat();
+    void textStaysReadableOnADarkDesktop_data();
+    void textStaysReadableOnADarkDesktop();
+    void gameOptionsOfferTheComputerPlayersLastChosen();
+    void theWindowSaysWhyItCloses_data();
+    void theWindowSaysWhyItCloses();
 
 private:
     QTemporaryDir m_runtime;
@@ -123,7 +221,7 @@ void TestMainWindow::hiddenUntilTheirTime()
         QCOMPARE(find<QLabel>(chat, name)->text(), QLatin1String(text));
     QCOMPARE(chat.windowTitle(), QStringLiteral("Pinlex "));
     // The empty word row shows its ten standing pins.
-    QCOMPARE(find<PictureBox>(chat, "image_word3")->pixmap().cacheKey(), tileimages::picture(30).cacheKey());
+    QCOMPARE(find<PictureBox>(chat, "image_word3")->picture().cacheKey(), tileimages::picture(30).cacheKey());
     // Showing the window runs the launch step: the start button waits for hosting.
     QVERIFY(!find<QWidget>(chat, "button_start")->isVisible());
     QVERIFY(!find(chat, "StartGame1")->isEnabled());
@@ -189,10 +287,12 @@ void TestMainWindow::windowsAreCreatedWithTheirCaptions()
         {forms.help(), "Pinlex - Help File"},
         {forms.phrases(), "Pinlex - Phrase Buttons "},
         {forms.spylist(), "Pinlex - Spys"},
+        {forms.history(), "Game History"},
     };
     for (const auto &[window, caption] : dialogs) {
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(!window->isVisible());
+        QCOMPARE(window->windowHandle()->transientParent(), forms.chat()->windowHandle());
     }
     QVERIFY(forms.spylist()->windowFlags() & Qt::WindowStaysOnTopHint);
     QCOMPARE(forms.server()->objectName(), QStringLiteral("Server"));
@@ -257,6 +357,125 @@ void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
     for (int row = 0; row < forms.tallylist()->checklist->count(); ++row)
         offered << forms.tallylist()->checklist->item(row)->text();
     QCOMPARE(offered, (QStringList{"Ann", "Dan"}));
+}
+
+void TestMainWindow::textStaysReadableOnADarkDesktop_data()
+{
+    QTest::addColumn<bool>("gameOptions");   // else the main window
+    QTest::addColumn<QString>("control");    // by name, else a label by its text
+    QTest::addColumn<QString>("text");       // shown for the measure; empty keeps its own
+    QTest::newRow("played word") << false << "label_word11" << "BOWLING";
+    QTest::newRow("status") << false << "label_status" << "";
+    QTest::newRow("turn time") << false << "label_timeperturn" << "";
+    QTest::newRow("turn clock") << false << "label_timer" << "";
+    QTest::newRow("phrase button") << false << "b_phrase1" << "";
+    QTest::newRow("smilies") << false << "button_smilies" << "";
+    QTest::newRow("chat line") << false << "mychat" << "";
+    QTest::newRow("options heading") << true << "Game Options" << "";
+    QTest::newRow("team game") << true << "Team Game" << "";
+    QTest::newRow("computer players") << true << "Computer players:" << "";
+    QTest::newRow("time per turn") << true << "edit_creationtime" << "";
+    QTest::newRow("strength") << true << "strength" << "";
+}
+
+// A dark desktop theme once gave light text on the cream and the wood:
+// white played words, light status lines, invisible button numbers.
+void TestMainWindow::textStaysReadableOnADarkDesktop()
+{
+    QFETCH(bool, gameOptions);
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    const DarkDesktop dark;
+    QVERIFY(luminance(QApplication::palette().color(QPalette::WindowText)) > 0.5);
+    Forms forms;
+    QWidget *window = gameOptions ? static_cast<QWidget *>(forms.gamestart()) : forms.chat();
+    window->show();
+    QWidget *found = window->findChild<QWidget *>(control);
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (!found && label->text() == control)
+            found = label;
+    }
+    QVERIFY(found);
+    if (!text.isEmpty())
+        setTextOf(found, text);
+    QVERIFY(!textOf(found).isEmpty());
+    const double measured = textContrast(found);
+    // The least contrast for body text that accessibility guidelines ask.
+    QVERIFY2(measured >= 4.5, qPrintable(QStringLiteral("%1 has a contrast of %2").arg(control).arg(measured)));
+}
+
+// The number and strength of computer players chosen are offered again,
+// and kept with the other options.
+void TestMainWindow::gameOptionsOfferTheComputerPlayersLastChosen()
+{
+    const QString file = m_runtime.filePath(QStringLiteral("robots.ini"));
+    {
+        Forms forms;
+        Session &session = forms.chat()->session();
+        session.options.setFileName(file);
+        session.client.setPort(1);   // the computer players find no table
+        emit session.flow.startDialogRequested();
+        Tgamestart *dialog = forms.gamestart();
+        QCOMPARE(dialog->computerPlayers(), 0);
+        QCOMPARE(dialog->strength->currentText(), QStringLiteral("Medium"));
+        dialog->robots->setValue(2);
+        dialog->strength->setCurrentIndex(dialog->strength->findText(QStringLiteral("Hard")));
+        dialog->button_startClick();
+    }
+    Forms forms;
+    Session &session = forms.chat()->session();
+    session.options.setFileName(file);
+    session.options.load();
+    emit session.flow.startDialogRequested();
+    QCOMPARE(forms.gamestart()->computerPlayers(), 2);
+    QCOMPARE(forms.gamestart()->strength->currentText(), QStringLiteral("Hard"));
+}
+
+void TestMainWindow::theWindowSaysWhyItCloses_data()
+{
+    QTest::addColumn<GameClient::Ending>("why");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("removed") << GameClient::Ending::Removed << "You were removed from the game.";
+    QTest::newRow("the host's end") << GameClient::Ending::HostEnded << "The host has ended the game.";
+}
+
+// The window once vanished without a word when the host quit or removed
+// the player: nobody could tell that from a crash.
+void TestMainWindow::theWindowSaysWhyItCloses()
+{
+    QFETCH(GameClient::Ending, why);
+    QFETCH(QString, told);
+    Tchat chat;
+    chat.session().options.setFileName(m_runtime.filePath(QStringLiteral("ending.ini")));
+    chat.show();
+    QSignalSpy closed(&chat, &Tchat::closed);
+    emit chat.session().client.connectionEnded(why);
+    auto *box = chat.findChild<QMessageBox *>();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->text(), told);
+    QVERIFY(chat.isVisible());
+    box->button(QMessageBox::Ok)->click();
+    QTRY_COMPARE(closed.count(), 1);
+    QVERIFY(!chat.isVisible());
+}
+
+// The program starts whatever its history file holds, and says in the chat
+// where the unreadable one went.
+void TestMainWindow::damagedHistoryIsKeptAsideAndToldInTheChat()
+{
+    const QString path = m_runtime.filePath(QStringLiteral("damaged.sqlite"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("no game history\n").repeated(300));
+    file.close();
+    const QByteArray before = qgetenv("PINLEX_HISTORY_FILE");
+    qputenv("PINLEX_HISTORY_FILE", path.toUtf8());
+    const auto restore = qScopeGuard([before] { qputenv("PINLEX_HISTORY_FILE", before); });
+    Forms forms;
+    const auto *chat = forms.chat()->findChild<ChatView *>(QStringLiteral("mainchat"));
+    QTRY_VERIFY(chat->toPlainText().contains(QStringLiteral("could not be read")));
+    QVERIFY(chat->toPlainText().contains(QStringLiteral(".damaged")));
+    QVERIFY(find(*forms.chat(), "GameHistory1"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -221,8 +221,9 @@ void TestStartup::aLockNoCopyHoldsIsTakenOver()
             QProcessEnvironment env = environmentFor(runtime.path());
             env.insert(QStringLiteral("XDG_CACHE_HOME"), runtime.path()); // its dictionary
             server.setProcessEnvironment(env);
-            server.start(QStringLiteral(PINLEX_BINARY),
-                         {QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(freePort())});
+            server.start(QStringLiteral(PINLEX_BINARY), {QStringLiteral("--serve"), QStringLiteral("--port"),
+                                                         QString::number(freePort()),
+                                                         QStringLiteral("--no-port-mapping")});
             QVERIFY(server.waitForStarted());
             // As the lock would read had a copy with that number held it.
             file.write(QByteArray::number(server.processId()) + "\npinlex\n"

@@ -41,7 +41,7 @@ private slots:
     void mouseReachesTheModelAndPicturesFollowIt();
     void keysReadAsTheBoardsKeys_data();
     void keysReadAsTheBoardsKeys();
-    void typingGoesToTheBoardNotTheFocusedControl();
+    void theChatLineWithTheFocusKeepsTheKeys();
 };
 
 void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
@@ -64,7 +64,7 @@ void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
     QVERIFY(board.view.rackTile(5)->pixmap().isNull());
     QCOMPARE(board.view.rackTile(5)->accessibleName(), QStringLiteral("empty rack place"));
     QCOMPARE(board.view.rackTile(8)->accessibleName(), QStringLiteral("E"));
-    QCOMPARE(board.view.wordSlot(1)->pixmap().cacheKey(),
+    QCOMPARE(board.view.wordSlot(1)->picture().cacheKey(),
              tileimages::picture(tileimages::numofletter(u'm')).cacheKey());
     QCOMPARE(board.view.wordSlot(1)->tag(), 5);
     QCOMPARE(board.view.wordSlot(1)->accessibleName(), QStringLiteral("M"));
@@ -96,6 +96,7 @@ void TestBoardView::keysReadAsTheBoardsKeys_data()
                                   << "";
     QTest::newRow("Backspace") << int(Qt::Key_Backspace) << none << Key::Erase << "";
     QTest::newRow("1") << int(Qt::Key_1) << none << Key::Clear << "";
+    QTest::newRow("Esc clears too") << int(Qt::Key_Escape) << none << Key::Clear << "";
     QTest::newRow("keypad 1 is no clear") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::KeypadModifier)
                                           << Key::Other << "";
     QTest::newRow("6") << int(Qt::Key_6) << none << Key::Shuffle << "";
@@ -119,37 +120,74 @@ void TestBoardView::keysReadAsTheBoardsKeys()
     QCOMPARE(BoardView::myletter(code), letter);
 }
 
-void TestBoardView::typingGoesToTheBoardNotTheFocusedControl()
+void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
 {
+    // Typing once took every key in the own turn: a line chatted then was
+    // played as a word and never reached the chat.
     Board board;
+    board.rack.closeBoard();
     auto *chatLine = new QLineEdit(&board.window);
     chatLine->move(0, 340);
     auto *help = new QAction(&board.window);
     help->setShortcut(Qt::Key_F1);
     board.window.addAction(help);
     QSignalSpy helped(help, &QAction::triggered);
+    QSignalSpy sent(&board.rack, &RackModel::sendword);
     board.view.watchKeys(&board.window);
+    board.view.shareKeysWith(chatLine, [chatLine] { return chatLine->text().isEmpty(); });
     board.window.show();
     QApplication::setActiveWindow(&board.window);
     chatLine->setFocus();
     QVERIFY(QTest::qWaitForWindowActive(&board.window));
+    const auto type = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    QWidget *mark = board.view.typingMark();
 
-    QTest::keyClick(chatLine, Qt::Key_M);
+    type(Qt::Key_M);
+    type(Qt::Key_F1);
     QCOMPARE(chatLine->text(), QStringLiteral("m"));
-    QTest::keyClick(chatLine, Qt::Key_F1);
     QCOMPARE(helped.count(), 1);
 
+    // The turn comes while a line is being chatted: the line keeps the keys.
     board.rack.setTypeWords(true);
-    QTest::keyClick(chatLine, Qt::Key_I);
-    QTest::keyClick(chatLine, Qt::Key_F1);
-    QCOMPARE(chatLine->text(), QStringLiteral("m"));
-    QCOMPARE(helped.count(), 1);
-    QCOMPARE(board.rack.wordTiles(), QList<int>{7});
+    board.rack.openBoard();
+    QVERIFY(chatLine->hasFocus() && !mark->isVisible());
+    type(Qt::Key_I);
+    type(Qt::Key_Return);
+    QCOMPARE(chatLine->text(), QStringLiteral("mi"));
+    QVERIFY(board.rack.wordTiles().isEmpty() && sent.isEmpty());
 
-    // Out of turn the keys are the chat line's again.
+    // A click on the board gives it the keys, and the mark shows where the
+    // next letter goes; F1 is the board's then, and Esc clears the word.
+    QTest::mousePress(board.view.rackTile(5), Qt::LeftButton);
+    QVERIFY(!chatLine->hasFocus());
+    type(Qt::Key_I);
+    type(Qt::Key_F1);
+    QCOMPARE(board.rack.wordTiles(), (QList<int>{5, 7}));
+    QCOMPARE(helped.count(), 1);
+    QVERIFY(mark->isVisible());
+    QCOMPARE(mark->pos(), board.view.wordSlot(3)->pos());
+    type(Qt::Key_Escape);
+    QVERIFY(board.rack.wordTiles().isEmpty());
+
+    // Tab ends typing, and the keys are the chat line's again.
+    type(Qt::Key_Tab);
+    QVERIFY(chatLine->hasFocus() && !mark->isVisible());
+    type(Qt::Key_E);
+    QCOMPARE(chatLine->text(), QStringLiteral("mie"));
+
+    // A turn that comes while the chat line is idle takes the keys, and
+    // gives them back when it ends.
+    chatLine->clear();
     board.rack.closeBoard();
-    QTest::keyClick(chatLine, Qt::Key_E);
-    QCOMPARE(chatLine->text(), QStringLiteral("me"));
+    board.rack.setTypeWords(true);
+    board.rack.openBoard();
+    QVERIFY(!chatLine->hasFocus() && mark->isVisible());
+    type(Qt::Key_S);
+    QCOMPARE(board.rack.wordTiles(), QList<int>{1});
+    board.rack.closeBoard();
+    QVERIFY(chatLine->hasFocus() && !mark->isVisible());
+    type(Qt::Key_T);
+    QCOMPARE(chatLine->text(), QStringLiteral("t"));
 }
 
 QTEST_MAIN(TestBoardView)

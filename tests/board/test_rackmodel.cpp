@@ -171,6 +171,7 @@ void TestRackModel::mouseRules()
 void TestRackModel::keyboardRules_data()
 {
     QTest::addColumn<bool>("typing");
+    QTest::addColumn<bool>("chat");   // the chat line has the keys
     QTest::addColumn<QStringList>("mouse");
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<QList<int>>("word");
@@ -178,34 +179,43 @@ void TestRackModel::keyboardRules_data()
 
     // Without Type Words every key but Tab goes on to the focused control.
     QTest::newRow("not typing: keys pass")
-        << false << QStringList{} << QStringList{"s", "6", "Enter"} << QList<int>{} << inOrder();
-    QTest::newRow("Tab starts typing") << false << QStringList{} << QStringList{"Tab", "s"} << QList<int>{1}
-                                       << inOrder();
-    QTest::newRow("Tab stops it") << true << QStringList{} << QStringList{"Tab", "s"} << QList<int>{} << inOrder();
+        << false << false << QStringList{} << QStringList{"s", "6", "Enter"} << QList<int>{} << inOrder();
+    QTest::newRow("Tab starts typing")
+        << false << false << QStringList{} << QStringList{"Tab", "s"} << QList<int>{1} << inOrder();
+    QTest::newRow("Tab stops it")
+        << true << false << QStringList{} << QStringList{"Tab", "s"} << QList<int>{} << inOrder();
     QTest::newRow("letters by tile number, whatever the screen order")
-        << true << QStringList{"R3", "L8"} << QStringList{"e", "e"} << QList<int>{3, 8} << swapped(3, 8);
+        << true << false << QStringList{"R3", "L8"} << QStringList{"e", "e"} << QList<int>{3, 8} << swapped(3, 8);
     QTest::newRow("a raised tile swaps with the typed letter")
-        << true << QStringList{"R4"} << QStringList{"i"} << QList<int>{} << swapped(4, 7);
+        << true << false << QStringList{"R4"} << QStringList{"i"} << QList<int>{} << swapped(4, 7);
     QTest::newRow("a letter not on the rack is swallowed")
-        << true << QStringList{} << QStringList{"z", "F1", "t"} << QList<int>{2} << inOrder();
+        << true << false << QStringList{} << QStringList{"z", "F1", "t"} << QList<int>{2} << inOrder();
     QTest::newRow("backspace takes the last letter")
-        << true << QStringList{} << QStringList{"s", "t", "Backspace"} << QList<int>{1} << inOrder();
-    QTest::newRow("1 clears") << true << QStringList{} << QStringList{"s", "t", "1"} << QList<int>{} << inOrder();
+        << true << false << QStringList{} << QStringList{"s", "t", "Backspace"} << QList<int>{1} << inOrder();
+    QTest::newRow("1 clears")
+        << true << false << QStringList{} << QStringList{"s", "t", "1"} << QList<int>{} << inOrder();
     // The scripted generator makes every shuffle swap places 1 and 2 first.
-    QTest::newRow("6 shuffles") << true << QStringList{} << QStringList{"6"} << QList<int>{} << swapped(1, 2);
+    QTest::newRow("6 shuffles")
+        << true << false << QStringList{} << QStringList{"6"} << QList<int>{} << swapped(1, 2);
+    // A chat line with the focus keeps every key, Tab included: a line
+    // chatted in the own turn was once played as a word.
+    QTest::newRow("the chat line's keys pass")
+        << true << true << QStringList{} << QStringList{"s", "t", "Tab", "1", "Enter"} << QList<int>{} << inOrder();
     QTest::newRow("space only types without Use Space")
-        << true << QStringList{} << QStringList{"Space", "n"} << QList<int>{9} << inOrder();
+        << true << false << QStringList{} << QStringList{"Space", "n"} << QList<int>{9} << inOrder();
 }
 
 void TestRackModel::keyboardRules()
 {
     QFETCH(bool, typing);
+    QFETCH(bool, chat);
     QFETCH(QStringList, mouse);
     QFETCH(QStringList, keys);
     QFETCH(QList<int>, word);
     QFETCH(QList<int>, order);
 
     Board board(typing);
+    board.rack.setChatHasKeys(chat);
     QSignalSpy saved(&board.rack, &RackModel::typeWordsToggled);
     // A shuffle whose only move is tiles 1 and 2 changing places: every
     // later draw names the tile's own number.
@@ -217,13 +227,13 @@ void TestRackModel::keyboardRules()
     board.act(mouse);
     for (const QString &key : keys) {
         draws = 0;
-        const bool consumed = board.rack.typeWords() || key == QLatin1String("Tab");
+        const bool consumed = !chat && (board.rack.typeWords() || key == QLatin1String("Tab"));
         QCOMPARE(board.rack.claimsKey(Board::keyOf(key).first), consumed);
         QCOMPARE(board.type({key}), QList<bool>{consumed});
     }
     QCOMPARE(board.rack.wordTiles(), word);
     QCOMPARE(board.order(), order);
-    QCOMPARE(saved.count(), int(keys.count(QStringLiteral("Tab"))));
+    QCOMPARE(saved.count(), chat ? 0 : int(keys.count(QStringLiteral("Tab"))));
 }
 
 void TestRackModel::submitWord_data()

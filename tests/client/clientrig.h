@@ -48,6 +48,7 @@ struct ClientRig
     QStringList lines;
     QString status;
     int ended = 0;
+    GameClient::Ending ending{};   // why, when it ended
     int full = 0;
     // The host this copy started, when it hosts.
     std::unique_ptr<TServer> server;
@@ -64,7 +65,10 @@ struct ClientRig
     {
         client.setSoundOutput(&sound);
         QObject::connect(&client, &GameClient::systemLine, [this](const QString &line) { lines << line; });
-        QObject::connect(&client, &GameClient::connectionEnded, [this] { ++ended; });
+        QObject::connect(&client, &GameClient::connectionEnded, [this](GameClient::Ending why) {
+            ++ended;
+            ending = why;
+        });
         QObject::connect(&client, &GameClient::gameFull, [this] { ++full; });
         const auto show = [this](const QString &text) { status = text; };
         QObject::connect(&rack, &RackModel::statusText, show);

@@ -45,7 +45,7 @@ private slots:
     void watchingFollowsTheHostsAnswerOnly();
     void seatMenuOffersItsChoicesToTheHostOnly_data();
     void seatMenuOffersItsChoicesToTheHostOnly();
-    void removalAndTheHostQuittingCloseWithoutAMessage();
+    void removalAndTheHostsEndAreToldApart();
     void soundOptionsGateTheirOwnKind_data();
     void soundOptionsGateTheirOwnKind();
     void onlyALoggedInSeatSendsChatter();
@@ -263,7 +263,9 @@ void TestGameClient::seatMenuOffersItsChoicesToTheHostOnly()
     QCOMPARE(roster.popupseat(), seat);
 }
 
-void TestGameClient::removalAndTheHostQuittingCloseWithoutAMessage()
+// The window once vanished without a word on either: a player could not
+// tell a removal, or the host's end, from a crash.
+void TestGameClient::removalAndTheHostsEndAreToldApart()
 {
     ClientRig hostCopy;
     QVERIFY(hostCopy.host("Ann"));
@@ -280,6 +282,7 @@ void TestGameClient::removalAndTheHostQuittingCloseWithoutAMessage()
     roster.label_playername1ContextPopup(2);
     roster.RemoveFromGame1Click();
     QTRY_COMPARE(bob.ended, 1);
+    QCOMPARE(bob.ending, GameClient::Ending::Removed);
     QVERIFY(hostCopy.waitLine("0+Bob disconnected."));
     QCOMPARE(bob.lines, bobSaw);
     roster.kicking(roster.spectatorList().value(0).slot);
@@ -289,6 +292,7 @@ void TestGameClient::removalAndTheHostQuittingCloseWithoutAMessage()
     const QStringList hostSaw = hostCopy.lines;
     hostCopy.server.reset();   // the hosting copy's host goes with it
     QTRY_COMPARE(hostCopy.ended, 1);
+    QCOMPARE(hostCopy.ending, GameClient::Ending::HostEnded);
     QVERIFY(cy.waitClosed() && dee.waitClosed());
     QCOMPARE(hostCopy.lines, hostSaw);
 }

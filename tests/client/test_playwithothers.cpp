@@ -68,7 +68,9 @@ private slots:
     void copiesStartedFromTheDialogMeet();
     void aFoundTableIsJoinedFromTheList_data();
     void aFoundTableIsJoinedFromTheList();
-    void dialogLooksWhileOpenAndCanHostUnannounced();
+    void dialogLooksWhileOpen();
+    void hostCheckItemsReachTheNewCopy_data();
+    void hostCheckItemsReachTheNewCopy();
     void joiningAClosedPortSaysWhy();
     void aRealCopyHostsOnItsPort();
 
@@ -108,15 +110,20 @@ void TestPlayWithOthers::initTestCase()
 void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
 {
     IniFile file(m_dir.filePath(QStringLiteral("remember.ini")));
+    // The name offered: the last one played under, else the running copy's,
+    // else the account's (it once always was the account's, "root" say).
     PlayChoice first = PlayChoice::load(file, QStringLiteral("Pinlex"));
     QCOMPARE(first.name, PlayChoice::accountName().left(PlayChoice::kMaxName));
+    QCOMPARE(PlayChoice::load(file, QStringLiteral("Pinlex"), QStringLiteral("Cid")).name, QStringLiteral("Cid"));
     QCOMPARE(first.port, quint16(7772));
     QVERIFY(first.recentHosts.isEmpty());
     QVERIFY(first.announce);
+    QVERIFY(first.portMapping);
 
     PlayChoice choice = first;
     choice.hosting = false;
     choice.announce = false;
+    choice.portMapping = false;
     choice.name = QStringLiteral("Bob");
     choice.port = 7800;
     for (const char *host : {"a.example", "b.example", "c.example", "d.example", "e.example", "f.example",
@@ -126,9 +133,11 @@ void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()
         choice = PlayChoice::load(file, QStringLiteral("Pinlex"));
     }
     QCOMPARE(choice.name, QStringLiteral("Bob"));
+    QCOMPARE(PlayChoice::load(file, QStringLiteral("Pinlex"), QStringLiteral("Cid")).name, QStringLiteral("Bob"));
     QVERIFY(!choice.hosting);
     QCOMPARE(choice.port, quint16(7800));
     QVERIFY(!choice.announce);
+    QVERIFY(!choice.portMapping);
     QCOMPARE(choice.host, QStringLiteral("c.example"));
     QCOMPARE(choice.recentHosts, (QStringList{"c.example", "f.example", "e.example", "d.example", "b.example"}));
 }
@@ -232,9 +241,8 @@ void TestPlayWithOthers::aFoundTableIsJoinedFromTheList()
              (QStringList{"--port", "7790", "--", "Bob", "10.231.7.1", "other"}));
 }
 
-// The finder asks the network only while somebody looks at the list; the
-// check item, unchecked, hosts without showing the table.
-void TestPlayWithOthers::dialogLooksWhileOpenAndCanHostUnannounced()
+// The finder asks the network only while somebody looks at the list.
+void TestPlayWithOthers::dialogLooksWhileOpen()
 {
     TPlayDialog dialog;
     QVERIFY(!dialog.finder()->isActive());
@@ -242,13 +250,41 @@ void TestPlayWithOthers::dialogLooksWhileOpenAndCanHostUnannounced()
     QVERIFY(dialog.finder()->isActive());
     dialog.reject();
     QVERIFY(!dialog.finder()->isActive());
-    // Unchecking the check item hosts unannounced.
-    dialog.present(PlayChoice(), true);
-    dialog.check_announce->setChecked(false);
-    dialog.edit_name->setText(QStringLiteral("Ann"));
-    QCOMPARE(dialog.choice().launchArguments().mid(0, 4),
-             (QStringList{"--port", QString::number(PlayChoice::kDefaultPort), "--no-announce", "--"}));
+}
+
+void TestPlayWithOthers::hostCheckItemsReachTheNewCopy_data()
+{
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<bool>("openRouter");
+
+    QTest::newRow("shown, router asked") << true << true;
+    QTest::newRow("shown, router not asked") << true << false;
+    QTest::newRow("kept to the local machine") << false << true;
+    QTest::newRow("kept to the local machine, router not asked") << false << false;
+}
+
+// The host's two check items become the new copy's settings: a table kept
+// off the local network never asks the router, whatever the second says,
+// and that item is then greyed out.
+void TestPlayWithOthers::hostCheckItemsReachTheNewCopy()
+{
+    QFETCH(bool, show);
+    QFETCH(bool, openRouter);
+
+    TPlayDialog dialog;
+    PlayChoice remembered;
+    remembered.name = QStringLiteral("Ann");
+    dialog.present(remembered, true);
+    dialog.check_announce->setChecked(show);
+    dialog.check_portmapping->setChecked(openRouter);
+    QCOMPARE(dialog.check_portmapping->isEnabled(), show);
+    const CommandLine line =
+        CommandLine::parse(QStringList{QStringLiteral("pinlex")} + dialog.choice().launchArguments());
     dialog.hide();
+    QVERIFY2(line.isValid(), qPrintable(line.error));
+    QCOMPARE(line.mode, CommandLine::Mode::Host);
+    QCOMPARE(line.announce, show);
+    QCOMPARE(line.announce && line.portMapping, show && openRouter);
 }
 
 void TestPlayWithOthers::joiningAClosedPortSaysWhy()
@@ -274,9 +310,10 @@ void TestPlayWithOthers::aRealCopyHostsOnItsPort()
         environment << QString::fromLatin1(folder) + QLatin1Char('=') + home.path();
     environment << QStringLiteral("QT_QPA_PLATFORM=offscreen");
     copy.setEnvironment(environment);
+    // Never asking the machine's own router.
     copy.start(QStringLiteral(PINLEX_BINARY),
                {QStringLiteral("Cid"), QStringLiteral("127.0.0.1"), QStringLiteral("true"), QStringLiteral("--port"),
-                QString::number(port)});
+                QString::number(port), QStringLiteral("--no-port-mapping")});
     QVERIFY(copy.waitForStarted());
     const auto stop = qScopeGuard([&copy] {
         copy.kill();

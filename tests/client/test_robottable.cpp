@@ -36,6 +36,15 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
     // Each robot has a name of its own, and says what it is.
     QCOMPARE(seated(), (QStringList{"Bolt", "Chip", "<Waiting>"}));
     QVERIFY(until([&] { return chat.contains(QStringLiteral("Bolt is a computer player (Easy).")); }));
+    // The hosting copy knows each seat's strength, for the seat's tooltip.
+    const auto strengths = [&] {
+        QList<std::optional<Strength>> found;
+        for (int seat = 1; seat <= 4; ++seat)
+            found << table.strengthAt(seat);
+        return found;
+    };
+    using Seats = QList<std::optional<Strength>>;
+    QCOMPARE(strengths(), (Seats{std::nullopt, Strength::Easy, Strength::Easy, std::nullopt}));
     // Two people and the robots chosen fill the seats; robots seated now
     // may be sent away, so they do not count.
     QVERIFY(!table.teamsWouldBeEven(2));
@@ -54,6 +63,7 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
     QVERIFY(until([&] { return ready == 3 && seated().count(QStringLiteral("<Waiting>")) == 1; }));
     QVERIFY(until([&] { return chat.filter(QStringLiteral("(Hard)")).size() == 1; }));
     QCOMPARE(table.count(), 1);
+    QVERIFY(until([&] { return strengths().count(Strength::Hard) == 1 && !strengths().contains(Strength::Easy); }));
 }
 
 QTEST_GUILESS_MAIN(TestRobotTable)

@@ -21,7 +21,7 @@ class Copy:
         self.folder = run / name
         (self.folder / "run").mkdir(parents=True, mode=0o700)
         (self.folder / "home").mkdir()
-        # The copy keeps its settings and tally beside its executable, so
+        # The copy keeps its settings, tally and history beside its executable, so
         # every player gets an executable of their own.
         self.program = self.folder / "pinlex"
         try:
@@ -37,6 +37,7 @@ class Copy:
                         PATH=f"{run / 'bin'}{os.pathsep}{os.environ.get('PATH', '')}",
                         PINLEX_E2E_OPENED=str(self.folder / "opened.txt"), QT_QPA_PLATFORM="xcb")
         self.env.pop("PINLEX_TALLY_FILE", None)
+        self.env.pop("PINLEX_HISTORY_FILE", None)
         self.args = args
         self.process = None
 

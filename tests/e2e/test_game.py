@@ -147,7 +147,9 @@ class Game:
 
     def open(self, name):
         hosting = "true" if name == "Ann" else "other"
-        copy = Copy(self.run, name, self.program, [name, "127.0.0.1", hosting, "--port", self.port], PLACES[name])
+        # The host never asks the machine's own router to open its port.
+        arguments = [name, "127.0.0.1", hosting, "--port", self.port, "--no-port-mapping"]
+        copy = Copy(self.run, name, self.program, arguments, PLACES[name])
         self.copies[name] = copy
         copy.start()
         copy.attach()

@@ -40,9 +40,10 @@ struct HeadlessHost
                          [this] { output += process.readAllStandardOutput(); });
         QObject::connect(&process, &QProcess::readyReadStandardError,
                          [this] { errors += process.readAllStandardError(); });
+        // Never asking the machine's own router.
         process.start(QStringLiteral(PINLEX_BINARY),
                       {QStringLiteral("--serve"), QStringLiteral("--port"), QString::number(port),
-                       QStringLiteral("--pause"), QStringLiteral("5")});
+                       QStringLiteral("--pause"), QStringLiteral("5"), QStringLiteral("--no-port-mapping")});
         return process.waitForStarted();
     }
 

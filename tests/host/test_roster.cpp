@@ -138,6 +138,8 @@ void TestRoster::onlyTheHostingPlayerCanRemoveSomebody()
     QVERIFY(!bob->isClosed() && !cy->isClosed());
 
     ann->send("CMD_kickhim+1+3+");
+    // The one removed is told, to tell it from the host's end.
+    QCOMPARE(cy->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+3+Cy"));
     QVERIFY(cy->waitClosed());
     QCOMPARE(ann->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+3+Cy"));
     QCOMPARE(bob->waitFor("CMD_playerdisconnected+"), QByteArray("CMD_playerdisconnected+3+Cy"));

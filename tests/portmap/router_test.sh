@@ -2,12 +2,18 @@
 # The port mapper behind a router made by lab.sh: a player's machine
 # (LAB-home) behind LAB-router, and the internet (LAB-out).
 #   router_test.sh upnp|natpmp|none NETLAB LAB PORTMAPLAB
+#   router_test.sh serve|serve-relay NETLAB LAB PINLEX
 #     upnp    miniupnpd runs: the mapping is made at the router's outside
 #             address, reachable from outside, and gone after a clean exit,
 #             after SIGTERM, and after an exit during discovery
 #     natpmp  the same with SSDP blocked at the router: NAT-PMP makes it
 #     none    no miniupnpd: failure is reported within a bounded time, also
 #             when the router does not answer at all
+#     serve   the real program, `pinlex --serve`, behind miniupnpd: its log
+#             tells the outside address, the table is reached there, and the
+#             mapping is gone once it stops; --no-port-mapping maps nothing
+#     serve-relay  the same without miniupnpd: the log says players will
+#             come through the relay, and the host still stops at once
 # Prints the times measured.
 set -u
 [ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
@@ -25,6 +31,9 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The program writes its dictionary to a cache of the test's own.
+export HOME=$work XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+export PINLEX_TALLY_FILE=$work/tally.tld
 
 fail() {
     echo "FAIL: $*"
@@ -96,7 +105,70 @@ gap_ok() {
     [ -n "$gap" ] && [ "$gap" -lt 1000 ] || fail "the mapper's event loop was kept waiting $gap ms"
 }
 
+# serve PORT [OPTIONS...]: `pinlex --serve` at home; its pid in serve_pid
+# and its start in serve_start (ms).
+declare -A serve_pid serve_start
+serve() {
+    local port=$1
+    shift
+    serve_start[$port]=$(now_ms)
+    "$nl" run "$lab-home" "$tool" --serve --port "$port" "$@" >"$work/serve-$port.log" 2>&1 &
+    serve_pid[$port]=$!
+    pids+=("$!")
+}
+
+# told PORT: the log's line about the router within 15 s, in told_line,
+# and the ms since the start in told_ms.
+told() {
+    told_line=$(wait_line "$work/serve-$1.log" 15000 '^The router ') ||
+        fail "the host on port $1 told nothing of the router"
+    told_ms=$(( $(now_ms) - serve_start[$1] ))
+}
+
+# stop_serve PORT: SIGTERM, as a service manager ends it; prints the ms it
+# took to exit.
+stop_serve() {
+    local start i
+    start=$(now_ms)
+    kill -TERM "${serve_pid[$1]}"
+    for i in $(seq 100); do
+        kill -0 "${serve_pid[$1]}" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -0 "${serve_pid[$1]}" 2>/dev/null && fail "the host on port $1 did not stop"
+    wait_line "$work/serve-$1.log" 0 '^stopped$' >/dev/null || fail "the host on port $1 did not stop cleanly"
+    echo "$(( $(now_ms) - start ))"
+}
+
 case $mode in
+serve)
+    serve 7830
+    told 7830
+    [[ $told_line == *" $outside port 7830"*UPnP* ]] ||
+        fail "expected the outside address $outside:7830, got: $told_line"
+    listed 7830 | grep -qF "$home:7830" || fail "upnpc -l does not list the host's mapping to $home:7830"
+    timeout 5 "$nl" run "$lab-out" bash -c "exec 3<>/dev/tcp/$outside/7830" ||
+        fail "$outside:7830 does not reach the host from outside"
+    stop=$(stop_serve 7830) || exit 1
+    [ -z "$(listed 7830)" ] || fail "the mapping outlived the host's clean stop: $(listed 7830)"
+
+    # Told not to: nothing is mapped in twice the time a mapping took.
+    serve 7831 --no-port-mapping
+    wait_line "$work/serve-7831.log" 10000 '^listening on port 7831' >/dev/null || fail "the host did not start"
+    sleep "$(( 2 * told_ms / 1000 + 1 ))"
+    [ -z "$(listed 7831)" ] || fail "--no-port-mapping mapped the port: $(listed 7831)"
+    grep -q '^The router ' "$work/serve-7831.log" && fail "--no-port-mapping still asked the router"
+    stop_serve 7831 >/dev/null || exit 1
+    echo "pinlex --serve: told the outside address $told_ms ms after starting; stopped, mapping deleted, in $stop ms"
+    ;;
+serve-relay)
+    serve 7832
+    told 7832
+    [[ $told_line == *relay* ]] ||
+        fail "expected the relay, got: $told_line"
+    stop=$(stop_serve 7832) || exit 1
+    echo "pinlex --serve without a mapping router: told the relay $told_ms ms after starting; stopped in $stop ms"
+    ;;
 upnp)
     start_mapper 7800
     took=$(mapped_through 7800 upnp) || exit 1
@@ -171,7 +243,7 @@ NFT
     echo "no router: failure reported in $refused ms (NAT-PMP refused), $silent ms (unanswered); exit took $stop ms"
     ;;
 *)
-    echo "usage: $0 upnp|natpmp|none NETLAB LAB PORTMAPLAB" >&2
+    echo "usage: $0 upnp|natpmp|none NETLAB LAB PORTMAPLAB, or serve|serve-relay NETLAB LAB PINLEX" >&2
     exit 2
     ;;
 esac

@@ -58,7 +58,8 @@ void TestOptions::loadSetsEveryOptionAndWritesNothing()
     const QByteArray file = "[Lobby]\nTop=1\n[Pinlex]\nTop=40\nLeft=50\nWidth=700\nHeight=650\nTextsize=14\n"
                             "Textcolor=clRed\nTimeperturn=90\nTurnsound=1\nTimebetween=15\nType=true\n"
                             "Usespace=true\nShowbadword=false\nClearwords=true\nPlaysounds=false\n"
-                            "ChatterSounds=false\nRobotchatter=false\nPhrase2=Strike!\nPhrase4=\n";
+                            "ChatterSounds=false\nRobotchatter=false\nRobots=3\nRobotstrength=2\nPhrase2=Strike!\n"
+                            "Phrase4=\n";
     writeFile(m.options.fileName(), file);
     QSignalSpy loaded(&m.options, &Options::loaded);
     QSignalSpy typeWords(&m.options, &Options::typeWordsChanged);
@@ -69,7 +70,8 @@ void TestOptions::loadSetsEveryOptionAndWritesNothing()
     const QList<std::pair<const char *, QVariant>> expected = {
         {"textSize", 14}, {"textColor", 0x0000FFu}, {"timePerTurn", 90}, {"turnSound", 1}, {"timeBetween", 15},
         {"typeWords", true}, {"useSpace", true}, {"showBadWord", false}, {"clearWords", true},
-        {"playSounds", false}, {"chatterSounds", false}, {"robotChatter", false}};
+        {"playSounds", false}, {"chatterSounds", false}, {"robotChatter", false}, {"robots", 3},
+        {"robotStrength", 2}};
     for (const auto &[name, value] : expected)
         QVERIFY2(m.value(name) == value, name);
     QCOMPARE(m.options.phrase(2), QStringLiteral("Strike!"));
@@ -106,6 +108,10 @@ void TestOptions::changeTellsAndWritesOnce_data()
                                                   << QByteArray("\nTimeperturn=120\n");
     QTest::newRow("Computer Players Chat") << QByteArray("robotChatter") << QVariant(false)
                                            << QByteArray("\nRobotchatter=false\n");
+    QTest::newRow("computer players, kept to the free seats") << QByteArray("robots") << QVariant(9)
+                                                              << QByteArray("\nRobots=3\n");
+    QTest::newRow("their strength") << QByteArray("robotStrength") << QVariant(0)
+                                    << QByteArray("\nRobotstrength=0\n");
 }
 
 void TestOptions::changeTellsAndWritesOnce()

@@ -171,6 +171,8 @@ void TestSettings::saveWritesEveryKeyInOrderAndKeepsTheRest()
     s.timeBetween = 5;
     s.typeWords = true;
     s.showBadWord = false;
+    s.robots = 2;
+    s.robotStrength = 0;
     IniFile file(path);
     WriteCounter counter(path);
     s.save(file, kSection);
@@ -181,10 +183,13 @@ void TestSettings::saveWritesEveryKeyInOrderAndKeepsTheRest()
                                    + "\r\nTop=30\r\nLeft=40\r\nWidth=700\r\nHeight=650\r\nTextsize=12\r\n"
                                      "Textcolor=$00F0E0D0\r\nTimeperturn=75\r\nTurnsound=1\r\nTimebetween=5\r\n"
                                      "Type=true\r\nUsespace=false\r\nShowbadword=false\r\nClearwords=false\r\n"
-                                     "Playsounds=true\r\nChatterSounds=true\r\nRobotchatter=true\r\n");
+                                     "Playsounds=true\r\nChatterSounds=true\r\nRobotchatter=true\r\n"
+                                     "Robots=2\r\nRobotstrength=0\r\n");
 
     const Settings back = Settings::load(file, kSection);
     QCOMPARE(back.bounds, s.bounds);
+    QCOMPARE(back.robots, 2);
+    QCOMPARE(back.robotStrength, 0);
     QCOMPARE(back.textColor, s.textColor);
     QCOMPARE(back.timeBetween, 5);
     QCOMPARE(back.phrases[0], QStringLiteral("Strike!"));

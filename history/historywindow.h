@@ -1,0 +1,70 @@
+#pragma once
+
+#include "history/gamerecord.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <optional>
+
+class GameListModel;
+class HistoryCharts;
+class HistoryDatabase;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QTableWidget;
+class QTabWidget;
+class ScoreCardModel;
+
+// "Game History": the recorded games, newest first and searchable by an
+// opponent's name; a chosen game's scorecard beside the words each seat
+// played in every frame and the rack's own word; and a page of statistics.
+// Everything is read on the history's own thread; the window shows the
+// answers as they come.
+class HistoryWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit HistoryWindow(HistoryDatabase *database, QWidget *parent = nullptr);
+
+    GameListModel *games() const { return m_games; }
+    ScoreCardModel *card() const { return m_card; }
+    QTableWidget *frameTable() const { return m_frames; }
+    HistoryCharts *charts() const { return m_charts; }
+
+    // Reads the list anew (games may have been recorded since).
+    void refresh();
+    void showGame(qint64 id);
+
+    // The text of one frame's cell for a seat: its words in the order
+    // played, a refused one marked so.
+    static QString wordsText(const history::FrameRecord &frame, int seat);
+
+signals:
+    void gameShown(qint64 id);
+    void statisticsShown();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void askPage(const QString &search, int offset, int count);
+    void showDetail(const std::optional<history::GameRecord> &game);
+    void loadStatistics();
+    QWidget *makeGamesPage();
+
+    HistoryDatabase *m_database;
+    GameListModel *m_games;
+    ScoreCardModel *m_card;
+    QTabWidget *m_tabs = nullptr;
+    QLineEdit *m_search = nullptr;
+    QTimer m_searchDelay;
+    QTableView *m_list = nullptr;
+    QLabel *m_heading = nullptr;
+    QWidget *m_cardPanel = nullptr;
+    QTableWidget *m_frames = nullptr;
+    HistoryCharts *m_charts = nullptr;
+    qint64 m_shown = 0;
+};
