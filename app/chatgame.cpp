@@ -129,11 +129,13 @@ void Tchat::startHost(quint16 port, bool everyAddress)
 
 bool Tchat::resolveCode(const QString &host, const GameClient::Resolved &done)
 {
-    if (!CodeAllocator::isCode(host))
+    // Without a directory, a name that reads as a code is a computer's.
+    const QList<DirectoryAddress> directories = m_session->gameDirectories();
+    if (directories.isEmpty() || !CodeAllocator::isCode(host))
         return false;
     if (!m_codeFinder)
         m_codeFinder = new DirectoryFinder(nullptr, this);
-    m_codeFinder->setDirectories(m_session->gameDirectories());
+    m_codeFinder->setDirectories(directories);
     // One answer for this request; the finder may be asked again later.
     auto *request = new QObject(this);
     const auto answer = [done, request](const QString &address, quint16 port, const QString &problem) {

@@ -261,7 +261,8 @@ void TPlayDialog::play()
     label_problem->setText(problem);
     if (!problem.isEmpty())
         return;
-    if (!chosen.hosting && CodeAllocator::isCode(chosen.host.trimmed())) {
+    // Without a directory, a name that reads as a code is a computer's.
+    if (!chosen.hosting && !m_directoryFinder.directories().isEmpty() && CodeAllocator::isCode(chosen.host.trimmed())) {
         // Played once the directories have named its table.
         m_resolving = chosen.host.trimmed();
         label_problem->setText(QStringLiteral("Looking up the code %1\u2026").arg(m_resolving));
