@@ -60,6 +60,7 @@ HistoryWindow *Forms::history()
 {
     if (!m_history) {
         m_history = std::make_unique<HistoryWindow>(m_historyDatabase.get());
+        openAsTransientOf(*m_history, *m_chat);
         // An open window lists a game as soon as it is won; reads come
         // after the writes given before them.
         QObject::connect(m_recorder.get(), &GameRecorder::gameFinished, m_history.get(), [this] {
