@@ -18,6 +18,8 @@
 
 #include <csignal>
 
+#include <sys/prctl.h>
+
 inline quint16 freePort()
 {
     QTcpServer probe;
@@ -49,6 +51,8 @@ struct Copy
         if (window)
             environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(environment);
+        // A test that crashes leaves no directory or host behind.
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QObject::connect(&process, &QProcess::readyReadStandardOutput,
                          [this] { output += process.readAllStandardOutput(); });
