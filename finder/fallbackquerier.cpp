@@ -9,6 +9,8 @@ namespace {
 // More than a valid reply; longer ones are cut here and refused.
 constexpr qint64 kMaxReplyBytes = 512;
 
+QList<QHostAddress> s_targetsOfAll;
+
 } // namespace
 
 FallbackQuerier::FallbackQuerier(QObject *parent) : QObject(parent)
@@ -67,13 +69,20 @@ QList<QHostAddress> FallbackQuerier::broadcastAddresses()
     return result;
 }
 
+void FallbackQuerier::setTargetsOfAll(const QList<QHostAddress> &targets)
+{
+    s_targetsOfAll = targets;
+}
+
 void FallbackQuerier::sendQueries()
 {
     if (!m_socket)
         return;
     m_repliesThisRound.clear();
     const QByteArray query = TableInfo::fallbackQuery();
-    const QList<QHostAddress> targets = m_targets.isEmpty() ? broadcastAddresses() : m_targets;
+    const QList<QHostAddress> targets = !m_targets.isEmpty() ? m_targets
+                                        : !s_targetsOfAll.isEmpty() ? s_targetsOfAll
+                                                                    : broadcastAddresses();
     for (const QHostAddress &target : targets) {
         if (m_socket->writeDatagram(query, target, m_targetPort) < 0)
             qCDebug(lcFinder) << "query to" << target << "failed:" << m_socket->errorString();

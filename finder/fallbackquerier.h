@@ -31,8 +31,9 @@ public:
 
     void setTargetPort(quint16 port) { m_targetPort = port; }
     // Instead of the broadcast addresses; for tests that must stay on this
-    // machine.
+    // machine. The second form is for every querier the process makes.
     void setTargets(const QList<QHostAddress> &targets) { m_targets = targets; }
+    static void setTargetsOfAll(const QList<QHostAddress> &targets);
 
     // False, with the reason logged, when no socket can be had.
     bool start();

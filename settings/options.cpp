@@ -29,41 +29,50 @@ QString Options::phrase(int n) const
     return n >= 1 && n <= kPhraseCount ? m_s.phrases[n - 1] : QString();
 }
 
-template <typename T, typename Signal>
-void Options::change(T &field, const T &value, Signal signal)
+template <typename T>
+void Options::noteUnloaded(T Settings::*field, const T &value)
 {
-    if (field == value)
-        return;
-    field = value;
-    emit(this->*signal)(value);
-    if (!m_loading)
-        saveReportingErrors();
+    if (!m_loaded)
+        m_unloadedChanges.push_back([field, value](Settings &settings) { settings.*field = value; });
 }
 
-void Options::setPlaySounds(bool on) { change(m_s.playSounds, on, &Options::playSoundsChanged); }
-void Options::setChatterSounds(bool on) { change(m_s.chatterSounds, on, &Options::chatterSoundsChanged); }
-void Options::setTypeWords(bool on) { change(m_s.typeWords, on, &Options::typeWordsChanged); }
-void Options::setUseSpace(bool on) { change(m_s.useSpace, on, &Options::useSpaceChanged); }
-void Options::setClearWords(bool on) { change(m_s.clearWords, on, &Options::clearWordsChanged); }
-void Options::setShowBadWord(bool on) { change(m_s.showBadWord, on, &Options::showBadWordChanged); }
-void Options::setTextColor(quint32 colour) { change(m_s.textColor, colour, &Options::textColorChanged); }
-void Options::setRobotChatter(bool on) { change(m_s.robotChatter, on, &Options::robotChatterChanged); }
+template <typename T, typename Signal>
+void Options::change(T Settings::*field, const T &value, Signal signal)
+{
+    if (m_s.*field == value)
+        return;
+    m_s.*field = value;
+    emit(this->*signal)(value);
+    if (m_loading)
+        return;
+    noteUnloaded(field, value);
+    saveReportingErrors();
+}
+
+void Options::setPlaySounds(bool on) { change(&Settings::playSounds, on, &Options::playSoundsChanged); }
+void Options::setChatterSounds(bool on) { change(&Settings::chatterSounds, on, &Options::chatterSoundsChanged); }
+void Options::setTypeWords(bool on) { change(&Settings::typeWords, on, &Options::typeWordsChanged); }
+void Options::setUseSpace(bool on) { change(&Settings::useSpace, on, &Options::useSpaceChanged); }
+void Options::setClearWords(bool on) { change(&Settings::clearWords, on, &Options::clearWordsChanged); }
+void Options::setShowBadWord(bool on) { change(&Settings::showBadWord, on, &Options::showBadWordChanged); }
+void Options::setTextColor(quint32 colour) { change(&Settings::textColor, colour, &Options::textColorChanged); }
+void Options::setRobotChatter(bool on) { change(&Settings::robotChatter, on, &Options::robotChatterChanged); }
 
 void Options::setTurnSound(int sound)
 {
     if (sound == 0 || sound == 1)
-        change(m_s.turnSound, sound, &Options::turnSoundChanged);
+        change(&Settings::turnSound, sound, &Options::turnSoundChanged);
 }
 
 void Options::setTimeBetween(int seconds)
 {
     if (game::isPause(seconds))
-        change(m_s.timeBetween, seconds, &Options::timeBetweenChanged);
+        change(&Settings::timeBetween, seconds, &Options::timeBetweenChanged);
 }
 
 void Options::setTextSize(int points)
 {
-    change(m_s.textSize, qBound(Settings::kMinTextSize, points, Settings::kMaxTextSize), &Options::textSizeChanged);
+    change(&Settings::textSize, qBound(Settings::kMinTextSize, points, Settings::kMaxTextSize), &Options::textSizeChanged);
 }
 
 void Options::setTimePerTurn(int seconds)
@@ -73,8 +82,10 @@ void Options::setTimePerTurn(int seconds)
         return;
     m_s.timePerTurn = bounded;
     emit timePerTurnChanged(bounded);
-    if (!m_loading)
-        saveReportingErrors();
+    if (m_loading)
+        return;
+    noteUnloaded(&Settings::timePerTurn, m_s.timePerTurn);
+    saveReportingErrors();
 }
 
 std::optional<QString> Options::storedGameDirectories() const
@@ -101,12 +112,12 @@ void Options::setGameDirectories(const QString &addresses)
 
 void Options::setRobots(int count)
 {
-    change(m_s.robots, qBound(0, count, game::kSeats - 1), &Options::robotsChanged);
+    change(&Settings::robots, qBound(0, count, game::kSeats - 1), &Options::robotsChanged);
 }
 
 void Options::setRobotStrength(int strength)
 {
-    change(m_s.robotStrength, qBound(0, strength, Settings::kMaxRobotStrength), &Options::robotStrengthChanged);
+    change(&Settings::robotStrength, qBound(0, strength, Settings::kMaxRobotStrength), &Options::robotStrengthChanged);
 }
 
 // Not a change of the file's options: the view alone scrolls or not.
@@ -161,14 +172,23 @@ void Options::load()
     if (stored.gameDirectories)
         setGameDirectories(*stored.gameDirectories);
     m_loading = false;
+    m_loaded = true;
+    m_unloadedChanges.clear();
     emit loaded();
 }
 
 void Options::save() const
 {
-    Settings settings = m_s;
-    settings.bounds = m_boundsSource ? m_boundsSource() : m_placement;
     IniFile file(m_fileName);
+    Settings settings = m_s;
+    if (m_loaded) {
+        settings.bounds = m_boundsSource ? m_boundsSource() : m_placement;
+    } else {
+        // The window never took the stored options or place: keep them.
+        settings = Settings::load(file, kSection);
+        for (const auto &apply : m_unloadedChanges)
+            apply(settings);
+    }
     settings.save(file, kSection);
 }
 

@@ -8,12 +8,15 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 // The player's options, each a property with its change signal: the menus
 // show them and change them, the models read them, and the settings file
 // keeps them. A change is written to the file at once (a refused write goes
 // to the error display); loading sets them all and writes nothing. The
-// values before a load are the menus' design state.
+// values before a load are the menus' design state: a change made then is
+// written alone, over what the file holds, so the design state never
+// overwrites the player's stored options.
 class Options : public QObject
 {
     Q_OBJECT
@@ -108,8 +111,9 @@ public:
     // file's default; a phrase stored empty leaves the phrase as it is.
     // Emits a change for each option that changed, then loaded().
     void load();
-    // Writes every option but the phrases with one write of the file.
-    // Throws EIniFileError when the file refuses it.
+    // Writes every option but the phrases with one write of the file;
+    // before the first load, only the options changed since, and the file
+    // keeps its bounds. Throws EIniFileError when the file refuses it.
     void save() const;
 
 signals:
@@ -137,13 +141,18 @@ private:
     // Sets one field; on a change emits the signal and, unless loading,
     // writes the file.
     template <typename T, typename Signal>
-    void change(T &field, const T &value, Signal signal);
+    void change(T Settings::*field, const T &value, Signal signal);
+    // Keeps a change for the saves made before the first load.
+    template <typename T>
+    void noteUnloaded(T Settings::*field, const T &value);
     void saveReportingErrors() const;
 
     QString m_fileName;
     Settings m_s;
     bool m_scrollChatOff = false;
     bool m_loading = false;
+    bool m_loaded = false;
+    std::vector<std::function<void(Settings &)>> m_unloadedChanges;
     QRect m_placement;
     std::function<QRect()> m_boundsSource;
 };

@@ -8,6 +8,7 @@
 #include "client/playchoice.h"
 #include "client/playdialog.h"
 #include "client/roster.h"
+#include "finder/fallbackquerier.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
 #include "net/tsock.h"
@@ -105,6 +106,8 @@ void TestPlayWithOthers::initTestCase()
     // A hosting copy here announces its table: never on the machine's own
     // network (without a bus it answers over UDP only).
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/pinlex-test-bus");
+    // The Join dialog's queries stay on this machine.
+    FallbackQuerier::setTargetsOfAll({QHostAddress(QHostAddress::LocalHost)});
 }
 
 void TestPlayWithOthers::choiceIsRememberedWithTheLastFiveAddresses()

@@ -38,7 +38,7 @@ private slots:
     void loadWithoutFileGivesTheFileDefaults();
     void changeTellsAndWritesOnce_data();
     void changeTellsAndWritesOnce();
-    void saveBeforeLoadWritesTheDesignState();
+    void changeBeforeLoadKeepsWhatTheFileHolds();
     void phrasesAreWrittenOnTheirOwn();
     void gameDirectoriesAreWrittenOnTheirOwnAndNoneDiffersFromUnset();
     void refusedSaveIsShownAsAnError();
@@ -120,6 +120,7 @@ void TestOptions::changeTellsAndWritesOnce()
     QFETCH(QVariant, value);
     QFETCH(QByteArray, line);
     Model m;
+    m.options.load();
     m.options.setBoundsSource([] { return QRect(7, 8, 600, 590); });
     QSignalSpy told(&m.options, notifier(m.options, property));
     QVERIFY(m.options.setProperty(property, value));
@@ -135,16 +136,21 @@ void TestOptions::changeTellsAndWritesOnce()
     QVERIFY(m.saved().isEmpty());
 }
 
-void TestOptions::saveBeforeLoadWritesTheDesignState()
+// A window not yet seated shows the design state; what the player changes
+// then is written, and nothing else the file holds is lost.
+void TestOptions::changeBeforeLoadKeepsWhatTheFileHolds()
 {
     Model m;
-    writeFile(m.options.fileName(), "[Pinlex]\nPhrase1=Strike!\nTextsize=14\nTimebetween=5\n");
-    m.options.save();
+    m.options.setBoundsSource([] { return QRect(0, 0, 600, 590); });
+    writeFile(m.options.fileName(),
+              "[Pinlex]\nTop=40\nLeft=50\nWidth=700\nHeight=650\nPhrase1=Strike!\nTextsize=14\nTimebetween=5\n");
+    m.options.setTypeWords(true);
+    m.options.setTimePerTurn(90);
+    m.options.save(); // as the window does at exit
     const QByteArray saved = m.saved();
-    for (const char *line : {"Textsize=10\n", "Textcolor=clBlack\n", "Timeperturn=60\n", "Turnsound=0\n",
-                             "Timebetween=10\n", "Type=false\n", "Showbadword=true\n", "Playsounds=true\n",
-                             "ChatterSounds=false\n", "Phrase1=Strike!\n"})
-        QVERIFY2(saved.contains(line), line);
+    for (const char *line : {"Top=40\n", "Left=50\n", "Width=700\n", "Textsize=14\n", "Timebetween=5\n",
+                             "Phrase1=Strike!\n", "Type=true\n", "Timeperturn=90\n"})
+        QVERIFY2(saved.contains(line), saved.constData());
 
     // Scrolling is the view's alone: it is told, never written.
     QFile::remove(m.options.fileName());
