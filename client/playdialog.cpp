@@ -90,9 +90,10 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     table_games->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_games->setTabKeyNavigation(false);
     table_games->verticalHeader()->hide();
+    table_games->setWordWrap(false);
+    // The table's name takes what the short columns leave.
+    table_games->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_games->horizontalHeader()->setSectionResizeMode(TableList::NameColumn, QHeaderView::Stretch);
-    table_games->horizontalHeader()->setSectionResizeMode(TableList::AddressColumn, QHeaderView::ResizeToContents);
-    table_games->horizontalHeader()->setSectionResizeMode(TableList::SourceColumn, QHeaderView::ResizeToContents);
     table_games->setMinimumSize(560, 130);
     table_games->installEventFilter(this);
     found->setBuddy(table_games);
