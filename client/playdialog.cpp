@@ -3,6 +3,7 @@
 #include "directory/codeallocator.h"
 
 #include "ui/artwork.h"
+#include "ui/controls.h"
 #include "ui/palette.h"
 
 #include <QCheckBox>
@@ -114,13 +115,7 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     label_directories->setAccessibleDescription(QStringLiteral("game directories"));
     layout->addWidget(label_directories);
 
-    label_problem = new QLabel(this);
-    label_problem->setObjectName(QStringLiteral("label_problem"));
-    label_problem->setTextFormat(Qt::PlainText);
-    label_problem->setAccessibleDescription(QStringLiteral("problem"));
-    QPalette warning = label_problem->palette();
-    warning.setColor(QPalette::WindowText, palette::kRed);
-    label_problem->setPalette(warning);
+    label_problem = makeProblemLabel(this);
     layout->addWidget(label_problem);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);

@@ -1,7 +1,7 @@
 #include "dialogs/gamedirectoriesdialog.h"
 
 #include "directory/directoryaddress.h"
-#include "ui/palette.h"
+#include "ui/controls.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -27,13 +27,7 @@ GameDirectoriesDialog::GameDirectoriesDialog(QWidget *parent) : QDialog(parent)
     explained->setBuddy(edit_directories);
     layout->addWidget(edit_directories);
 
-    label_problem = new QLabel(this);
-    label_problem->setObjectName(QStringLiteral("label_problem"));
-    label_problem->setTextFormat(Qt::PlainText);
-    label_problem->setAccessibleDescription(QStringLiteral("problem"));
-    QPalette warning = label_problem->palette();
-    warning.setColor(QPalette::WindowText, palette::kRed);
-    label_problem->setPalette(warning);
+    label_problem = makeProblemLabel(this);
     layout->addWidget(label_problem);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "ui/palette.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QKeyEvent>
@@ -217,4 +219,16 @@ FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(ca
         " padding: 0px; }"
         "QPushButton:hover { background: #efe6c8; }"
         "QPushButton:pressed { background: #bfb390; }"));
+}
+
+QLabel *makeProblemLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("label_problem"));
+    label->setTextFormat(Qt::PlainText);
+    label->setAccessibleDescription(QStringLiteral("problem"));
+    QPalette warning = label->palette();
+    warning.setColor(QPalette::WindowText, palette::kRed);
+    label->setPalette(warning);
+    return label;
 }

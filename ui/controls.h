@@ -97,3 +97,7 @@ class FlatButton : public QPushButton
 public:
     explicit FlatButton(const QString &caption, QWidget *parent = nullptr);
 };
+
+// A dialog's line that says what is wrong with its input: plain text in red,
+// read by a screen reader as the problem.
+QLabel *makeProblemLabel(QWidget *parent);
