@@ -228,8 +228,10 @@ void Tchat::playWithOthers(bool hosting)
         });
     }
     m_playDialog->setDirectories(m_session->gameDirectories());
-    // A solo copy plays as "You", which is no name to offer.
-    const QString running = m_parameters.isEmpty() ? QString() : m_session->client.myname;
+    // A solo copy plays as "You", which is no name to offer; a copy given
+    // only a name has not taken it yet.
+    const QString &myname = m_session->client.myname;
+    const QString running = m_parameters.isEmpty() ? QString() : myname.isEmpty() ? m_parameters.first() : myname;
     m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection, running),
                           hosting);
 }
