@@ -32,9 +32,11 @@
 //
 // A service built on the directory (a relay for tables nobody can reach)
 // derives from it: it sees each message the directory does not know, may
-// take a connection's bytes before they are read as messages, and hears
-// when a connection ends; the host's control connection is the one that
-// registered the table (tableConnection).
+// take a connection over (from then on its bytes are the service's, not
+// messages, and the expiry leaves it alone), and hears when a connection
+// ends; the host's control connection is the one that registered the table
+// (tableConnection). A directory that offers the relay lists a table its
+// probe did not reach as relayed rather than unreachable.
 struct DirectoryOptions
 {
     int expirySeconds = 90;
@@ -81,16 +83,29 @@ protected:
         Q_UNUSED(line);
         return false;
     }
-    // Bytes of a connection before they are read as messages; true when the
-    // extension took them (a connection it forwards as it stands).
-    virtual bool takeBytes(quint64 id, QByteArrayView bytes)
+    // Bytes of a connection taken over (takeOver), as they come.
+    virtual void takeBytes(quint64 id, QByteArrayView bytes)
     {
         Q_UNUSED(id);
         Q_UNUSED(bytes);
-        return false;
     }
     // The connection is gone, its table (if any) with it.
     virtual void connectionEnded(quint64 id) { Q_UNUSED(id); }
+    virtual bool offersRelay() const { return false; }
+    // Connections an address may open beyond its allowance (a relayed
+    // table's host opens one per player).
+    virtual int extraConnections(const AddressLimits::Key &key) const
+    {
+        Q_UNUSED(key);
+        return 0;
+    }
+
+    // From now on the connection's bytes go to takeBytes, those that came
+    // after its last message first.
+    void takeOver(quint64 id);
+    // The address the connection came from; null when it is not open.
+    QHostAddress peerAddress(quint64 id) const;
+    qint64 now() const { return m_clock.elapsed(); }
 
     // The connection that registered the table with this code, or 0.
     quint64 tableConnection(QByteArrayView code) const;
@@ -112,6 +127,7 @@ private:
         QByteArray challenge;    // sent, and not acknowledged yet
         QByteArray answer;
         int fullRetries = 0;
+        bool taken = false;      // its bytes are the extension's
     };
 
     void opened(quint64 id, const QHostAddress &address);
@@ -127,7 +143,6 @@ private:
     void breach(quint64 id, AddressLimits::Limit limit);
     void armExpiry();
     void expire();
-    qint64 now() const { return m_clock.elapsed(); }
 
     Options m_options;
     SocketPool m_pool;

@@ -21,6 +21,7 @@ class Connection;
 // only passes it on), and says whether the probe came through. A lost or
 // refused connection is tried again later, each time twice as late up to
 // five minutes, with some randomness so that hosts do not return together.
+// A directory that relays the table asks over it for a connection per player.
 class Registrar : public QObject
 {
     Q_OBJECT
@@ -57,6 +58,9 @@ signals:
     // directory probes as soon as this signal has returned.
     void probeExpected(const QByteArray &challenge, const QByteArray &answer);
     void refused(const QString &reason);
+    // A player at peer joins through the directory's relay: a new
+    // connection to the directory must name session first.
+    void relayRequested(const QByteArray &session, const QHostAddress &peer);
     // The connection failed or ended; it is tried again.
     void lost(const QString &reason);
 
