@@ -116,16 +116,16 @@ void DirectoryServer::received(quint64 id, QByteArrayView bytes)
 
 void DirectoryServer::handle(quint64 id, Peer &peer, const QByteArray &line)
 {
+    if (handleOther(id, line))
+        return;
     std::optional<msg::ToDirectory> message;
     try {
         message = msg::readToDirectory(line);
     } catch (const EConvertError &) {
         // A number that is not one: as malformed as any other.
     }
-    if (!message) {
-        handleOther(id, line);
+    if (!message)
         return;   // unknown to this directory, or malformed: ignored
-    }
     if (const auto *table = std::get_if<msg::DirTable>(&*message)) {
         registerTable(id, peer, *table);
     } else if (const auto *ready = std::get_if<msg::DirReady>(&*message)) {

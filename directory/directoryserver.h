@@ -31,7 +31,7 @@
 // Whoever breaks a limit is disconnected, and that is logged once.
 //
 // A service built on the directory (a relay for tables nobody can reach)
-// derives from it: it sees each message the directory does not know, may
+// derives from it: it sees each message first and takes its own, may
 // take a connection over (from then on its bytes are the service's, not
 // messages, and the expiry leaves it alone), and hears when a connection
 // ends; the host's control connection is the one that registered the table
@@ -75,8 +75,8 @@ signals:
     void logLine(const QString &line);
 
 protected:
-    // A framed message of a command this directory does not know; true when
-    // it was the extension's (it counts against the sender like any other).
+    // A framed message, before the directory reads it; true when it was the
+    // extension's (it counts against the sender like any other).
     virtual bool handleOther(quint64 id, const QByteArray &line)
     {
         Q_UNUSED(id);

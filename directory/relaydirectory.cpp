@@ -29,14 +29,13 @@ RelayDirectory::~RelayDirectory() = default;
 
 bool RelayDirectory::handleOther(quint64 id, const QByteArray &line)
 {
-    std::optional<msg::ToRelay> message;
-    try {
-        message = msg::readToRelay(line);
-    } catch (const EConvertError &) {
-    }
+    // The directory's own messages are the directory's to read.
+    if (!line.startsWith("CMD_dirjoin+") && !line.startsWith("CMD_dirrelayhello+"))
+        return false;
+    const std::optional<msg::ToRelay> message = msg::readToRelay(line);
     // A control connection stays one: its table lives on it.
     if (!message || registry().find(id))
-        return false;
+        return true;
     if (const auto *join = std::get_if<msg::DirJoin>(&*message))
         this->join(id, join->code);
     else if (const auto *greeting = std::get_if<msg::DirRelayHello>(&*message))

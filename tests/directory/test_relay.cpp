@@ -14,6 +14,12 @@ namespace {
 
 using Verdict = RelayLimits::Verdict;
 
+// The n-th field of a message, its command being the 0th.
+QByteArray field(const QByteArray &line, int n)
+{
+    return line.split('+').value(n);
+}
+
 AddressLimits::Key keyOf(const char *address)
 {
     return AddressLimits::keyOf(QHostAddress(QString::fromLatin1(address)));
@@ -75,9 +81,9 @@ struct RelayedHost
         if (!control.open(directory))
             return false;
         control.send(msg::DirTable{1, 9, 0, 0, false, "Relayed"});   // the discard port: refused
-        code = control.waitFor("CMD_dircode+").section('+', 1, 1);
+        code = field(control.waitFor("CMD_dircode+"), 1);
         const QByteArray probe = control.waitFor("CMD_dirprobe+");
-        control.send(msg::DirReady{probe.section('+', 1, 1)});
+        control.send(msg::DirReady{field(probe, 1)});
         return control.waitFor("CMD_dirreach+") == "CMD_dirreach+relayed";
     }
     // Answers the next request for a player: the host's end of that session.
@@ -97,7 +103,7 @@ struct RelayedHost
         auto peer = std::make_unique<Peer>();
         if (request.isEmpty() || !peer->open(directory))
             return nullptr;
-        peer->send(msg::DirRelayHello{request.section('+', 1, 1)});
+        peer->send(msg::DirRelayHello{field(request, 1)});
         return peer;
     }
 };

@@ -153,7 +153,7 @@ void TestDirectoryMessages::relayReadsAJoinOrAHelloAndNothingElse()
 {
     const std::optional<ToRelay> join = readToRelay("CMD_dirjoin+KXQ4TP");
     QVERIFY(join && std::get<DirJoin>(*join).code == "KXQ4TP");
-    QCOMPARE(encode(DirJoin{"KXQ4TP"}), "CMD_dirjoin+KXQ4TP" + wire::kTerminator);
+    QCOMPARE(encode(DirJoin{"KXQ4TP"}), QByteArray("CMD_dirjoin+KXQ4TP") + wire::kTerminator);
     const std::optional<ToRelay> hello = readToRelay("CMD_dirrelayhello+" + kChallenge);
     QVERIFY(hello && std::get<DirRelayHello>(*hello).session == kChallenge);
     QCOMPARE(encode(DirRelayHello{kChallenge}), "CMD_dirrelayhello+" + kChallenge + wire::kTerminator);
