@@ -112,6 +112,9 @@ void Tchat::startHost(quint16 port, bool everyAddress)
         auto *reach = new TableReach(port, m_forms->server());
         connect(reach, &TableReach::told, client,
                 [client](const QString &text) { emit client->systemLine(QStringLiteral("0+") + text); });
+        // The directories' probes may have come before the router opened the port.
+        if (DirectoryRegistration *directories = announcement->directories())
+            connect(reach, &TableReach::told, directories, &DirectoryRegistration::recheck);
         reach->start();
     }
     DirectoryRegistration *directories = announcement->directories();

@@ -135,6 +135,11 @@ void DirectoryServer::handle(quint64 id, Peer &peer, const QByteArray &line)
             peer.challenge.clear();
             peer.answer.clear();
         }
+    } else if (std::holds_alternative<msg::DirRecheck>(*message)) {
+        if (peer.hasTable && now() - peer.recheckedMs >= kRecheckMs) {
+            peer.recheckedMs = now();
+            askForProbe(id, peer);
+        }
     } else if (const auto *list = std::get_if<msg::DirList>(&*message)) {
         m_pool.send(id, m_registry.encodedPage(*list));
     } else if (const auto *code = std::get_if<msg::DirResolve>(&*message)) {

@@ -54,6 +54,8 @@ public:
     static constexpr int kHeartbeatSeconds = 30;
     // No message of the protocol comes near this.
     static constexpr qsizetype kMaxMessage = 512;
+    // A host that asks for another probe gets one this often at most.
+    static constexpr int kRecheckMs = 10000;
     // A table whose port says "full" is probed again this often, this many times.
     static constexpr int kFullRetryMs = 30000;
     static constexpr int kFullRetries = 3;
@@ -127,6 +129,7 @@ private:
         QByteArray challenge;    // sent, and not acknowledged yet
         QByteArray answer;
         int fullRetries = 0;
+        qint64 recheckedMs = -kRecheckMs;
         bool taken = false;      // its bytes are the extension's
     };
 

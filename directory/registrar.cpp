@@ -77,6 +77,12 @@ void Registrar::withdraw()
     m_reach = msg::Reach::Checking;
 }
 
+void Registrar::recheck()
+{
+    if (!m_code.isEmpty())
+        sendBytes(msg::encode(msg::DirRecheck{}));
+}
+
 void Registrar::open()
 {
     if (!m_table || m_connection)

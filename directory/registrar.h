@@ -38,6 +38,9 @@ public:
     void publish(const TableInfo &table);
     // Ends the registration: the directory drops the table at once.
     void withdraw();
+    // The table's way in from the internet changed: the directory probes
+    // it again (a directory that does not know the request ignores it).
+    void recheck();
 
     const DirectoryAddress &directory() const { return m_directory; }
     bool isConnected() const;

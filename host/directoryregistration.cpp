@@ -95,6 +95,12 @@ void DirectoryRegistration::openRelay(const DirectoryAddress &directory, const Q
     conn->open(directory.host, QString::number(directory.port));
 }
 
+void DirectoryRegistration::recheck()
+{
+    for (Registrar *registrar : std::as_const(m_registrars))
+        registrar->recheck();
+}
+
 void DirectoryRegistration::publish(const TableInfo &table)
 {
     for (Registrar *registrar : std::as_const(m_registrars))

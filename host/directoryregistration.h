@@ -35,6 +35,9 @@ public:
 
     // Registers the table, or updates it, with every directory.
     void publish(const TableInfo &table);
+    // The router opened or closed the table's port: every directory probes
+    // the table again.
+    void recheck();
     const QList<Registrar *> &registrars() const { return m_registrars; }
 
     // The line the hosting player reads.

@@ -262,6 +262,7 @@ QByteArray encode(const DirTable &m)
 
 QByteArray encode(const DirBeat &) { return Writer("CMD_dirbeat").done(); }
 QByteArray encode(const DirReady &m) { return Writer("CMD_dirready").field(m.challenge).done(); }
+QByteArray encode(const DirRecheck &) { return Writer("CMD_dirrecheck").done(); }
 
 QByteArray encode(const DirList &m)
 {
@@ -303,6 +304,7 @@ std::optional<ToDirectory> readToDirectory(QByteArrayView line)
         {"CMD_dirlist", as<V>(&readDirList)},
         {"CMD_dirready", as<V>(&readDirReady)},
         {"CMD_dirresolve", as<V>(&readCode<DirResolve>)},
+        {"CMD_dirrecheck", empty<V, DirRecheck>()},
     };
     return read(line, table);
 }

@@ -18,6 +18,9 @@
 //   CMD_dirbeat    (empty)                     nothing changed, still here
 //   CMD_dirready   challenge                   the host knows the challenge's
 //                                              answer: probe now
+//   CMD_dirrecheck (empty)                     the way in changed (a router
+//                                              opened or closed the port):
+//                                              probe again
 // Directory to host:
 //   CMD_dircode    code + seconds              the table's code, once, and
 //                                              how often to send a heartbeat
@@ -94,6 +97,11 @@ struct DirTable
 struct DirBeat
 {
     bool operator==(const DirBeat &) const = default;
+};
+
+struct DirRecheck
+{
+    bool operator==(const DirRecheck &) const = default;
 };
 
 struct DirReady
@@ -210,7 +218,7 @@ struct ProbeOk
     bool operator==(const ProbeOk &) const = default;
 };
 
-using ToDirectory = std::variant<DirTable, DirBeat, DirReady, DirList, DirResolve>;
+using ToDirectory = std::variant<DirTable, DirBeat, DirReady, DirList, DirResolve, DirRecheck>;
 using FromDirectory =
     std::variant<DirCode, DirProbe, DirReach, DirRefused, DirItem, DirPage, DirFound, DirNotFound, DirRelay>;
 // What the relay reads on a connection: the first message of a relayed
@@ -223,6 +231,7 @@ using ProbeReply = std::variant<ProbeOk, Full>;
 QByteArray encode(const DirTable &m);
 QByteArray encode(const DirBeat &m);
 QByteArray encode(const DirReady &m);
+QByteArray encode(const DirRecheck &m);
 QByteArray encode(const DirList &m);
 QByteArray encode(const DirResolve &m);
 QByteArray encode(const DirCode &m);

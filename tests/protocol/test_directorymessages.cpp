@@ -40,6 +40,7 @@ void TestDirectoryMessages::toDirectoryReadsAndWritesTheSameBytes_data()
     QTest::newRow("table, a name with +") << QByteArray("CMD_dirtable+1+7772+2+5+playing+Ann+Bob's table")
                                           << ToDirectory(DirTable{1, 7772, 2, 5, true, "Ann+Bob's table"});
     QTest::newRow("heartbeat") << QByteArray("CMD_dirbeat+") << ToDirectory(DirBeat{});
+    QTest::newRow("recheck") << QByteArray("CMD_dirrecheck+") << ToDirectory(DirRecheck{});
     QTest::newRow("ready") << "CMD_dirready+" + kChallenge << ToDirectory(DirReady{kChallenge});
     QTest::newRow("list") << QByteArray("CMD_dirlist+t+2+1+3") << ToDirectory(DirList{true, 2, 1, 3});
     QTest::newRow("list of all") << QByteArray("CMD_dirlist+f+0+0+0") << ToDirectory(DirList{});
