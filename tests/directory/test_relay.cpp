@@ -1,7 +1,12 @@
 // The directory's relay: its limits as plain logic, and the relay itself in
 // this process on loopback addresses, with hosts and clients made of bare
-// sockets that speak the directory's protocol.
+// sockets that speak the directory's protocol, or the game's own host and
+// client.
+#include "../client/clientrig.h"
+#include "../host/testhost.h"
+#include "directory/registrar.h"
 #include "directory/relaydirectory.h"
+#include "host/directoryregistration.h"
 #include "net/framing.h"
 #include "protocol/directorymessages.h"
 
@@ -122,6 +127,7 @@ private slots:
     void refusals();
     void floodIsCappedWithoutSlowingAnotherTable();
     void idleRelayIsClosed();
+    void gameClientJoinsTheGameHostThroughTheRelay();
 
 private:
     std::unique_ptr<RelayDirectory> start(RelayOptions relay = {});
@@ -332,6 +338,33 @@ void TestRelay::idleRelayIsClosed()
     QVERIFY(hostEnd->waitClosed(1000));
     // The table itself stays listed: its control connection is not a relay's.
     QCOMPARE(directory->registry().size(), 1);
+}
+
+void TestRelay::gameClientJoinsTheGameHostThroughTheRelay()
+{
+    const auto directory = start();
+    QVERIFY(directory);
+    TestHost host;
+    DirectoryRegistration registration(host.server, {DirectoryAddress{QStringLiteral("127.0.0.1"), m_port}});
+    QSignalSpy reach(&registration, &DirectoryRegistration::reachChecked);
+    TableInfo table;
+    table.name = QStringLiteral("Behind a router");
+    table.port = 9;   // what the directory sees of the game port: closed
+    registration.publish(table);
+    QTRY_COMPARE_WITH_TIMEOUT(reach.size(), 1, 5000);
+    QVERIFY(reach.first().at(1).value<msg::Reach>() == msg::Reach::Relayed);
+
+    ClientRig rig;
+    rig.client.setCodeResolver([this](const QString &code, const GameClient::Resolved &done) {
+        done(QStringLiteral("127.0.0.1"), m_port, QString(), code);
+        return true;
+    });
+    rig.client.processparams({QStringLiteral("Bob"), registration.registrars().first()->code(), QStringLiteral("join")});
+    QVERIFY(rig.waitArrived());
+    // For the host it is a player from the address the directory saw.
+    QCOMPARE(host.server.players[rig.client.myseat].name, QByteArray("Bob"));
+    QCOMPARE(host.server.players[rig.client.myseat].conn->sock()->hostName(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(directory->sessions(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRelay)
