@@ -112,6 +112,9 @@ void Tchat::startHost(quint16 port, bool everyAddress)
         auto *reach = new TableReach(port, m_forms->server());
         connect(reach, &TableReach::told, client,
                 [client](const QString &text) { emit client->systemLine(QStringLiteral("0+") + text); });
+        // The directories' probes may have come before the router opened the port.
+        if (DirectoryRegistration *directories = announcement->directories())
+            connect(reach, &TableReach::told, directories, &DirectoryRegistration::recheck);
         reach->start();
     }
     DirectoryRegistration *directories = announcement->directories();
@@ -138,17 +141,24 @@ bool Tchat::resolveCode(const QString &host, const GameClient::Resolved &done)
     m_codeFinder->setDirectories(directories);
     // One answer for this request; the finder may be asked again later.
     auto *request = new QObject(this);
-    const auto answer = [done, request](const QString &address, quint16 port, const QString &problem) {
+    const auto answer = [done, request](const QString &address, quint16 port, const QString &problem,
+                                        const QString &relayCode) {
         if (request->property("answered").toBool())
             return;
         request->setProperty("answered", true);
         request->deleteLater();
-        done(address, port, problem);
+        done(address, port, problem, relayCode);
     };
     connect(m_codeFinder, &DirectoryFinder::resolved, request,
-            [answer](const TableInfo &table) { answer(table.address.toString(), table.port, QString()); });
+            [answer](const TableInfo &table, const DirectoryAddress &directory) {
+                // A relayed table is joined through the directory that listed it.
+                if (table.isRelayed())
+                    answer(directory.host, directory.port, QString(), table.code);
+                else
+                    answer(table.address.toString(), table.port, QString(), QString());
+            });
     connect(m_codeFinder, &DirectoryFinder::notFound, request,
-            [answer](const QString &, const QString &problem) { answer(QString(), 0, problem); });
+            [answer](const QString &, const QString &problem) { answer(QString(), 0, problem, QString()); });
     m_codeFinder->resolve(host);
     return true;
 }

@@ -46,7 +46,7 @@ const ModeOption kModes[] = {
      "--directory [--port N] [--expiry-seconds N]", 0, "--directory takes no NAME or HOST."},
     {"robot", Mode::Robot,
      "Play as a computer player against the host HOST without a window (no display needed).",
-     "--robot [--level easy|medium|hard] [--name N] HOST [--port N]", 1,
+     "--robot [--level easy|medium|hard] [--name N] HOST|CODE [--port N] [--directory-address A]...", 1,
      "--robot takes the address of the host, HOST."},
     {"list-games", Mode::ListGames,
      "Print the tables found on the local network and in the game directories, one a line with tab-separated "
@@ -177,9 +177,10 @@ const QList<SettingOption> &settings()
              return QString();
          }},
         {"directory-address", "host:port",
-         "A game directory where a headless host lists its table and --list-games looks (default port 7773); may "
-         "be given more than once. Without it: PINLEX_DIRECTORY, else the player's list, else the build's.",
-         bit(Mode::Serve) | bit(Mode::ListGames),
+         "A game directory where a headless host lists its table, --list-games looks and --robot looks a code "
+         "up (default port 7773); may be given more than once. Without it: PINLEX_DIRECTORY, else the player's "
+         "list, else the build's.",
+         bit(Mode::Serve) | bit(Mode::ListGames) | bit(Mode::Robot),
          [](const QString &value, CommandLine &line) {
              const std::optional<DirectoryAddress> address = DirectoryAddress::parse(value);
              if (!address)

@@ -72,7 +72,7 @@ int main(int argc, char *argv[])
     case Mode::Decompress:
         return decompressFileCommand(line.input, line.output);
     case Mode::Robot:
-        return runHeadlessRobot(line.level, line.robotName, line.host, line.port);
+        return runHeadlessRobot(line.level, line.robotName, line.host, line.port, directories());
     case Mode::Serve:
         return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
                                line.portMapping, line.announce ? directories() : QList<DirectoryAddress>());

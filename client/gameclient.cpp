@@ -6,6 +6,7 @@
 #include "client/roster.h"
 #include "net/connection.h"
 #include "net/tsock.h"
+#include "protocol/directorymessages.h"
 #include "sound/soundoutput.h"
 #include "sound/soundtable.h"
 
@@ -16,7 +17,18 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     m_events = new GameEvents(this);
     receivedlist = new Dispatcher(this);
     receivedlist->setObjectName(QStringLiteral("receivedlist"));
-    receivedlist->setHandler([this](const QByteArray &line, quint64) { m_events->received(line); });
+    receivedlist->setHandler([this](const QByteArray &line, quint64) {
+        // A relay that turns the join down says why before it closes.
+        if (!m_relayCode.isEmpty() && !loggedin && line.startsWith("CMD_dirrefused+")) {
+            const auto refusal = msg::readFromDirectory(line);
+            if (refusal && std::holds_alternative<msg::DirRefused>(*refusal)) {
+                emit systemLine(QStringLiteral("0+The game directory did not relay this game: %1.")
+                                    .arg(QString::fromUtf8(std::get<msg::DirRefused>(*refusal).reason.left(200))));
+            }
+            return;
+        }
+        m_events->received(line);
+    });
     // The queue starts with a line that is taken and ignored like any line
     // without a '+'.
     receivedlist->enqueue("receivedlist");
@@ -29,6 +41,11 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     sock = new Connection(receivedlist, this);
     sock->setObjectName(QStringLiteral("sock"));
     connect(sock, &Connection::info, this, &GameClient::sockInfo);
+    connect(sock, &Connection::connected, this, [this] {
+        // Through a relay, the first words are the directory's: which table.
+        if (!m_relayCode.isEmpty())
+            sendBytes(msg::encode(msg::DirJoin{m_relayCode.toLatin1()}));
+    });
     connect(sock, &Connection::connectFailed, this, [this](const QString &reason) {
         const QString host = ishost ? QStringLiteral("127.0.0.1") : hostaddress;
         emit systemLine(QStringLiteral("0+Could not connect to %1 on port %2: %3.").arg(host).arg(m_port).arg(reason));
@@ -135,8 +152,9 @@ void GameClient::announceAddresses()
 void GameClient::joinpress()
 {
     const QString code = hostaddress;
-    const auto resolved = [this, code](const QString &address, quint16 port, const QString &problem) {
-        joinResolved(code, address, port, problem);
+    const auto resolved = [this, code](const QString &address, quint16 port, const QString &problem,
+                                       const QString &relayCode) {
+        joinResolved(code, address, port, problem, relayCode);
     };
     if (m_resolveCode && m_resolveCode(code, resolved)) {
         emit systemLine(QStringLiteral("0+Looking up the table with the code %1...").arg(code));
@@ -147,7 +165,8 @@ void GameClient::joinpress()
     emit hostingChanged(false);
 }
 
-void GameClient::joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem)
+void GameClient::joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem,
+                              const QString &relayCode)
 {
     if (!problem.isEmpty()) {
         // The window stays, not connected, as after any failed launch.
@@ -156,7 +175,13 @@ void GameClient::joinResolved(const QString &code, const QString &address, quint
     }
     hostaddress = address;
     m_port = port;
-    emit systemLine(QStringLiteral("0+The code %1 is the table at %2, port %3.").arg(code, address).arg(port));
+    m_relayCode = relayCode;
+    if (relayCode.isEmpty())
+        emit systemLine(QStringLiteral("0+The code %1 is the table at %2, port %3.").arg(code, address).arg(port));
+    else
+        emit systemLine(QStringLiteral("0+The code %1 is a table joined through the game directory at %2, port %3.")
+                            .arg(code, address)
+                            .arg(port));
     try {
         openGameConnection(hostaddress);
     } catch (const std::exception &error) {

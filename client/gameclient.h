@@ -47,8 +47,11 @@ public:
     // Finds the table a code names when the host to join is given as one
     // (a game directory's code): calls done with the table's address and
     // port, or with a problem for the player. Returns false when host is
-    // not a code; it is then joined as an address.
-    using Resolved = std::function<void(const QString &address, quint16 port, const QString &problem)>;
+    // not a code; it is then joined as an address. A relayed table comes
+    // with its code as relayCode, and the address and port are those of
+    // the directory that relays it.
+    using Resolved = std::function<void(const QString &address, quint16 port, const QString &problem,
+                                        const QString &relayCode)>;
     using CodeResolver = std::function<bool(const QString &host, Resolved done)>;
 
     explicit GameClient(QObject *parent = nullptr);
@@ -118,7 +121,8 @@ private:
     // The addresses others can join this hosted game at, as a system line.
     void announceAddresses();
 
-    void joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem);
+    void joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem,
+                      const QString &relayCode);
 
     HostStarter m_startHost;
     CodeResolver m_resolveCode;
@@ -126,5 +130,7 @@ private:
     quint16 m_port = game::kDefaultPort;
     bool m_full = false;
     bool m_removed = false;
+    // The code of a table joined through a directory's relay, else empty.
+    QString m_relayCode;
     GameEvents *m_events = nullptr;
 };

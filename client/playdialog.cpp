@@ -137,6 +137,12 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
         if (m_resolving.isEmpty() || !isVisible())
             return;
         m_resolving.clear();
+        if (table.isRelayed()) {
+            // The game it starts joins by the code, through the directory's relay.
+            hide();
+            emit playRequested(choice());
+            return;
+        }
         combo_host->setEditText(table.address.toString());
         spin_port->setValue(table.port);
         this->play();
@@ -245,6 +251,12 @@ void TPlayDialog::joinTable(const QModelIndex &index)
     }
     const TableInfo &table = tables->table(row);
     radio_join->setChecked(true);
+    if (table.isRelayed()) {
+        // Only its code leads through the directory's relay.
+        combo_host->setEditText(table.code);
+        play();
+        return;
+    }
     combo_host->setEditText(table.address.toString());
     spin_port->setValue(table.port);
     play();

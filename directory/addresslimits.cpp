@@ -12,10 +12,10 @@ AddressLimits::Key AddressLimits::keyOf(const QHostAddress &address)
     return {qFromBigEndian<quint64>(v6.c), 0};
 }
 
-bool AddressLimits::openConnection(const Key &key)
+bool AddressLimits::openConnection(const Key &key, int extra)
 {
     Record &record = m_records[key];
-    if (record.connections >= m_allowance.connections) {
+    if (record.connections >= m_allowance.connections + extra) {
         dropIfIdle(m_records.find(key));
         return false;
     }

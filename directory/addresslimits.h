@@ -34,8 +34,9 @@ public:
     explicit AddressLimits(Allowance allowance = {}) : m_allowance(allowance) {}
     const Allowance &allowance() const { return m_allowance; }
 
-    // Each true answer is matched by one close / remove later.
-    bool openConnection(const Key &key);
+    // Each true answer is matched by one close / remove later. extra:
+    // connections allowed beyond the allowance (a relayed table's host).
+    bool openConnection(const Key &key, int extra = 0);
     void closeConnection(const Key &key);
     bool addTable(const Key &key);
     void removeTable(const Key &key);

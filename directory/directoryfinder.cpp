@@ -128,13 +128,14 @@ void DirectoryFinder::resolve(const QString &code)
                 disconnect(c);
             resolutionEnded(resolution, failed);
         };
-        *connections << connect(lookup, &DirectoryLookup::resolved, this, [this, resolution, finish](const ListedTable &found) {
-            const bool first = !resolution->done;
-            resolution->done = true;
-            finish(false);
-            if (first)
-                emit resolved(found.table);
-        });
+        *connections << connect(lookup, &DirectoryLookup::resolved, this,
+                                [this, resolution, finish, directory = source->address](const ListedTable &found) {
+                                    const bool first = !resolution->done;
+                                    resolution->done = true;
+                                    finish(false);
+                                    if (first)
+                                        emit resolved(found.table, directory);
+                                });
         *connections << connect(lookup, &DirectoryLookup::notFound, this, [finish](const QString &) { finish(false); });
         *connections << connect(lookup, &DirectoryLookup::failed, this, [finish](const QString &) { finish(true); });
         lookup->resolve(code);

@@ -48,7 +48,9 @@ signals:
     void unreachable(const DirectoryAddress &directory, const QString &reason);
     // A directory's page arrived.
     void listed(const DirectoryAddress &directory, int tables);
-    void resolved(const TableInfo &table);
+    // The table a code names, and the directory that named it (which
+    // relays a relayed table).
+    void resolved(const TableInfo &table, const DirectoryAddress &directory);
     // No directory has it now; problem says why, for the player.
     void notFound(const QString &code, const QString &problem);
 

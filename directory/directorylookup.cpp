@@ -23,9 +23,12 @@ std::optional<ListedTable> ListedTable::fromItem(const msg::DirItem &item)
     table.protocolVersion = item.version;
     table.source = TableInfo::Source::Directory;
     table.code = listed.code;
-    table.reach = item.reach == msg::Reach::Direct        ? TableInfo::Reach::Direct
-                  : item.reach == msg::Reach::Unreachable ? TableInfo::Reach::Unreachable
-                                                          : TableInfo::Reach::Checking;
+    switch (item.reach) {
+    case msg::Reach::Checking: table.reach = TableInfo::Reach::Checking; break;
+    case msg::Reach::Direct: table.reach = TableInfo::Reach::Direct; break;
+    case msg::Reach::Unreachable: table.reach = TableInfo::Reach::Unreachable; break;
+    case msg::Reach::Relayed: table.reach = TableInfo::Reach::Relayed; break;
+    }
     return listed;
 }
 

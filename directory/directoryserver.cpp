@@ -66,7 +66,7 @@ bool DirectoryServer::listen(const QHostAddress &address, quint16 port)
 void DirectoryServer::opened(quint64 id, const QHostAddress &address)
 {
     const AddressLimits::Key key = AddressLimits::keyOf(address);
-    if (!m_limits.openConnection(key)) {
+    if (!m_limits.openConnection(key, extraConnections(key))) {
         if (m_limits.breach(key, Limit::Connections)) {
             log(QStringLiteral("limit %1: more than %2 connections")
                     .arg(Registry::plain(address).toString())
@@ -88,9 +88,9 @@ void DirectoryServer::received(quint64 id, QByteArrayView bytes)
     const auto found = m_peers.find(id);
     if (found == m_peers.end())
         return;
-    if (takeBytes(id, bytes))
-        return;
     Peer &peer = found->second;
+    if (peer.taken)
+        return takeBytes(id, bytes);
     peer.in.add(bytes);
     while (std::optional<QByteArray> line = peer.in.next()) {
         if (line->size() > kMaxMessage || (!line->isEmpty() && !isFramed(*line)))
@@ -101,9 +101,14 @@ void DirectoryServer::received(quint64 id, QByteArrayView bytes)
             return breach(id, Limit::Messages);
         m_idle.touch(id, now());
         handle(id, peer, *line);
-        // The message may have ended the connection.
+        // The message may have ended the connection, or handed it over.
         if (!m_peers.count(id))
             return;
+        if (peer.taken) {
+            if (const QByteArray rest = peer.in.takePending(); !rest.isEmpty())
+                takeBytes(id, rest);
+            return;
+        }
     }
     if (peer.in.pendingSize() > kMaxMessage)
         breach(id, Limit::Protocol);
@@ -111,16 +116,16 @@ void DirectoryServer::received(quint64 id, QByteArrayView bytes)
 
 void DirectoryServer::handle(quint64 id, Peer &peer, const QByteArray &line)
 {
+    if (handleOther(id, line))
+        return;
     std::optional<msg::ToDirectory> message;
     try {
         message = msg::readToDirectory(line);
     } catch (const EConvertError &) {
         // A number that is not one: as malformed as any other.
     }
-    if (!message) {
-        handleOther(id, line);
+    if (!message)
         return;   // unknown to this directory, or malformed: ignored
-    }
     if (const auto *table = std::get_if<msg::DirTable>(&*message)) {
         registerTable(id, peer, *table);
     } else if (const auto *ready = std::get_if<msg::DirReady>(&*message)) {
@@ -129,6 +134,11 @@ void DirectoryServer::handle(quint64 id, Peer &peer, const QByteArray &line)
             m_prober.start(id, entry->address, quint16(entry->info.port), peer.challenge, peer.answer);
             peer.challenge.clear();
             peer.answer.clear();
+        }
+    } else if (std::holds_alternative<msg::DirRecheck>(*message)) {
+        if (peer.hasTable && now() - peer.recheckedMs >= kRecheckMs) {
+            peer.recheckedMs = now();
+            askForProbe(id, peer);
         }
     } else if (const auto *list = std::get_if<msg::DirList>(&*message)) {
         m_pool.send(id, m_registry.encodedPage(*list));
@@ -198,7 +208,9 @@ void DirectoryServer::probed(quint64 id, Prober::Outcome outcome)
         });
         return;
     }
-    const msg::Reach reach = outcome == Prober::Outcome::Answered ? msg::Reach::Direct : msg::Reach::Unreachable;
+    const msg::Reach reach = outcome == Prober::Outcome::Answered ? msg::Reach::Direct
+                             : offersRelay()                      ? msg::Reach::Relayed
+                                                                  : msg::Reach::Unreachable;
     m_registry.setReach(id, reach);
     send(id, msg::DirReach{reach});
     log(QStringLiteral("probe %1: %2").arg(QString::fromLatin1(entry->code), QLatin1String(msg::reachText(reach))));
@@ -211,6 +223,22 @@ void DirectoryServer::resolve(quint64 id, QByteArrayView typed)
     if (!entry)
         return send(id, msg::DirNotFound{typed.toByteArray()});
     send(id, msg::DirFound{Registry::item(*entry)});
+}
+
+void DirectoryServer::takeOver(quint64 id)
+{
+    const auto found = m_peers.find(id);
+    if (found == m_peers.end())
+        return;
+    found->second.taken = true;
+    // Its silence is the extension's to judge.
+    m_idle.remove(id);
+}
+
+QHostAddress DirectoryServer::peerAddress(quint64 id) const
+{
+    const auto found = m_peers.find(id);
+    return found == m_peers.end() ? QHostAddress() : found->second.address;
 }
 
 quint64 DirectoryServer::tableConnection(QByteArrayView code) const

@@ -31,10 +31,12 @@
 // Whoever breaks a limit is disconnected, and that is logged once.
 //
 // A service built on the directory (a relay for tables nobody can reach)
-// derives from it: it sees each message the directory does not know, may
-// take a connection's bytes before they are read as messages, and hears
-// when a connection ends; the host's control connection is the one that
-// registered the table (tableConnection).
+// derives from it: it sees each message first and takes its own, may
+// take a connection over (from then on its bytes are the service's, not
+// messages, and the expiry leaves it alone), and hears when a connection
+// ends; the host's control connection is the one that registered the table
+// (tableConnection). A directory that offers the relay lists a table its
+// probe did not reach as relayed rather than unreachable.
 struct DirectoryOptions
 {
     int expirySeconds = 90;
@@ -52,6 +54,8 @@ public:
     static constexpr int kHeartbeatSeconds = 30;
     // No message of the protocol comes near this.
     static constexpr qsizetype kMaxMessage = 512;
+    // A host that asks for another probe gets one this often at most.
+    static constexpr int kRecheckMs = 10000;
     // A table whose port says "full" is probed again this often, this many times.
     static constexpr int kFullRetryMs = 30000;
     static constexpr int kFullRetries = 3;
@@ -73,24 +77,37 @@ signals:
     void logLine(const QString &line);
 
 protected:
-    // A framed message of a command this directory does not know; true when
-    // it was the extension's (it counts against the sender like any other).
+    // A framed message, before the directory reads it; true when it was the
+    // extension's (it counts against the sender like any other).
     virtual bool handleOther(quint64 id, const QByteArray &line)
     {
         Q_UNUSED(id);
         Q_UNUSED(line);
         return false;
     }
-    // Bytes of a connection before they are read as messages; true when the
-    // extension took them (a connection it forwards as it stands).
-    virtual bool takeBytes(quint64 id, QByteArrayView bytes)
+    // Bytes of a connection taken over (takeOver), as they come.
+    virtual void takeBytes(quint64 id, QByteArrayView bytes)
     {
         Q_UNUSED(id);
         Q_UNUSED(bytes);
-        return false;
     }
     // The connection is gone, its table (if any) with it.
     virtual void connectionEnded(quint64 id) { Q_UNUSED(id); }
+    virtual bool offersRelay() const { return false; }
+    // Connections an address may open beyond its allowance (a relayed
+    // table's host opens one per player).
+    virtual int extraConnections(const AddressLimits::Key &key) const
+    {
+        Q_UNUSED(key);
+        return 0;
+    }
+
+    // From now on the connection's bytes go to takeBytes, those that came
+    // after its last message first.
+    void takeOver(quint64 id);
+    // The address the connection came from; null when it is not open.
+    QHostAddress peerAddress(quint64 id) const;
+    qint64 now() const { return m_clock.elapsed(); }
 
     // The connection that registered the table with this code, or 0.
     quint64 tableConnection(QByteArrayView code) const;
@@ -112,6 +129,8 @@ private:
         QByteArray challenge;    // sent, and not acknowledged yet
         QByteArray answer;
         int fullRetries = 0;
+        qint64 recheckedMs = -kRecheckMs;
+        bool taken = false;      // its bytes are the extension's
     };
 
     void opened(quint64 id, const QHostAddress &address);
@@ -127,7 +146,6 @@ private:
     void breach(quint64 id, AddressLimits::Limit limit);
     void armExpiry();
     void expire();
-    qint64 now() const { return m_clock.elapsed(); }
 
     Options m_options;
     SocketPool m_pool;

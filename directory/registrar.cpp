@@ -77,6 +77,12 @@ void Registrar::withdraw()
     m_reach = msg::Reach::Checking;
 }
 
+void Registrar::recheck()
+{
+    if (!m_code.isEmpty())
+        sendBytes(msg::encode(msg::DirRecheck{}));
+}
+
 void Registrar::open()
 {
     if (!m_table || m_connection)
@@ -156,6 +162,10 @@ void Registrar::received(const QByteArray &line)
     } else if (const auto *reach = std::get_if<msg::DirReach>(&*message)) {
         m_reach = reach->reach;
         emit reachChecked(m_reach);
+    } else if (const auto *relay = std::get_if<msg::DirRelay>(&*message)) {
+        const QHostAddress peer(QString::fromLatin1(relay->address));
+        if (!peer.isNull())
+            emit relayRequested(relay->session, peer);
     } else if (const auto *refusal = std::get_if<msg::DirRefused>(&*message)) {
         // Trying again soon would be refused again.
         m_nextRetryMs = m_lastRetryMs;

@@ -21,6 +21,7 @@ class Connection;
 // only passes it on), and says whether the probe came through. A lost or
 // refused connection is tried again later, each time twice as late up to
 // five minutes, with some randomness so that hosts do not return together.
+// A directory that relays the table asks over it for a connection per player.
 class Registrar : public QObject
 {
     Q_OBJECT
@@ -37,6 +38,9 @@ public:
     void publish(const TableInfo &table);
     // Ends the registration: the directory drops the table at once.
     void withdraw();
+    // The table's way in from the internet changed: the directory probes
+    // it again (a directory that does not know the request ignores it).
+    void recheck();
 
     const DirectoryAddress &directory() const { return m_directory; }
     bool isConnected() const;
@@ -57,6 +61,9 @@ signals:
     // directory probes as soon as this signal has returned.
     void probeExpected(const QByteArray &challenge, const QByteArray &answer);
     void refused(const QString &reason);
+    // A player at peer joins through the directory's relay: a new
+    // connection to the directory must name session first.
+    void relayRequested(const QByteArray &session, const QHostAddress &peer);
     // The connection failed or ended; it is tried again.
     void lost(const QString &reason);
 

@@ -2,7 +2,7 @@
 
 #include "base/terminaltext.h"
 #include "base/terminationsignals.h"
-#include "directory/directoryserver.h"
+#include "directory/relaydirectory.h"
 
 #include <QCoreApplication>
 
@@ -40,13 +40,14 @@ int runDirectory(quint16 port, int expirySeconds)
 
     DirectoryServer::Options options;
     options.expirySeconds = expirySeconds;
-    DirectoryServer directory(options);
+    RelayDirectory directory(options);
     QObject::connect(&directory, &DirectoryServer::logLine, &say);
     if (!directory.listen(QHostAddress(QHostAddress::Any), port)) {
         writeTerminalLine(stderr, QStringLiteral("pinlex: port %1: %2").arg(port).arg(directory.errorString()));
         return 1;
     }
-    say(QStringLiteral("directory listening on port %1, tables expire after %2 seconds of silence")
+    say(QStringLiteral("directory listening on port %1, tables expire after %2 seconds of silence, "
+                       "tables it cannot reach are relayed")
             .arg(port)
             .arg(expirySeconds));
     QCoreApplication::exec();

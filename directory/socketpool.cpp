@@ -182,8 +182,27 @@ void SocketPool::readFrom(quint64 id)
 void SocketPool::writeTo(quint64 id)
 {
     Socket &socket = m_sockets.at(id);
-    if (!flush(id, socket))
+    if (!flush(id, socket)) {
         ::shutdown(socket.fd, SHUT_RDWR);   // the read that follows reports the end
+        return;
+    }
+    if (socket.out.isEmpty() && onDrained)
+        onDrained(id);
+}
+
+qsizetype SocketPool::queued(quint64 id) const
+{
+    const auto found = m_sockets.find(id);
+    return found == m_sockets.end() ? 0 : found->second.out.size() - found->second.outStart;
+}
+
+void SocketPool::setReadPaused(quint64 id, bool paused)
+{
+    const auto found = m_sockets.find(id);
+    if (found == m_sockets.end() || found->second.readPaused == paused)
+        return;
+    found->second.readPaused = paused;
+    watch(id, found->second, EPOLL_CTL_MOD, found->second.watchingWrite);
 }
 
 bool SocketPool::send(quint64 id, QByteArrayView bytes)
@@ -236,7 +255,8 @@ bool SocketPool::flush(quint64 id, Socket &socket)
 void SocketPool::watch(quint64 id, Socket &socket, int operation, bool write)
 {
     epoll_event event = {};
-    event.events = EPOLLIN | EPOLLRDHUP | (write ? quint32(EPOLLOUT) : 0u);
+    // A paused socket still reports a hang-up or an error, which a read picks up.
+    event.events = (socket.readPaused ? 0u : quint32(EPOLLIN | EPOLLRDHUP)) | (write ? quint32(EPOLLOUT) : 0u);
     event.data.u64 = id;
     ::epoll_ctl(m_epoll, operation, socket.fd, &event);
     socket.watchingWrite = write;

@@ -47,6 +47,11 @@ public:
     // Closes at once with a reset.
     void abort(quint64 id);
     bool isOpen(quint64 id) const { return m_sockets.count(id) != 0; }
+    // What waits to go out to the connection.
+    qsizetype queued(quint64 id) const;
+    // While paused nothing more is read from it; the system's buffers fill
+    // and the peer is slowed down.
+    void setReadPaused(quint64 id, bool paused);
     qsizetype size() const { return qsizetype(m_sockets.size()); }
 
     // A connection was accepted from peer.
@@ -54,6 +59,8 @@ public:
     std::function<void(quint64 id, QByteArrayView bytes)> onReceived;
     // The peer closed it, or it failed; never for close() or abort().
     std::function<void(quint64 id)> onClosed;
+    // Everything queued for it went out, after some had to wait.
+    std::function<void(quint64 id)> onDrained;
 
 private:
     struct Socket
@@ -62,6 +69,7 @@ private:
         QByteArray out;
         qsizetype outStart = 0;
         bool watchingWrite = false;
+        bool readPaused = false;
     };
 
     void onReady();

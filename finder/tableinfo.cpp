@@ -232,6 +232,7 @@ QString TableInfo::reachText(Reach reach)
     case Reach::Checking: return QStringLiteral("checking");
     case Reach::Direct: return QStringLiteral("direct");
     case Reach::Unreachable: return QStringLiteral("unreachable");
+    case Reach::Relayed: return QStringLiteral("relayed");
     }
     return {};
 }

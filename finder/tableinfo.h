@@ -46,11 +46,13 @@ struct TableInfo
     quint64 tableId = 0;     // random, chosen by the host; 0 = unknown
     Source source = Source::Lan;
     // A directory's table: the code it is known by, and whether the
-    // directory reached its game port ("checking" until it tried).
-    enum class Reach { Checking, Direct, Unreachable };
+    // directory reached its game port ("checking" until it tried); a
+    // relayed table is joined through the directory that listed it.
+    enum class Reach { Checking, Direct, Unreachable, Relayed };
     QString code;
     Reach reach = Reach::Checking;
     bool isUnreachable() const { return source == Source::Directory && reach == Reach::Unreachable; }
+    bool isRelayed() const { return source == Source::Directory && reach == Reach::Relayed; }
 
     bool isJoinable() const { return protocolVersion == kProtocolVersion; }
     // The same table: by its id when both know one, else by address and port.
@@ -66,7 +68,7 @@ struct TableInfo
 
     static QString stateText(State state);    // "waiting" / "playing"
     static QString sourceText(Source source); // "lan" / "udp" / "directory"
-    static QString reachText(Reach reach);    // "checking" / "direct" / "unreachable"
+    static QString reachText(Reach reach);    // "checking" / "direct" / "unreachable" / "relayed"
 
     // TXT records of the mDNS announcement; the name travels as the
     // instance name and the port in the SRV record.

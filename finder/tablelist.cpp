@@ -14,6 +14,8 @@ QString sourceText(const TableInfo &table)
         text += QStringLiteral(", code ") + table.code;
     if (table.isUnreachable())
         text += QStringLiteral(", unreachable");
+    if (table.isRelayed())
+        text += QStringLiteral(", through the directory's relay");
     return text;
 }
 

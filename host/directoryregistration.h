@@ -4,6 +4,7 @@
 #include "finder/tableinfo.h"
 #include "protocol/directorymessages.h"
 
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -18,6 +19,12 @@ class TServer;
 // reachability probe handed to the game listener. The window turns
 // codeAssigned into a chat line, the headless host into a log line.
 // Destroying it ends every registration at once.
+//
+// A directory that relays the table asks for a connection per player who
+// joins through it: one is opened to that directory, names the session,
+// and is handed to the game host as an accepted connection from the
+// player's address. A table seats kSlots, so no more than that are opened
+// at once, whatever a directory asks.
 class DirectoryRegistration : public QObject
 {
     Q_OBJECT
@@ -28,6 +35,9 @@ public:
 
     // Registers the table, or updates it, with every directory.
     void publish(const TableInfo &table);
+    // The router opened or closed the table's port: every directory probes
+    // the table again.
+    void recheck();
     const QList<Registrar *> &registrars() const { return m_registrars; }
 
     // The line the hosting player reads.
@@ -40,7 +50,12 @@ signals:
     void reachChecked(const DirectoryAddress &directory, msg::Reach reach);
     void refused(const DirectoryAddress &directory, const QString &reason);
     void lost(const DirectoryAddress &directory, const QString &reason);
+    void relayOpened(const DirectoryAddress &directory, const QHostAddress &peer);
 
 private:
+    void openRelay(const DirectoryAddress &directory, const QByteArray &session, const QHostAddress &peer);
+
+    TServer &m_server;
     QList<Registrar *> m_registrars;
+    int m_relaysOpening = 0;
 };

@@ -121,6 +121,8 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce
         QObject::connect(reach.get(), &TableReach::told, [](const QString &text, const QString &why) {
             writeTerminalLine(stdout, why.isEmpty() ? text : text + QStringLiteral(" (") + why + QLatin1Char(')'));
         });
+        if (DirectoryRegistration *registration = announcement->directories())
+            QObject::connect(reach.get(), &TableReach::told, registration, &DirectoryRegistration::recheck);
         reach->start();
     }
     QCoreApplication::exec();

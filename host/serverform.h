@@ -105,6 +105,10 @@ public:
     // A directory will send CMD_probe challenge to the game port; it gets
     // answer on that connection.
     void expectProbe(const QByteArray &challenge, const QByteArray &answer);
+    // A connection the host opened to a directory's relay for a player, on
+    // the queue receivedlist, its host name the player's address: seated as
+    // an accepted one is.
+    void acceptRelayed(Connection *conn);
 
     // The listener, port "7772"; the hosting player's window (or the
     // headless host) switches it on with setListen(true).
@@ -181,6 +185,8 @@ private:
     bool awaitingProbe();
     void hold(TSock *sock);
     void seatHeld(quint64 connection);
+    // Seats the connection, or tells it the table is full and closes it.
+    void admit(Connection *conn);
     // True when the slot a message speaks for is its sender's own.
     bool isOwnSlot(int slot, quint64 connection) const;
 

@@ -1,5 +1,6 @@
-// The host's side of a game directory's reachability probe: connections
-// held back from a seat while a probe is awaited, and the answer.
+// The host's side of a game directory: its reachability probe (connections
+// held back from a seat while a probe is awaited, and the answer), and the
+// connections that come through its relay.
 #include "host/serverform.h"
 
 #include "net/connection.h"
@@ -38,10 +39,22 @@ void TServer::seatHeld(quint64 connection)
     Connection *conn = m_held.take(connection);
     if (!conn)
         return;
+    admit(conn);
+}
+
+void TServer::acceptRelayed(Connection *conn)
+{
+    conn->setParent(this);
+    admit(conn);
+}
+
+void TServer::admit(Connection *conn)
+{
     if (const int slot = freeSlotFor(conn->sock()->hostName())) {
         seat(slot, conn);
         return;
     }
+    const quint64 connection = conn->id();
     try {
         conn->send(msg::encode(msg::Full{}));
     } catch (const ESockException &) {

@@ -10,6 +10,13 @@
 
 Q_LOGGING_CATEGORY(lcProtocol, "pinlex.protocol", QtWarningMsg)
 
+QByteArray FrameBuffer::takePending()
+{
+    QByteArray rest = m_pending.mid(m_start);
+    clear();
+    return rest;
+}
+
 std::optional<QByteArray> FrameBuffer::next()
 {
     const qsizetype end = m_pending.indexOf(wire::kTerminator, m_start + m_scanned);

@@ -39,6 +39,9 @@ public:
     bool append(QByteArrayView bytes, const std::function<void(QByteArray)> &deliver);
 
     qsizetype pendingSize() const { return m_pending.size() - m_start; }
+    // What arrived after the last message handed on, taken out: the bytes
+    // of a connection that stops speaking in messages (a relayed one).
+    QByteArray takePending();
     // The memory it holds, what was handed on but not dropped yet included.
     qsizetype heldBytes() const { return m_pending.capacity(); }
     void clear();

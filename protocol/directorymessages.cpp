@@ -62,7 +62,7 @@ std::optional<bool> readState(Reader &f)
 std::optional<Reach> readReachField(Reader &f)
 {
     const QByteArrayView text = f.take();
-    for (const Reach reach : {Reach::Checking, Reach::Direct, Reach::Unreachable}) {
+    for (const Reach reach : {Reach::Checking, Reach::Direct, Reach::Unreachable, Reach::Relayed}) {
         if (text == reachText(reach))
             return reach;
     }
@@ -204,6 +204,24 @@ std::optional<ProbeOk> readProbeOk(Reader &f)
     return ProbeOk{answer.toByteArray()};
 }
 
+template <typename M>
+std::optional<M> readSession(Reader &f)
+{
+    const QByteArrayView session = f.take();
+    if (!fields::isToken(session))
+        return std::nullopt;
+    return M{session.toByteArray()};
+}
+
+std::optional<DirRelay> readDirRelay(Reader &f)
+{
+    const QByteArrayView session = f.take();
+    const QByteArrayView address = f.take();
+    if (!fields::isToken(session) || !isAddressText(address))
+        return std::nullopt;
+    return DirRelay{session.toByteArray(), address.toByteArray()};
+}
+
 Writer &itemFields(Writer &out, const DirItem &m)
 {
     return out.field(m.code)
@@ -225,6 +243,7 @@ QByteArrayView reachText(Reach reach)
     case Reach::Checking: return "checking";
     case Reach::Direct: return "direct";
     case Reach::Unreachable: return "unreachable";
+    case Reach::Relayed: return "relayed";
     }
     return "checking";
 }
@@ -243,6 +262,7 @@ QByteArray encode(const DirTable &m)
 
 QByteArray encode(const DirBeat &) { return Writer("CMD_dirbeat").done(); }
 QByteArray encode(const DirReady &m) { return Writer("CMD_dirready").field(m.challenge).done(); }
+QByteArray encode(const DirRecheck &) { return Writer("CMD_dirrecheck").done(); }
 
 QByteArray encode(const DirList &m)
 {
@@ -271,6 +291,9 @@ QByteArray encode(const DirFound &m)
 
 QByteArray encode(const DirNotFound &m) { return Writer("CMD_dirnotfound").field(m.code).done(); }
 QByteArray encode(const ProbeOk &m) { return Writer("CMD_probeok").field(m.answer).done(); }
+QByteArray encode(const DirJoin &m) { return Writer("CMD_dirjoin").field(m.code).done(); }
+QByteArray encode(const DirRelayHello &m) { return Writer("CMD_dirrelayhello").field(m.session).done(); }
+QByteArray encode(const DirRelay &m) { return Writer("CMD_dirrelay").field(m.session).field(m.address).done(); }
 
 std::optional<ToDirectory> readToDirectory(QByteArrayView line)
 {
@@ -281,6 +304,7 @@ std::optional<ToDirectory> readToDirectory(QByteArrayView line)
         {"CMD_dirlist", as<V>(&readDirList)},
         {"CMD_dirready", as<V>(&readDirReady)},
         {"CMD_dirresolve", as<V>(&readCode<DirResolve>)},
+        {"CMD_dirrecheck", empty<V, DirRecheck>()},
     };
     return read(line, table);
 }
@@ -297,6 +321,7 @@ std::optional<FromDirectory> readFromDirectory(QByteArrayView line)
         {"CMD_dirprobe", as<V>(&readDirProbe)},
         {"CMD_dirreach", as<V>(&readDirReach)},
         {"CMD_dirrefused", as<V>(&readDirRefused)},
+        {"CMD_dirrelay", as<V>(&readDirRelay)},
     };
     return read(line, table);
 }
@@ -307,6 +332,16 @@ std::optional<ProbeReply> readProbeReply(QByteArrayView line)
     static const std::vector<std::pair<QByteArrayView, Parser<V>>> table = {
         {"CMD_probeok", as<V>(&readProbeOk)},
         {"CMD_full", empty<V, Full>()},
+    };
+    return read(line, table);
+}
+
+std::optional<ToRelay> readToRelay(QByteArrayView line)
+{
+    using V = ToRelay;
+    static const std::vector<std::pair<QByteArrayView, Parser<V>>> table = {
+        {"CMD_dirjoin", as<V>(&readCode<DirJoin>)},
+        {"CMD_dirrelayhello", as<V>(&readSession<DirRelayHello>)},
     };
     return read(line, table);
 }

@@ -5,7 +5,8 @@
 // payload). A hosting copy keeps one connection to each directory it
 // registers with; a client that lists tables or resolves a code opens one of
 // its own. Flags are "t" / "f"; state is "waiting" or "playing"; reach is
-// "checking", "direct" or "unreachable"; a version is the table protocol's,
+// "checking", "direct", "unreachable" or
+// "relayed" (not reached, and joined through the directory's relay); a version is the table protocol's,
 // 1 to 65535 (0 in a list request: any); challenges and answers are 16 to 64
 // lower-case hex digits; codes are 1 to 16 letters and digits as sent (the
 // directory hands out six).
@@ -17,6 +18,9 @@
 //   CMD_dirbeat    (empty)                     nothing changed, still here
 //   CMD_dirready   challenge                   the host knows the challenge's
 //                                              answer: probe now
+//   CMD_dirrecheck (empty)                     the way in changed (a router
+//                                              opened or closed the port):
+//                                              probe again
 // Directory to host:
 //   CMD_dircode    code + seconds              the table's code, once, and
 //                                              how often to send a heartbeat
@@ -24,12 +28,21 @@
 //                                              gives to CMD_probe challenge
 //   CMD_dirreach   reach                       the probe's outcome
 //   CMD_dirrefused reason                      then the directory closes
+//   CMD_dirrelay   session + address           a client at address joins
+//                                              through the relay: open a new
+//                                              connection to the directory and
+//                                              send CMD_dirrelayhello session
 //
 // Client to directory:
 //   CMD_dirlist    waiting + freeseats + version + page
 //                  waiting "t": waiting tables only; freeseats 0 to 4: at
 //                  least that many seats free; page from 0
 //   CMD_dirresolve code
+//   CMD_dirjoin    code                        join that relayed table: once
+//                                              the host answered, whatever
+//                                              follows on this connection is
+//                                              the game's stream; a refusal is
+//                                              CMD_dirrefused, then the end
 // Directory to client:
 //   CMD_diritem    code + address + port + seats + spectators + state + reach
 //                  + version + name            one table of a page
@@ -37,6 +50,13 @@
 //                                              more "t": a next page exists
 //   CMD_dirfound   (the fields of CMD_diritem) the table a code names
 //   CMD_dirnotfound code                       no table has it now
+//
+// Host to directory, on a new connection of its own:
+//   CMD_dirrelayhello session                  the host's end of that session;
+//                                              whatever follows is the game's
+//                                              stream to and from the client
+//
+// A session is 16 to 64 lower-case hex digits, as a challenge.
 //
 // On the game port (host's listener to the directory's probe connection):
 //   CMD_probeok    answer                      the answer to CMD_probe
@@ -59,7 +79,7 @@
 
 namespace msg {
 
-enum class Reach { Checking, Direct, Unreachable };
+enum class Reach { Checking, Direct, Unreachable, Relayed };
 
 // ---- Host to directory ----
 
@@ -77,6 +97,11 @@ struct DirTable
 struct DirBeat
 {
     bool operator==(const DirBeat &) const = default;
+};
+
+struct DirRecheck
+{
+    bool operator==(const DirRecheck &) const = default;
 };
 
 struct DirReady
@@ -102,7 +127,26 @@ struct DirResolve
     bool operator==(const DirResolve &) const = default;
 };
 
+struct DirJoin
+{
+    QByteArray code;
+    bool operator==(const DirJoin &) const = default;
+};
+
+struct DirRelayHello
+{
+    QByteArray session;
+    bool operator==(const DirRelayHello &) const = default;
+};
+
 // ---- Directory to host ----
+
+struct DirRelay
+{
+    QByteArray session;
+    QByteArray address;       // the client's, as the directory saw it
+    bool operator==(const DirRelay &) const = default;
+};
 
 struct DirCode
 {
@@ -174,14 +218,20 @@ struct ProbeOk
     bool operator==(const ProbeOk &) const = default;
 };
 
-using ToDirectory = std::variant<DirTable, DirBeat, DirReady, DirList, DirResolve>;
-using FromDirectory = std::variant<DirCode, DirProbe, DirReach, DirRefused, DirItem, DirPage, DirFound, DirNotFound>;
+using ToDirectory = std::variant<DirTable, DirBeat, DirReady, DirList, DirResolve, DirRecheck>;
+using FromDirectory =
+    std::variant<DirCode, DirProbe, DirReach, DirRefused, DirItem, DirPage, DirFound, DirNotFound, DirRelay>;
+// What the relay reads on a connection: the first message of a relayed
+// client's or host's connection. Kept apart from ToDirectory, which a
+// directory without a relay reads.
+using ToRelay = std::variant<DirJoin, DirRelayHello>;
 // What the directory's probe connection reads from a game listener.
 using ProbeReply = std::variant<ProbeOk, Full>;
 
 QByteArray encode(const DirTable &m);
 QByteArray encode(const DirBeat &m);
 QByteArray encode(const DirReady &m);
+QByteArray encode(const DirRecheck &m);
 QByteArray encode(const DirList &m);
 QByteArray encode(const DirResolve &m);
 QByteArray encode(const DirCode &m);
@@ -193,10 +243,14 @@ QByteArray encode(const DirPage &m);
 QByteArray encode(const DirFound &m);
 QByteArray encode(const DirNotFound &m);
 QByteArray encode(const ProbeOk &m);
+QByteArray encode(const DirJoin &m);
+QByteArray encode(const DirRelayHello &m);
+QByteArray encode(const DirRelay &m);
 
 std::optional<ToDirectory> readToDirectory(QByteArrayView line);
 std::optional<FromDirectory> readFromDirectory(QByteArrayView line);
 std::optional<ProbeReply> readProbeReply(QByteArrayView line);
+std::optional<ToRelay> readToRelay(QByteArrayView line);
 
 QByteArrayView reachText(Reach reach);
 

@@ -1,6 +1,9 @@
 #include "robots/headlessrobot.h"
 
 #include "base/terminaltext.h"
+#include "directory/codeallocator.h"
+#include "directory/directoryfinder.h"
+#include "protocol/directorymessages.h"
 #include "robots/robot.h"
 
 #include <QCoreApplication>
@@ -22,7 +25,8 @@ void say(const QString &line)
 
 } // namespace
 
-int runHeadlessRobot(Strength strength, const QString &name, const QString &host, quint16 port)
+int runHeadlessRobot(Strength strength, const QString &name, const QString &host, quint16 port,
+                     const QList<DirectoryAddress> &directories)
 {
     Robot robot(strength, name);
     int status = 0;
@@ -65,10 +69,31 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
         },
         Qt::QueuedConnection);
 
-    say(QStringLiteral("joining the game at %1 port %2 as \"%3\" (%4)")
-            .arg(host)
-            .arg(port)
-            .arg(name, strengthName(strength)));
-    robot.connectTo(host, port);
+    const auto join = [&](const QString &address, quint16 at, const QByteArray &greeting) {
+        say(QStringLiteral("joining the game at %1 port %2 as \"%3\" (%4)%5")
+                .arg(address)
+                .arg(at)
+                .arg(name, strengthName(strength))
+                .arg(greeting.isEmpty() ? QString() : QStringLiteral(" through the directory's relay")));
+        robot.connectTo(address, at, greeting);
+    };
+    DirectoryFinder codes(nullptr);
+    if (!directories.isEmpty() && CodeAllocator::isCode(host)) {
+        codes.setDirectories(directories);
+        QObject::connect(&codes, &DirectoryFinder::resolved, [&](const TableInfo &table, const DirectoryAddress &at) {
+            if (table.isRelayed())
+                join(at.host, at.port, msg::encode(msg::DirJoin{table.code.toLatin1()}));
+            else
+                join(table.address.toString(), table.port, {});
+        });
+        QObject::connect(&codes, &DirectoryFinder::notFound, [](const QString &, const QString &problem) {
+            writeTerminalLine(stderr, QStringLiteral("pinlex: ") + problem);
+            QCoreApplication::exit(1);
+        });
+        say(QStringLiteral("looking up the table with the code %1").arg(host));
+        codes.resolve(host);
+    } else {
+        join(host, port, {});
+    }
     return QCoreApplication::exec();
 }

@@ -72,11 +72,20 @@ void Robot::setSeed(quint32 seed)
     m_random.seed(seed ^ 0x9e3779b9u);
 }
 
-void Robot::connectTo(const QString &host, quint16 port)
+void Robot::connectTo(const QString &host, quint16 port, const QByteArray &greeting)
 {
     if (m_connection)
         return;
     m_connection = std::make_unique<Connection>(m_queue);
+    if (!greeting.isEmpty()) {
+        connect(m_connection.get(), &Connection::connected, this, [this, greeting] {
+            try {
+                m_connection->send(greeting);
+            } catch (const ESockException &) {
+                // its end follows
+            }
+        });
+    }
     connect(m_connection.get(), &Connection::connectFailed, this, [this](const QString &reason) {
         m_failed = true;
         emit connectFailed(reason);

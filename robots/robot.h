@@ -34,7 +34,9 @@ public:
     Robot(Strength strength, QString name, QObject *parent = nullptr);
     ~Robot() override;   // leaves the game quietly
 
-    void connectTo(const QString &host, quint16 port = game::kDefaultPort);
+    // greeting: bytes sent first, as soon as the connection is up (the
+    // request a directory's relay reads before it becomes the game's stream).
+    void connectTo(const QString &host, quint16 port = game::kDefaultPort, const QByteArray &greeting = {});
     // Ends the connection; left() follows.
     void leave();
 

@@ -13,6 +13,14 @@
 // listing, its memory (resident set) per table, and how long a listing
 // takes from request to the whole page received (median, 99th percentile).
 // CPU time is the directory's threads' time on a processor (schedstat).
+//
+// BM_RelayAtScale/T: T tables that nobody can reach register and are listed
+// as relayed; a client joins each through the relay (the host answers with
+// a connection of its own, from its address); then every client sends a
+// game message of 40 bytes, which its host sends back, 5,000 relayed
+// messages a second in all for ten seconds. Reports the directory's CPU
+// time per relayed message and its memory per relay session (both of its
+// connections included).
 #include "net/framing.h"
 #include "protocol/directorymessages.h"
 
@@ -75,15 +83,26 @@ double residentKilobytes(qint64 pid)
     return 0;
 }
 
+enum class Role { Host, Lister, Client, HostEnd };
+
 struct Peer
 {
     int fd = -1;
-    bool lister = false;
+    Role role = Role::Host;
     FrameBuffer in;
     bool coded = false;
     bool reached = false;
     qint64 askedNs = -1;     // a list request waiting for its page
     qint64 nextAskNs = 0;
+    QByteArray code;
+    int messages = 0;        // relayed messages received
+};
+
+// A host is asked to open its end of a relay session.
+struct RelayRequest
+{
+    size_t host;
+    QByteArray session;
 };
 
 // The simulated side: plain sockets on one epoll set.
@@ -100,9 +119,10 @@ public:
 
     qint64 now() const { return m_clock.nsecsElapsed(); }
 
-    bool add(quint32 from, bool lister)
+    // blocking: connected when it returns (on the loopback network at once).
+    bool add(quint32 from, Role role, bool blocking = false)
     {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | (blocking ? 0 : SOCK_NONBLOCK), 0);
         if (fd < 0)
             return false;
         sockaddr_in source = {};
@@ -117,7 +137,12 @@ public:
             ::close(fd);
             return false;
         }
-        m_peers.push_back(Peer{fd, lister, {}, false, false, -1, 0});
+        if (blocking)
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        Peer peer;
+        peer.fd = fd;
+        peer.role = role;
+        m_peers.push_back(std::move(peer));
         epoll_event event = {};
         event.events = EPOLLIN;
         event.data.u64 = m_peers.size() - 1;
@@ -158,15 +183,28 @@ public:
     int closed() const { return m_closed; }
     int sendFailures() const { return m_sendFailures; }
     std::vector<double> &latenciesMs() { return m_latenciesMs; }
+    std::vector<RelayRequest> takeRelayRequests() { return std::exchange(m_relayRequests, {}); }
+    long long relayedMessages() const { return m_relayedMessages; }
 
 private:
     void handle(Peer &peer, const QByteArray &line)
     {
+        if (peer.role == Role::Client || peer.role == Role::HostEnd) {
+            ++peer.messages;
+            ++m_relayedMessages;
+            // The host answers each message with one of the same size.
+            if (peer.role == Role::HostEnd)
+                send(peer, line + wire::kTerminator);
+            return;
+        }
         const std::optional<msg::FromDirectory> message = msg::readFromDirectory(line);
         if (!message)
             return;
-        if (std::holds_alternative<msg::DirCode>(*message)) {
+        if (const auto *code = std::get_if<msg::DirCode>(&*message)) {
             peer.coded = true;
+            peer.code = code->code;
+        } else if (const auto *relay = std::get_if<msg::DirRelay>(&*message)) {
+            m_relayRequests.push_back({size_t(&peer - m_peers.data()), relay->session});
         } else if (const auto *probe = std::get_if<msg::DirProbe>(&*message)) {
             send(peer, msg::encode(msg::DirReady{probe->challenge}));
         } else if (std::holds_alternative<msg::DirReach>(*message)) {
@@ -182,6 +220,8 @@ private:
     QElapsedTimer m_clock;
     std::vector<Peer> m_peers;
     std::vector<double> m_latenciesMs;
+    std::vector<RelayRequest> m_relayRequests;
+    long long m_relayedMessages = 0;
     int m_closed = 0;
     int m_sendFailures = 0;
 };
@@ -226,7 +266,7 @@ void BM_DirectoryAtScale(benchmark::State &state)
         // Registration, a few hundred connections at a time.
         double cpu = cpuNanoseconds(pid);
         for (int i = 0; i < tables; ++i) {
-            crowd.add(0x7F010001u + quint32(i), false);
+            crowd.add(0x7F010001u + quint32(i), Role::Host);
             if (i % 200 == 199)
                 crowd.pump(1);
         }
@@ -283,7 +323,7 @@ void BM_DirectoryAtScale(benchmark::State &state)
 
         // Listing clients join, each at its own moment of the five seconds.
         for (int j = 0; j < listers; ++j) {
-            crowd.add(0x7F020001u + quint32(j), true);
+            crowd.add(0x7F020001u + quint32(j), Role::Lister);
             crowd.peers().back().nextAskNs = crowd.now() + qint64(j) * kListIntervalMs * 1'000'000 / listers;
         }
         crowd.pump(100);
@@ -315,7 +355,104 @@ void BM_DirectoryAtScale(benchmark::State &state)
         directory.waitForFinished(5000);
     }
 }
+// The directory's address for a peer's bind: 127.1.x.y for the i-th table.
+quint32 tableAddress(int i)
+{
+    return 0x7F010001u + quint32(i);
+}
+
+void BM_RelayAtScale(benchmark::State &state)
+{
+    const int tables = int(state.range(0));
+    constexpr int kMessagesPerSecond = 5000;   // each way counted
+    raiseDescriptorLimit();
+    for (auto _ : state) {
+        const quint16 port = freePort();
+        QProcess directory;
+        directory.setStandardOutputFile(QProcess::nullDevice());
+        directory.start(QStringLiteral(PINLEX_BINARY),
+                        {QStringLiteral("--directory"), QStringLiteral("--port"), QString::number(port)});
+        if (!directory.waitForStarted()) {
+            state.SkipWithError("the directory did not start");
+            return;
+        }
+        const qint64 pid = directory.processId();
+        QThread::msleep(500);
+        Crowd crowd(port);
+        for (int i = 0; i < tables; ++i)
+            crowd.add(tableAddress(i), Role::Host, true);
+        for (Peer &peer : crowd.peers())
+            crowd.send(peer, msg::encode(msg::DirTable{1, 9, 0, 0, false, "Relayed table"}));
+        const auto all = [&](auto test) {
+            return std::all_of(crowd.peers().begin(), crowd.peers().end(), test);
+        };
+        QElapsedTimer waited;
+        waited.start();
+        while (!all([](const Peer &p) { return p.role != Role::Host || p.reached; }) && waited.elapsed() < 60000)
+            crowd.pump(10);
+        QThread::msleep(200);
+        const double tablesKb = residentKilobytes(pid);
+
+        // A client for each table, and the host's end of each session.
+        const QByteArray message = QByteArray("CMD_chat+2+a relayed line of a word game") + wire::kTerminator;
+        for (int i = 0; i < tables; ++i) {
+            crowd.add(0x7F020001u + quint32(i), Role::Client, true);
+            crowd.send(crowd.peers().back(), msg::encode(msg::DirJoin{crowd.peers()[size_t(i)].code}));
+            crowd.send(crowd.peers().back(), message);
+        }
+        int hostEnds = 0;
+        while (hostEnds < tables && waited.elapsed() < 120000) {
+            crowd.pump(10);
+            for (const RelayRequest &request : crowd.takeRelayRequests()) {
+                crowd.add(tableAddress(int(request.host)), Role::HostEnd, true);
+                crowd.send(crowd.peers().back(), msg::encode(msg::DirRelayHello{request.session}));
+                ++hostEnds;
+            }
+        }
+        while (!all([](const Peer &p) { return p.role != Role::Client || p.messages > 0; }) && waited.elapsed() < 120000)
+            crowd.pump(10);
+        if (!all([](const Peer &p) { return p.role != Role::Client || p.messages > 0; })) {
+            state.SkipWithError("not every client was relayed to its host");
+            return;
+        }
+        QThread::msleep(200);
+        const double sessionsKb = residentKilobytes(pid);
+
+        // Each message a client sends comes back from its host: two relayed.
+        const long long before = crowd.relayedMessages();
+        const double cpu = cpuNanoseconds(pid);
+        const qint64 start = crowd.now();
+        const qint64 end = start + qint64(kPhaseMs) * 1'000'000;
+        long long sent = 0;
+        size_t next = 0;
+        while (crowd.now() < end) {
+            const long long due = (crowd.now() - start) * kMessagesPerSecond / 2 / 1'000'000'000;
+            for (; sent < due; ++sent) {
+                crowd.send(crowd.peers()[size_t(tables) + next], message);
+                next = (next + 1) % size_t(tables);
+            }
+            crowd.pump(1);
+        }
+        QElapsedTimer settle;
+        settle.start();
+        while (crowd.relayedMessages() - before < 2 * sent && settle.elapsed() < 2000)
+            crowd.pump(10);
+        const long long relayed = crowd.relayedMessages() - before;
+
+        state.SetIterationTime(double(kPhaseMs) / 1000.0);
+        state.counters["relayed_messages"] = double(relayed);
+        state.counters["cpu_us_per_relayed_message"] = (cpuNanoseconds(pid) - cpu) / double(relayed) / 1000.0;
+        state.counters["rss_kb_per_session"] = (sessionsKb - tablesKb) / double(tables);
+        state.counters["rss_mb"] = sessionsKb / 1024.0;
+        state.counters["closed"] = double(crowd.closed());
+        state.counters["send_failures"] = double(crowd.sendFailures());
+        directory.terminate();
+        directory.waitForFinished(5000);
+    }
+}
+
 BENCHMARK(BM_DirectoryAtScale)->Args({10000, 1000})->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_RelayAtScale)->Arg(1000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
 

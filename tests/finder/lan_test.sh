@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Finding tables across two network namespaces made by lab.sh, with the real
+# Finding tables across two network namespaces made by tests/lab.sh, with the real
 # program: `pinlex --serve` hosts, `pinlex --robot` fills a seat and
 # `pinlex --list-games` lists. finderlab only does what the program cannot:
 # a hostile answerer, and a watcher that reports how responsive and how big

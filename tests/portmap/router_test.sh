@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The port mapper behind a router made by lab.sh: a player's machine
+# The port mapper behind a router made by tests/lab.sh: a player's machine
 # (LAB-home) behind LAB-router, and the internet (LAB-out).
 #   router_test.sh upnp|natpmp|none NETLAB LAB PORTMAPLAB
 #   router_test.sh serve|serve-relay NETLAB LAB PINLEX

@@ -30,6 +30,7 @@ private slots:
     void malformedMessagesReadAsNothing_data();
     void malformedMessagesReadAsNothing();
     void probeReplyIsTheAnswerOrFullAndNothingElse();
+    void relayReadsAJoinOrAHelloAndNothingElse();
 };
 
 void TestDirectoryMessages::toDirectoryReadsAndWritesTheSameBytes_data()
@@ -39,6 +40,7 @@ void TestDirectoryMessages::toDirectoryReadsAndWritesTheSameBytes_data()
     QTest::newRow("table, a name with +") << QByteArray("CMD_dirtable+1+7772+2+5+playing+Ann+Bob's table")
                                           << ToDirectory(DirTable{1, 7772, 2, 5, true, "Ann+Bob's table"});
     QTest::newRow("heartbeat") << QByteArray("CMD_dirbeat+") << ToDirectory(DirBeat{});
+    QTest::newRow("recheck") << QByteArray("CMD_dirrecheck+") << ToDirectory(DirRecheck{});
     QTest::newRow("ready") << "CMD_dirready+" + kChallenge << ToDirectory(DirReady{kChallenge});
     QTest::newRow("list") << QByteArray("CMD_dirlist+t+2+1+3") << ToDirectory(DirList{true, 2, 1, 3});
     QTest::newRow("list of all") << QByteArray("CMD_dirlist+f+0+0+0") << ToDirectory(DirList{});
@@ -72,6 +74,10 @@ void TestDirectoryMessages::fromDirectoryReadsAndWritesTheSameBytes_data()
     QTest::newRow("found") << QByteArray("CMD_dirfound+KXQ4TP+2001:db8::7+7772+1+0+waiting+unreachable+1+Ann's table")
                            << FromDirectory(DirFound{item});
     QTest::newRow("not found") << QByteArray("CMD_dirnotfound+KXQ4TQ") << FromDirectory(DirNotFound{"KXQ4TQ"});
+    QTest::newRow("relayed item") << QByteArray("CMD_diritem+KXQ4TP+10.0.0.7+7772+0+0+waiting+relayed+1+Ann")
+                                  << FromDirectory(DirItem{"KXQ4TP", "10.0.0.7", 7772, 0, 0, false, Reach::Relayed, 1, "Ann"});
+    QTest::newRow("relay a client") << "CMD_dirrelay+" + kChallenge + "+2001:db8::9"
+                                    << FromDirectory(DirRelay{kChallenge, "2001:db8::9"});
 }
 
 void TestDirectoryMessages::fromDirectoryReadsAndWritesTheSameBytes()
@@ -114,6 +120,10 @@ void TestDirectoryMessages::malformedMessagesReadAsNothing_data()
     from("heartbeat of 0 seconds", "CMD_dircode+KXQ4TP+0");
     from("page flag not t or f", "CMD_dirpage+0+1+yes");
     from("a client's message from the directory", "CMD_dirlist+f+0+0+0");
+    from("relay with a short session", "CMD_dirrelay+00112233+10.0.0.9");
+    from("relay to a name", "CMD_dirrelay+" + kChallenge + "+example.org");
+    // A directory without a relay must not take a relay's message for its own.
+    to("a join, to a directory", "CMD_dirjoin+KXQ4TP");
 }
 
 void TestDirectoryMessages::malformedMessagesReadAsNothing()
@@ -138,6 +148,19 @@ void TestDirectoryMessages::probeReplyIsTheAnswerOrFullAndNothingElse()
     // What a host says to every newcomer, and a forged answer that is no token.
     QVERIFY(!readProbeReply("CMD_sendlogininfo+2"));
     QVERIFY(!readProbeReply("CMD_probeok+CMD_probe+" + kChallenge));
+}
+
+void TestDirectoryMessages::relayReadsAJoinOrAHelloAndNothingElse()
+{
+    const std::optional<ToRelay> join = readToRelay("CMD_dirjoin+KXQ4TP");
+    QVERIFY(join && std::get<DirJoin>(*join).code == "KXQ4TP");
+    QCOMPARE(encode(DirJoin{"KXQ4TP"}), QByteArray("CMD_dirjoin+KXQ4TP") + wire::kTerminator);
+    const std::optional<ToRelay> hello = readToRelay("CMD_dirrelayhello+" + kChallenge);
+    QVERIFY(hello && std::get<DirRelayHello>(*hello).session == kChallenge);
+    QCOMPARE(encode(DirRelayHello{kChallenge}), "CMD_dirrelayhello+" + kChallenge + wire::kTerminator);
+    QVERIFY(!readToRelay("CMD_dirrelayhello+00112233"));
+    QVERIFY(!readToRelay("CMD_dirjoin+KXQ.TP"));
+    QVERIFY(!readToRelay("CMD_dirresolve+KXQ4TP"));
 }
 
 QTEST_GUILESS_MAIN(TestDirectoryMessages)
