@@ -109,7 +109,7 @@ void Tchat::startHost(quint16 port, bool everyAddress)
     GameClient *client = &m_session->client;
     if (m_portMapping) {
         // Lives as long as the host; tells the chat how players outside get in.
-        auto *reach = new TableReach(port, m_forms->server());
+        auto *reach = new TableReach(port, announcement->directories() != nullptr, m_forms->server());
         connect(reach, &TableReach::told, client,
                 [client](const QString &text) { emit client->systemLine(QStringLiteral("0+") + text); });
         // The directories' probes may have come before the router opened the port.

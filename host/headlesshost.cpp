@@ -117,7 +117,7 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce
     }
     std::unique_ptr<TableReach> reach;
     if (announce && portMapping) {
-        reach = std::make_unique<TableReach>(port);
+        reach = std::make_unique<TableReach>(port, announcement->directories() != nullptr);
         QObject::connect(reach.get(), &TableReach::told, [](const QString &text, const QString &why) {
             writeTerminalLine(stdout, why.isEmpty() ? text : text + QStringLiteral(" (") + why + QLatin1Char(')'));
         });

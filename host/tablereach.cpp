@@ -12,28 +12,35 @@ QString openedText(const QHostAddress &outside, quint16 port)
         .arg(port);
 }
 
-QString relayText()
+// Where players outside get in when the router does not let them: through
+// a directory's relay, or, with no directory to list the table, not at all.
+QString notOpenedText(bool relayed)
 {
-    return QStringLiteral("The router did not open this game to the internet: players there will join through the "
-                          "directory's relay.");
+    return relayed ? QStringLiteral("The router did not open this game to the internet: players there will join "
+                                    "through the directory's relay.")
+                   : QStringLiteral("The router did not open this game to the internet: only players on this "
+                                    "network can join.");
 }
 
-QString lostText()
+QString lostText(bool relayed)
 {
-    return QStringLiteral("The router no longer forwards this game: players on the internet will join through the "
-                          "directory's relay.");
+    return relayed ? QStringLiteral("The router no longer forwards this game: players on the internet will join "
+                                    "through the directory's relay.")
+                   : QStringLiteral("The router no longer forwards this game: only players on this network can "
+                                    "join.");
 }
 
 } // namespace
 
-TableReach::TableReach(quint16 port, QObject *parent) : QObject(parent), m_port(port)
+TableReach::TableReach(quint16 port, bool relayed, QObject *parent)
+    : QObject(parent), m_port(port), m_relayed(relayed)
 {
     connect(&m_mapper, &PortMapper::mapped, this,
             [this](const QHostAddress &outside, quint16 outsidePort, PortMapper::Method method) {
                 tell(openedText(outside, outsidePort), PortMapper::methodName(method));
             });
-    connect(&m_mapper, &PortMapper::failed, this, [this](const QString &reason) { tell(relayText(), reason); });
-    connect(&m_mapper, &PortMapper::lost, this, [this] { tell(lostText()); });
+    connect(&m_mapper, &PortMapper::failed, this, [this](const QString &reason) { tell(notOpenedText(m_relayed), reason); });
+    connect(&m_mapper, &PortMapper::lost, this, [this] { tell(lostText(m_relayed)); });
 
     m_releaseLimit.setSingleShot(true);
     m_releaseLimit.setInterval(kReleaseWaitMs);

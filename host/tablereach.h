@@ -15,7 +15,9 @@ class TableReach : public QObject
     Q_OBJECT
 
 public:
-    explicit TableReach(quint16 port, QObject *parent = nullptr);
+    // Relayed: a game directory lists the table and relays players the
+    // router keeps out.
+    TableReach(quint16 port, bool relayed, QObject *parent = nullptr);
 
     void start();
     // Deletes the mapping and says released() once the router has been
@@ -32,6 +34,7 @@ private:
     void tell(const QString &text, const QString &why = QString());
 
     quint16 m_port;
+    bool m_relayed;
     PortMapper m_mapper;
     QString m_told;
     QTimer m_releaseLimit;

@@ -13,7 +13,8 @@
 #             tells the outside address, the table is reached there, and the
 #             mapping is gone once it stops; --no-port-mapping maps nothing
 #     serve-relay  the same without miniupnpd: the log says players will
-#             come through the relay, and the host still stops at once
+#             come through the relay (only local players, with no game
+#             directory set), and the host still stops at once
 # Prints the times measured.
 set -u
 [ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
@@ -162,12 +163,20 @@ serve)
     echo "pinlex --serve: told the outside address $told_ms ms after starting; stopped, mapping deleted, in $stop ms"
     ;;
 serve-relay)
-    serve 7832
+    # With a game directory (none needs to answer) players outside come
+    # through its relay; without one they cannot come at all.
+    serve 7832 --directory-address 127.0.0.1:7773
     told 7832
-    [[ $told_line == *relay* ]] ||
+    [[ $told_line == *"through the directory's relay"* ]] ||
         fail "expected the relay, got: $told_line"
+    relay_ms=$told_ms
     stop=$(stop_serve 7832) || exit 1
-    echo "pinlex --serve without a mapping router: told the relay $told_ms ms after starting; stopped in $stop ms"
+    serve 7833
+    told 7833
+    [[ $told_line == *"only players on this network can join"* ]] ||
+        fail "expected no relay without a directory, got: $told_line"
+    stop_serve 7833 >/dev/null || exit 1
+    echo "pinlex --serve without a mapping router: told the relay $relay_ms ms after starting; stopped in $stop ms"
     ;;
 upnp)
     start_mapper 7800
