@@ -22,6 +22,7 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 
 using namespace formhelpers;
 
@@ -155,7 +156,6 @@ ChatLog &Tchat::chatLog() const
 
 void Tchat::FormCreate()
 {
-    m_marker = std::make_unique<RunMarker>(Options::kSection);
     m_session->flow.clearall();
     Random::randomizeFromClock();
     m_session->client.ishost = false;
@@ -176,8 +176,12 @@ int Tchat::pauseBetweenFrames() const
 void Tchat::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous() && !std::exchange(m_shown, true))
+    if (!event->spontaneous() && !std::exchange(m_shown, true)) {
         m_session->client.processparams(m_parameters);
+        // Once the window is on its way to the screen: writing the marker
+        // waits for the disk.
+        QTimer::singleShot(0, this, [this] { m_marker = std::make_unique<RunMarker>(Options::kSection); });
+    }
 }
 
 QRect Tchat::windowBounds() const

@@ -161,6 +161,10 @@ int ChatView::rowAtY(int y) const
 void ChatView::place(int from, bool remeasure, quint32 restyled)
 {
     const int count = m_model.rowCount();
+    if (from >= count) {
+        m_placed = count;
+        return;
+    }
     const int lineHeight = m_delegate.lineHeight();
     // Only a hostile line in a view narrower than a few letters comes near
     // this; it keeps the whole chat's height within the scroll bar's range.
@@ -217,7 +221,8 @@ void ChatView::relayout()
 
 void ChatView::format()
 {
-    const int lineHeight = m_delegate.lineHeight();
+    // Measuring loads every style's font; an empty chat needs none yet.
+    const int lineHeight = m_placed > 0 ? m_delegate.lineHeight() : 0;
     const quint32 restyled = m_delegate.setStyles(m_styles);
     bool repaintAll = restyled != 0;
     for (int style = 0; style < ChatStyles::kCount; ++style) {
@@ -259,7 +264,8 @@ void ChatView::updateScrollBar()
     const int page = viewport()->height();
     bar->setRange(0, qMax(0, contentHeight() - page));
     bar->setPageStep(page);
-    bar->setSingleStep(m_delegate.lineHeight());
+    if (m_placed > 0)
+        bar->setSingleStep(m_delegate.lineHeight());
 }
 
 void ChatView::scrollToEnd()

@@ -1,55 +1,32 @@
 #include "sound/soundplayer.h"
 
+#include "sound/soundmodule.h"
 #include "sound/soundtable.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QLoggingCategory>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
-
-#include <map>
 
 Q_LOGGING_CATEGORY(lcSound, "pinlex.sound", QtWarningMsg)
 
 namespace {
 
-// One QSoundEffect per sound, made when the sound is first asked for and
-// kept for the next time. Without an audio output nothing is made at all:
-// an effect with no device to play on warns on every load.
-class EffectBackend : public QObject, public SoundPlayer::Backend
+// The sounds through the sound module, loaded when the first one is asked
+// for; without the module the game is silent but still gives its alert.
+class ModuleBackend : public SoundPlayer::Backend
 {
 public:
-    EffectBackend()
-    {
-        // Outputs come and go (a headset, a sound server starting); effects
-        // stay bound to the device they were made for, so start afresh.
-        connect(&m_devices, &QMediaDevices::audioOutputsChanged, this, [this] {
-            m_effects.clear();
-            m_output = QMediaDevices::defaultAudioOutput();
-            qCInfo(lcSound) << "audio output now" << m_output.description();
-        });
-        m_output = QMediaDevices::defaultAudioOutput();
-        if (m_output.isNull())
-            qCInfo(lcSound) << "no audio output: sounds are skipped";
-    }
+    explicit ModuleBackend(const QStringList &folders) : m_effects(loadSoundEffects(folders)) {}
 
     void start(const QString &sound) override
     {
-        if (m_output.isNull())
-            return;
-        QSoundEffect &effect = this->effect(sound);
-        // Loading is asynchronous; an effect asked to play while loading
-        // plays once it is loaded.
-        effect.stop();
-        effect.play();
+        if (m_effects)
+            m_effects->start(sounds::resourcePath(sound));
     }
 
     void stop(const QString &sound) override
     {
-        if (const auto it = m_effects.find(sound); it != m_effects.end())
-            it->second->stop();
+        if (m_effects)
+            m_effects->stop(sounds::resourcePath(sound));
     }
 
     void alert() override
@@ -61,24 +38,17 @@ public:
     }
 
 private:
-    QSoundEffect &effect(const QString &sound)
-    {
-        auto &slot = m_effects[sound];
-        if (!slot) {
-            slot = std::make_unique<QSoundEffect>(m_output);
-            slot->setSource(QUrl(QStringLiteral("qrc") + sounds::resourcePath(sound)));
-        }
-        return *slot;
-    }
-
-    QMediaDevices m_devices;
-    QAudioDevice m_output;
-    std::map<QString, std::unique_ptr<QSoundEffect>> m_effects;
+    std::unique_ptr<SoundEffects> m_effects;
 };
 
 } // namespace
 
-SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent)
+SoundPlayer::SoundPlayer(QObject *parent) : SoundPlayer(soundModuleFolders(), parent)
+{
+}
+
+SoundPlayer::SoundPlayer(const QStringList &moduleFolders, QObject *parent)
+    : QObject(parent), m_moduleFolders(moduleFolders)
 {
 }
 
@@ -104,6 +74,6 @@ void SoundPlayer::play(const QString &name)
 SoundPlayer::Backend &SoundPlayer::backend()
 {
     if (!m_backend)
-        m_backend = std::make_unique<EffectBackend>();
+        m_backend = std::make_unique<ModuleBackend>(m_moduleFolders);
     return *m_backend;
 }

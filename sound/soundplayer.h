@@ -4,21 +4,22 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 // Plays the embedded sounds, one at a time: starting a sound stops the one
 // still playing, so quick events cut each other short and the newest is
 // heard. A name the program has no sound for gives the platform's alert
-// instead. Nothing is loaded before the first sound is asked for; a missing
-// or failing audio device leaves the game silent, never waiting and never
-// showing an error.
+// instead. Nothing is loaded before the first sound is asked for, not even
+// the sound module; a missing module or a missing or failing audio device
+// leaves the game silent, never waiting and never showing an error.
 class SoundPlayer : public QObject, public SoundOutput
 {
     Q_OBJECT
 
 public:
-    // What the player drives: the real one plays through Qt Multimedia,
+    // What the player drives: the real one plays through the sound module,
     // tests put a recorder in its place.
     class Backend
     {
@@ -32,6 +33,8 @@ public:
     };
 
     explicit SoundPlayer(QObject *parent = nullptr);
+    // The real player, with the sound module looked for in moduleFolders.
+    SoundPlayer(const QStringList &moduleFolders, QObject *parent);
     explicit SoundPlayer(std::unique_ptr<Backend> backend, QObject *parent = nullptr);
     ~SoundPlayer() override;
 
@@ -40,6 +43,7 @@ public:
 private:
     Backend &backend();
 
+    QStringList m_moduleFolders;
     std::unique_ptr<Backend> m_backend;   // the real one is made on first use
     QString m_current;                    // the sound last started, if any
 };

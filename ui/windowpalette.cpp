@@ -22,26 +22,38 @@ QStyle *paletteStyle()
     return style;
 }
 
-// Gives the window and every control in it that style when it first shows,
-// once all its controls are made.
+// Gives the window and every control in it that style before they are first
+// polished, so that none is polished twice, and again to any control made
+// after that when the window first shows.
 class StyleOnShow : public QObject
 {
 public:
     using QObject::QObject;
 
+private:
+    static constexpr char kStyled[] = "pinlexPaletteStyle";
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::Show)
+        if (event->type() != QEvent::Polish && event->type() != QEvent::Show)
             return false;
         auto *window = static_cast<QWidget *>(watched);
         if (QStyle *style = paletteStyle()) {
-            window->setStyle(style);
-            for (QWidget *control : window->findChildren<QWidget *>())
-                control->setStyle(style);
+            // A control with a style sheet reports the sheet's style, not
+            // this one: the mark says it has been given this one.
+            const QList<QWidget *> controls = QList<QWidget *>{window} + window->findChildren<QWidget *>();
+            for (QWidget *control : controls) {
+                if (!control->property(kStyled).toBool()) {
+                    control->setStyle(style);
+                    control->setProperty(kStyled, true);
+                }
+            }
         }
-        window->removeEventFilter(this);
-        deleteLater();
+        if (event->type() == QEvent::Show) {
+            window->removeEventFilter(this);
+            deleteLater();
+        }
         return false;
     }
 };

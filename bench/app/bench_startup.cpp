@@ -8,6 +8,9 @@
 // its counters are both medians and their ratio.
 //
 //   xvfb-run -a build/bench/bench_startup
+//
+// PINLEX_BENCH_PROGRAM names another build of the program to time in the
+// same way, for a before and after under the same load of the machine.
 #include "bench/qtbenchmain.h"
 
 #include <benchmark/benchmark.h>
@@ -115,6 +118,12 @@ Desk *openDesk(benchmark::State &state)
     return desk;
 }
 
+QString pinlexProgram()
+{
+    const QString other = qEnvironmentVariable("PINLEX_BENCH_PROGRAM");
+    return other.isEmpty() ? QStringLiteral(PINLEX_BINARY) : other;
+}
+
 double median(std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
@@ -156,7 +165,7 @@ BENCHMARK(BM_MinimalQtWindowWithText)->Iterations(9)->UseManualTime()->Unit(benc
 // One launch parameter: the main window with no connection.
 void BM_PinlexMainWindow(benchmark::State &state)
 {
-    run(state, QStringLiteral(PINLEX_BINARY), {QStringLiteral("Bench")});
+    run(state, pinlexProgram(), {QStringLiteral("Bench")});
 }
 BENCHMARK(BM_PinlexMainWindow)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -171,7 +180,7 @@ void BM_AlternatingLargeWindow(benchmark::State &state)
     for (auto _ : state) {
         const double a = msUntilMapped(desk->x, QStringLiteral(MINIMAL_WINDOW_BINARY), {QStringLiteral("--text")},
                                        desk->environment, kMinimum);
-        const double b = msUntilMapped(desk->x, QStringLiteral(PINLEX_BINARY), {QStringLiteral("Bench")},
+        const double b = msUntilMapped(desk->x, pinlexProgram(), {QStringLiteral("Bench")},
                                        desk->environment, kMinimum);
         if (a < 0 || b < 0) {
             state.SkipWithError("no large window was mapped");

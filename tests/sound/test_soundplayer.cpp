@@ -1,9 +1,12 @@
 // The player: what it asks of its backend for a run of requests, and the
 // real player on a machine without audio (the test machine): quiet, quick,
-// loading nothing before the first sound.
+// loading nothing before the first sound, with its sound module or without.
+#include "sound/soundmodule.h"
 #include "sound/soundplayer.h"
 #include "sound/soundtable.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -20,6 +23,13 @@ private:
     QStringList *m_log;
 };
 
+// Whether the audio libraries are in this process.
+bool audioLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6Multimedia");
+}
+
 } // namespace
 
 class TestSoundPlayer : public QObject
@@ -31,6 +41,7 @@ private slots:
     void makingThePlayerLoadsNothing();
     void newestSoundCutsThePlayingOne_data();
     void newestSoundCutsThePlayingOne();
+    void realPlayerIsQuietWithoutAudio_data();
     void realPlayerIsQuietWithoutAudio();
 };
 
@@ -39,8 +50,9 @@ void TestSoundPlayer::makingThePlayerLoadsNothing()
     // Opening the audio system on a machine without one reports so; start-up
     // must not pay for that, nor for loading sounds.
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-    SoundPlayer player;
+    SoundPlayer player({QStringLiteral(PINLEX_SOUND_MODULE_DIR)}, nullptr);
     QCoreApplication::processEvents();
+    QVERIFY(!audioLoaded());
 }
 
 void TestSoundPlayer::newestSoundCutsThePlayingOne_data()
@@ -73,13 +85,28 @@ void TestSoundPlayer::newestSoundCutsThePlayingOne()
     QCOMPARE(log, backend);
 }
 
+void TestSoundPlayer::realPlayerIsQuietWithoutAudio_data()
+{
+    QTest::addColumn<bool>("withModule");
+    QTest::newRow("sound module beside the program") << true;
+    // A package split or a broken installation: silent, never a crash.
+    QTest::newRow("no sound module") << false;
+}
+
 void TestSoundPlayer::realPlayerIsQuietWithoutAudio()
 {
-    SoundPlayer player;
+    QFETCH(bool, withModule);
+    QTemporaryDir empty;
+    const QStringList folders{withModule ? QStringLiteral(PINLEX_SOUND_MODULE_DIR) : empty.path()};
+    QCOMPARE(loadSoundEffects(folders) != nullptr, withModule);
+
+    SoundPlayer player(folders, nullptr);
     // The first sound opens the audio system, which may report once that
     // there is none. After that: no message per sound, however many.
     player.play(QStringLiteral("entered"));
     QTest::qWait(50);
+    if (withModule)
+        QVERIFY(audioLoaded());
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
     QStringList names = sounds::gameSounds();
     for (int n = 1; n <= sounds::kChatterCount; ++n)
