@@ -11,27 +11,7 @@ set -u
 [ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
 mode=$1 nl=$2 lab=$3 pinlex=$4 finderlab=$5
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pids=()
-# The hosts write their dictionary to a cache of the test's own.
-export HOME=$work XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export PINLEX_TALLY_FILE=$work/tally.tld
-
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    for f in "$work"/*.log; do [ -f "$f" ] && { echo "--- ${f##*/}"; tail -40 "$f"; }; done
-    exit 1
-}
-
-now_ms() { date +%s%3N; }
+source "$here/../labtest.sh"
 
 # start_host NS NAME PORT [OPTIONS...]: `pinlex --serve` in NS, its pid in
 # host_pid[PORT] (netlab run ends in exec: the pid is the program's).

@@ -13,34 +13,7 @@ set -u
 [ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
 mode=$1 nl=$2 lab=$3 pinlex=$4
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export PINLEX_TALLY_FILE=$work/tally.tld
-unset PINLEX_DIRECTORY
-
-fail() {
-    echo "FAIL: $*"
-    for f in "$work"/*.log; do [ -f "$f" ] && { echo "--- ${f##*/}"; tail -25 "$f"; }; done
-    exit 1
-}
-now_ms() { date +%s%3N; }
-# wait_line FILE MS REGEX: the first line of FILE matching REGEX (Perl).
-wait_line() {
-    local file=$1 end=$(( $(now_ms) + $2 )) re=$3 line
-    while :; do
-        line=$(grep -P -m1 -- "$re" "$file" 2>/dev/null) && { echo "$line"; return 0; }
-        [ "$(now_ms)" -le "$end" ] || return 1
-        sleep 0.1
-    done
-}
+source "$here/../labtest.sh"
 # in NS LOG CMD...: CMD in the namespace, in the background, logged.
 spawn() {
     local ns=$1 log=$2

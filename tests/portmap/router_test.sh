@@ -19,40 +19,12 @@
 set -u
 [ "$(id -u)" = 0 ] || { echo "skipped: needs root"; exit 77; }
 mode=$1 nl=$2 lab=$3 tool=$4
-work=$(mktemp -d)
-pids=()
+source "$(cd "$(dirname "$0")" && pwd)/../labtest.sh"
 fds=()
-
-cleanup() {
-    local fd pid
+at_cleanup() {
+    local fd
     for fd in "${fds[@]}"; do exec {fd}>&-; done
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
     "$nl" run "$lab-router" nft delete table inet pmblock 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# The program writes its dictionary to a cache of the test's own.
-export HOME=$work XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export PINLEX_TALLY_FILE=$work/tally.tld
-
-fail() {
-    echo "FAIL: $*"
-    for f in "$work"/*.log; do [ -f "$f" ] && { echo "--- ${f##*/}"; tail -20 "$f"; }; done
-    exit 1
-}
-
-now_ms() { date +%s%3N; }
-
-# wait_line FILE MS REGEX: the first line of FILE matching REGEX (Perl)
-# within MS milliseconds.
-wait_line() {
-    local file=$1 end=$(( $(now_ms) + $2 )) re=$3 line
-    while :; do
-        line=$(grep -P -m1 -- "$re" "$file" 2>/dev/null) && { echo "$line"; return 0; }
-        [ "$(now_ms)" -le "$end" ] || return 1
-        sleep 0.05
-    done
 }
 
 # start_mapper PORT: the mapper in LAB-home; its stdin is a fifo kept open.
