@@ -19,13 +19,13 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     receivedlist->setObjectName(QStringLiteral("receivedlist"));
     receivedlist->setHandler([this](const QByteArray &line, quint64) {
         // A relay that turns the join down says why before it closes.
-        if (!m_relayCode.isEmpty() && !loggedin && line.startsWith("CMD_dirrefused+")) {
-            const auto refusal = msg::readFromDirectory(line);
-            if (refusal && std::holds_alternative<msg::DirRefused>(*refusal)) {
+        if (!m_relayCode.isEmpty() && !loggedin) {
+            const auto fromDirectory = msg::readFromDirectory(line);
+            if (const auto *refusal = fromDirectory ? std::get_if<msg::DirRefused>(&*fromDirectory) : nullptr) {
                 emit systemLine(QStringLiteral("0+The game directory did not relay this game: %1.")
-                                    .arg(QString::fromUtf8(std::get<msg::DirRefused>(*refusal).reason.left(200))));
+                                    .arg(QString::fromUtf8(refusal->reason.left(200))));
+                return;
             }
-            return;
         }
         m_events->received(line);
     });

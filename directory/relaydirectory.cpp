@@ -30,7 +30,7 @@ RelayDirectory::~RelayDirectory() = default;
 bool RelayDirectory::handleOther(quint64 id, const QByteArray &line)
 {
     // The directory's own messages are the directory's to read.
-    if (!line.startsWith("CMD_dirjoin+") && !line.startsWith("CMD_dirrelayhello+"))
+    if (!msg::isToRelay(line))
         return false;
     const std::optional<msg::ToRelay> message = msg::readToRelay(line);
     // A control connection stays one: its table lives on it.

@@ -3,6 +3,8 @@
 #include "base/gamenumbers.h"
 #include "protocol/fields.h"
 
+#include <algorithm>
+
 namespace msg {
 
 namespace {
@@ -336,14 +338,30 @@ std::optional<ProbeReply> readProbeReply(QByteArrayView line)
     return read(line, table);
 }
 
-std::optional<ToRelay> readToRelay(QByteArrayView line)
+namespace {
+
+const std::vector<std::pair<QByteArrayView, Parser<ToRelay>>> &toRelayTable()
 {
     using V = ToRelay;
     static const std::vector<std::pair<QByteArrayView, Parser<V>>> table = {
         {"CMD_dirjoin", as<V>(&readCode<DirJoin>)},
         {"CMD_dirrelayhello", as<V>(&readSession<DirRelayHello>)},
     };
-    return read(line, table);
+    return table;
+}
+
+} // namespace
+
+std::optional<ToRelay> readToRelay(QByteArrayView line)
+{
+    return read(line, toRelayTable());
+}
+
+bool isToRelay(QByteArrayView line)
+{
+    const qsizetype plus = line.indexOf('+');
+    const QByteArrayView command = plus < 0 ? line : line.first(plus);
+    return std::ranges::any_of(toRelayTable(), [command](const auto &entry) { return entry.first == command; });
 }
 
 } // namespace msg

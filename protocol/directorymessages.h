@@ -251,6 +251,8 @@ std::optional<ToDirectory> readToDirectory(QByteArrayView line);
 std::optional<FromDirectory> readFromDirectory(QByteArrayView line);
 std::optional<ProbeReply> readProbeReply(QByteArrayView line);
 std::optional<ToRelay> readToRelay(QByteArrayView line);
+// Whether the line is one of the relay's commands, well formed or not.
+bool isToRelay(QByteArrayView line);
 
 QByteArrayView reachText(Reach reach);
 
