@@ -21,6 +21,7 @@
 // messages a second in all for ten seconds. Reports the directory's CPU
 // time per relayed message and its memory per relay session (both of its
 // connections included).
+#include "bench/qtbenchmain.h"
 #include "net/framing.h"
 #include "protocol/directorymessages.h"
 
@@ -243,6 +244,21 @@ void raiseDescriptorLimit()
     }
 }
 
+// `pinlex --directory` on port, given half a second to settle; false, with
+// the benchmark skipped, when it does not start.
+bool startDirectory(QProcess &directory, quint16 port, benchmark::State &state)
+{
+    directory.setStandardOutputFile(QProcess::nullDevice());
+    directory.start(QStringLiteral(PINLEX_BINARY),
+                    {QStringLiteral("--directory"), QStringLiteral("--port"), QString::number(port)});
+    if (!directory.waitForStarted()) {
+        state.SkipWithError("the directory did not start");
+        return false;
+    }
+    QThread::msleep(500);
+    return true;
+}
+
 void BM_DirectoryAtScale(benchmark::State &state)
 {
     const int tables = int(state.range(0));
@@ -251,15 +267,9 @@ void BM_DirectoryAtScale(benchmark::State &state)
     for (auto _ : state) {
         const quint16 port = freePort();
         QProcess directory;
-        directory.setStandardOutputFile(QProcess::nullDevice());
-        directory.start(QStringLiteral(PINLEX_BINARY),
-                        {QStringLiteral("--directory"), QStringLiteral("--port"), QString::number(port)});
-        if (!directory.waitForStarted()) {
-            state.SkipWithError("the directory did not start");
+        if (!startDirectory(directory, port, state))
             return;
-        }
         const qint64 pid = directory.processId();
-        QThread::msleep(500);
         const double baseKb = residentKilobytes(pid);
         Crowd crowd(port);
 
@@ -369,15 +379,9 @@ void BM_RelayAtScale(benchmark::State &state)
     for (auto _ : state) {
         const quint16 port = freePort();
         QProcess directory;
-        directory.setStandardOutputFile(QProcess::nullDevice());
-        directory.start(QStringLiteral(PINLEX_BINARY),
-                        {QStringLiteral("--directory"), QStringLiteral("--port"), QString::number(port)});
-        if (!directory.waitForStarted()) {
-            state.SkipWithError("the directory did not start");
+        if (!startDirectory(directory, port, state))
             return;
-        }
         const qint64 pid = directory.processId();
-        QThread::msleep(500);
         Crowd crowd(port);
         for (int i = 0; i < tables; ++i)
             crowd.add(tableAddress(i), Role::Host, true);
@@ -458,11 +462,5 @@ BENCHMARK(BM_RelayAtScale)->Arg(1000)->Iterations(1)->UseManualTime()->Unit(benc
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv);
 }
