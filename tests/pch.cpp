@@ -1,0 +1,1 @@
+// The precompiled header the tests share is built with this file.
