@@ -7,8 +7,8 @@
 #include "app/forms.h"
 #include "app/session.h"
 #include "app/singleinstance.h"
-#include "app/session.h"
 #include "client/gameclient.h"
+#include "ui/appstyle.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -45,6 +45,7 @@ int runGame(const QStringList &launchParameters, quint16 port, bool announce, bo
         return 1;
     }
 
+    appstyle::use();
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
     QApplication::setFont(font);

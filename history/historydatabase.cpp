@@ -2,17 +2,15 @@
 
 #include <QTimer>
 
+#include <utility>
+
 HistoryDatabase::HistoryDatabase(QString path, QObject *parent) : QObject(parent), m_path(std::move(path))
 {
     m_thread.setObjectName(QStringLiteral("history"));
     m_worker = new QObject;
     m_worker->moveToThread(&m_thread);
     m_thread.start(QThread::LowPriority);
-    post([this] {
-        m_store = std::make_unique<HistoryStore>(m_path);
-        tell(m_store->open(HistoryStore::Check::Later));
-        QTimer::singleShot(kCheckDelayMs, m_worker, [this] { checkOnce(); });
-    });
+    post([this] { QTimer::singleShot(kOpenDelayMs, m_worker, [this] { openOnce(); }); });
 }
 
 HistoryDatabase::~HistoryDatabase()
@@ -37,8 +35,18 @@ void HistoryDatabase::tell(const QString &text)
         QMetaObject::invokeMethod(this, [this, text] { emit notice(text); }, Qt::QueuedConnection);
 }
 
+void HistoryDatabase::openOnce()
+{
+    if (std::exchange(m_opened, true))
+        return;
+    m_store = std::make_unique<HistoryStore>(m_path);
+    tell(m_store->open(HistoryStore::Check::Later));
+    QTimer::singleShot(kCheckDelayMs, m_worker, [this] { checkOnce(); });
+}
+
 void HistoryDatabase::checkOnce()
 {
+    openOnce();
     if (m_checked || !m_store)
         return;
     m_checked = true;
@@ -48,7 +56,7 @@ void HistoryDatabase::checkOnce()
 void HistoryDatabase::write(std::function<void(HistoryStore &)> work)
 {
     post([this, work = std::move(work)] {
-        checkOnce();
+        checkOnce();   // opens first
         if (m_store)
             work(*m_store);
     });
@@ -64,6 +72,7 @@ void HistoryDatabase::run(QObject *context, bool checked, std::function<Answer(H
     const quint64 request = ++m_nextRequest;
     m_waiting[request] = context;
     post([this, request, checked, work = std::move(work)] {
+        openOnce();
         if (checked)
             checkOnce();
         if (!m_store)

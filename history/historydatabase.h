@@ -26,7 +26,9 @@ class HistoryDatabase : public QObject
     Q_OBJECT
 
 public:
-    // Opens (or makes) the file at once, on its thread.
+    // Opens (or makes) the file on its thread at the first work given, or a
+    // moment after it is made: loading the database driver would otherwise
+    // compete with the window's first frame.
     explicit HistoryDatabase(QString path = HistoryStore::defaultPath(), QObject *parent = nullptr);
     // Finishes all work given, then closes the file.
     ~HistoryDatabase() override;
@@ -57,12 +59,14 @@ signals:
 
 private:
     using Answer = std::function<void()>;
+    static constexpr int kOpenDelayMs = 1000;
     static constexpr int kCheckDelayMs = 2000;
 
     void post(std::function<void()> work);
     // checked: not before the file's check.
     void run(QObject *context, bool checked, std::function<Answer(HistoryStore &)> work);
     void tell(const QString &text);
+    void openOnce();    // on m_thread
     void checkOnce();   // on m_thread
     void deliver(quint64 request, const Answer &answer);
 
@@ -70,6 +74,7 @@ private:
     QThread m_thread;
     QObject *m_worker = nullptr;           // lives on m_thread
     std::unique_ptr<HistoryStore> m_store; // touched only on m_thread
+    bool m_opened = false;                 // touched only on m_thread
     bool m_checked = false;                // touched only on m_thread
     quint64 m_nextRequest = 0;
     std::map<quint64, QPointer<QObject>> m_waiting;
