@@ -2,7 +2,7 @@
 
 #include "board/scorecardmodel.h"
 #include "history/gamelistmodel.h"
-#include "history/historycharts.h"
+#include "history/statisticscharts.h"
 #include "history/historydatabase.h"
 #include "history/historyqueries.h"
 #include "history/scorecardfill.h"
@@ -67,24 +67,38 @@ HistoryWindow::HistoryWindow(HistoryDatabase *database, QWidget *parent)
     m_tabs = new QTabWidget(this);
     m_tabs->setAccessibleName(QStringLiteral("Game History pages"));
     m_tabs->addTab(makeGamesPage(), QStringLiteral("&Games"));
-    m_charts = new HistoryCharts(this);
-    m_tabs->addTab(m_charts, QStringLiteral("&Statistics"));
+    m_tabs->addTab(makeStatisticsPage(), QStringLiteral("&Statistics"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
 
     connect(m_games, &GameListModel::pageWanted, this, &HistoryWindow::askPage);
-    connect(m_charts, &HistoryCharts::gameChosen, this, [this](qint64 id) {
-        m_tabs->setCurrentIndex(0);
-        showGame(id);
-    });
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
-        if (m_tabs->widget(index) == m_charts)
+        if (m_tabs->widget(index) == m_statisticsPage)
             loadStatistics();
     });
     m_searchDelay.setSingleShot(true);
     m_searchDelay.setInterval(kSearchDelayMs);
     connect(&m_searchDelay, &QTimer::timeout, this, [this] { m_games->setSearch(m_search->text()); });
     connect(m_search, &QLineEdit::textChanged, this, [this] { m_searchDelay.start(); });
+}
+
+QWidget *HistoryWindow::makeStatisticsPage()
+{
+    QString problem;
+    m_charts = loadStatisticsCharts(this, [this](qint64 id) {
+        m_tabs->setCurrentIndex(0);
+        showGame(id);
+    }, &problem);
+    if (m_charts) {
+        m_statisticsPage = m_charts->page();
+    } else {
+        auto *missing = new QLabel(QStringLiteral("The statistics are not installed: ") + problem, this);
+        missing->setTextFormat(Qt::PlainText);
+        missing->setWordWrap(true);
+        missing->setAlignment(Qt::AlignCenter);
+        m_statisticsPage = missing;
+    }
+    return m_statisticsPage;
 }
 
 QWidget *HistoryWindow::makeGamesPage()
@@ -155,7 +169,7 @@ void HistoryWindow::showEvent(QShowEvent *event)
 void HistoryWindow::refresh()
 {
     m_games->setSearch(m_search->text());
-    if (m_tabs->currentWidget() == m_charts)
+    if (m_tabs->currentWidget() == m_statisticsPage)
         loadStatistics();
 }
 
@@ -230,7 +244,8 @@ void HistoryWindow::loadStatistics()
     m_database->read<Statistics>(
         this, [](HistoryStore &store) { return statistics(store.database()); },
         [this](const Statistics &stats) {
-            m_charts->setStatistics(stats);
+            if (m_charts)
+                m_charts->show(ShownStatistics(stats));
             emit statisticsShown();
         });
 }

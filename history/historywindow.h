@@ -8,7 +8,7 @@
 #include <optional>
 
 class GameListModel;
-class HistoryCharts;
+class StatisticsCharts;
 class HistoryDatabase;
 class QLabel;
 class QLineEdit;
@@ -32,7 +32,9 @@ public:
     GameListModel *games() const { return m_games; }
     ScoreCardModel *card() const { return m_card; }
     QTableWidget *frameTable() const { return m_frames; }
-    HistoryCharts *charts() const { return m_charts; }
+    // Null when the charts module is missing; the page then says so.
+    StatisticsCharts *charts() const { return m_charts; }
+    QWidget *statisticsPage() const { return m_statisticsPage; }
 
     // Reads the list anew (games may have been recorded since).
     void refresh();
@@ -54,6 +56,7 @@ private:
     void showDetail(const std::optional<history::GameRecord> &game);
     void loadStatistics();
     QWidget *makeGamesPage();
+    QWidget *makeStatisticsPage();
 
     HistoryDatabase *m_database;
     GameListModel *m_games;
@@ -65,6 +68,7 @@ private:
     QLabel *m_heading = nullptr;
     QWidget *m_cardPanel = nullptr;
     QTableWidget *m_frames = nullptr;
-    HistoryCharts *m_charts = nullptr;
+    StatisticsCharts *m_charts = nullptr;
+    QWidget *m_statisticsPage = nullptr;
     qint64 m_shown = 0;
 };

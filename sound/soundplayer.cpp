@@ -43,7 +43,7 @@ private:
 
 } // namespace
 
-SoundPlayer::SoundPlayer(QObject *parent) : SoundPlayer(soundModuleFolders(), parent)
+SoundPlayer::SoundPlayer(QObject *parent) : SoundPlayer(moduleFolders(), parent)
 {
 }
 

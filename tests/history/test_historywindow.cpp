@@ -4,13 +4,14 @@
 
 #include "board/scorecardmodel.h"
 #include "history/gamelistmodel.h"
-#include "history/historycharts.h"
+#include "base/modules.h"
+#include "history/statisticscharts.h"
 #include "history/historydatabase.h"
 #include "history/historywindow.h"
 #include "scriptedgame.h"
 
 #include <QAccessible>
-#include <QChartView>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -31,6 +32,7 @@ private slots:
     void listsNewestFirstAndSearchesOpponents();
     void chosenGameShowsCardAndWords();
     void plotsAreToldInWords();
+    void statisticsWithoutChartsModule();
 
 private:
     void writeGame(const QString &day, const QString &own, const QString &opponent, int total = 9);
@@ -45,6 +47,7 @@ void TestHistoryWindow::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_games = 0;
+    setModuleFolders({QFileInfo(QStringLiteral(PINLEX_BINARY)).path()});
 }
 
 // A finished one-frame game on that day: the player in seat 1 wins.
@@ -144,17 +147,18 @@ void TestHistoryWindow::plotsAreToldInWords()
     QSignalSpy shown(&window, &HistoryWindow::gameShown);
     window.show();
     auto *tabs = window.findChild<QTabWidget *>();
-    tabs->setCurrentWidget(window.charts());
+    QVERIFY(window.charts());
+    tabs->setCurrentWidget(window.statisticsPage());
     QTRY_COMPARE(ready.size(), 1);
     for (const QString &name :
          {QStringLiteral("totals"), QStringLiteral("rates"), QStringLiteral("opponents"), QStringLiteral("strengths")}) {
-        const QChartView *plot = window.charts()->plot(name);
+        const QWidget *plot = window.charts()->plot(name);
         QVERIFY2(plot, qPrintable(name));
         QVERIFY(!plot->accessibleName().isEmpty());
         QVERIFY(!window.charts()->summary(name).isEmpty());
         QCOMPARE(plot->accessibleDescription(), window.charts()->summary(name));
         // What a screen reader reads of the summary is the summary itself.
-        auto *label = window.charts()->findChild<QLabel *>(QStringLiteral("history_summary_") + name);
+        auto *label = window.statisticsPage()->findChild<QLabel *>(QStringLiteral("history_summary_") + name);
         QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), window.charts()->summary(name));
     }
     QVERIFY(window.charts()->summary(QStringLiteral("opponents")).contains(QStringLiteral("Bob")));
@@ -164,6 +168,22 @@ void TestHistoryWindow::plotsAreToldInWords()
     QTRY_COMPARE(shown.size(), 1);
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(window.card()->scoreText(1), QStringLiteral("12"));
+}
+
+// Without the module the window still opens and its page says why.
+void TestHistoryWindow::statisticsWithoutChartsModule()
+{
+    writeGame(QStringLiteral("2024-01-01"), QStringLiteral("Ann"), QStringLiteral("Bob"));
+    setModuleFolders({m_dir->path()});
+    HistoryDatabase database(path());
+    HistoryWindow window(&database);
+    QSignalSpy ready(&window, &HistoryWindow::statisticsShown);
+    window.show();
+    QVERIFY(!window.charts());
+    window.findChild<QTabWidget *>()->setCurrentWidget(window.statisticsPage());
+    QTRY_COMPARE(ready.size(), 1);
+    auto *page = qobject_cast<QLabel *>(window.statisticsPage());
+    QVERIFY(page && page->text().contains(QStringLiteral("not installed")));
 }
 
 QTEST_MAIN(TestHistoryWindow)

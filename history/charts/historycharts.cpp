@@ -1,4 +1,6 @@
-#include "history/historycharts.h"
+#include "history/charts/historycharts.h"
+
+#include "history/gamerecord.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -44,7 +46,8 @@ QLabel *textLabel(QWidget *parent)
 
 } // namespace
 
-HistoryCharts::HistoryCharts(QWidget *parent) : QScrollArea(parent)
+HistoryCharts::HistoryCharts(QWidget *parent, std::function<void(qint64)> gameChosen)
+    : QScrollArea(parent), m_gameChosen(std::move(gameChosen))
 {
     setObjectName(QStringLiteral("history_statistics"));
     setWidgetResizable(true);
@@ -64,7 +67,7 @@ HistoryCharts::HistoryCharts(QWidget *parent) : QScrollArea(parent)
     m_showBest = new QPushButton(QStringLiteral("Show the &best game"), content);
     m_showBest->setObjectName(QStringLiteral("history_show_best"));
     m_showBest->setEnabled(false);
-    connect(m_showBest, &QPushButton::clicked, this, [this] { emit gameChosen(m_bestGame); });
+    connect(m_showBest, &QPushButton::clicked, this, [this] { m_gameChosen(m_bestGame); });
     layout->addWidget(m_showBest, 0, Qt::AlignLeft);
     layout->addStretch();
 }
@@ -86,7 +89,7 @@ HistoryCharts::Plot HistoryCharts::addPlot(const QString &name, const QString &t
     return plot;
 }
 
-QChartView *HistoryCharts::plot(const QString &name) const
+QWidget *HistoryCharts::plot(const QString &name) const
 {
     return findChild<QChartView *>(QStringLiteral("history_plot_") + name);
 }
@@ -103,18 +106,19 @@ void HistoryCharts::setSummary(const Plot &plot, const QString &text)
     plot.view->setAccessibleDescription(text);
 }
 
-void HistoryCharts::setStatistics(const Statistics &stats)
+void HistoryCharts::show(const ShownStatistics &shown)
 {
-    showTotals(stats);
-    showRates(stats);
-    showResults(m_opponents, stats.opponents.mid(0, kOpponentsShown), QStringLiteral("each opponent"));
-    showResults(m_strengths, stats.strengths, QStringLiteral("computer players"));
-    m_best->setText(bestSummary(stats));
+    const Statistics &stats = shown.stats;
+    showTotals(stats, shown.totals);
+    showRates(stats, shown.rates);
+    showResults(m_opponents, stats.opponents, shown.opponents);
+    showResults(m_strengths, stats.strengths, shown.strengths);
+    m_best->setText(shown.best);
     m_bestGame = stats.best ? stats.bestGame : 0;
     m_showBest->setEnabled(m_bestGame != 0);
 }
 
-void HistoryCharts::showTotals(const Statistics &stats)
+void HistoryCharts::showTotals(const Statistics &stats, const QString &summary)
 {
     QChart *chart = newChart(QStringLiteral("Total per game"));
     auto *totals = new QLineSeries;
@@ -144,18 +148,16 @@ void HistoryCharts::showTotals(const Statistics &stats)
     QChart *old = m_totals.view->chart();
     m_totals.view->setChart(chart);
     delete old;
-    setSummary(m_totals, totalsSummary(stats));
+    setSummary(m_totals, summary);
 }
 
-void HistoryCharts::showRates(const Statistics &stats)
+void HistoryCharts::showRates(const Statistics &stats, const QString &summary)
 {
-    Statistics shown;
-    shown.months = stats.months.mid(std::max<qsizetype>(0, stats.months.size() - kMonthsShown));
     QChart *chart = newChart(QStringLiteral("Strikes and spares per month"));
     auto *strikes = new QBarSet(QStringLiteral("Strikes %"));
     auto *spares = new QBarSet(QStringLiteral("Spares %"));
     QStringList months;
-    for (const Statistics::MonthRates &m : shown.months) {
+    for (const Statistics::MonthRates &m : stats.months) {
         strikes->append(100.0 * m.strikes / m.frames);
         spares->append(100.0 * m.spares / m.frames);
         // Axis labels are rich text: the year goes under the month.
@@ -177,10 +179,10 @@ void HistoryCharts::showRates(const Statistics &stats)
     QChart *old = m_rates.view->chart();
     m_rates.view->setChart(chart);
     delete old;
-    setSummary(m_rates, ratesSummary(shown));
+    setSummary(m_rates, summary);
 }
 
-void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Results> &results, const QString &what)
+void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Results> &results, const QString &summary)
 {
     QChart *chart = newChart(plot.view->accessibleName());
     auto *won = new QBarSet(QStringLiteral("Won"));
@@ -215,5 +217,11 @@ void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Result
     QChart *old = plot.view->chart();
     plot.view->setChart(chart);
     delete old;
-    setSummary(plot, resultsSummary(results, what));
+    setSummary(plot, summary);
+}
+
+extern "C" Q_DECL_EXPORT StatisticsCharts *pinlexMakeStatisticsCharts(QWidget *parent,
+                                                                     const std::function<void(qint64)> &gameChosen)
+{
+    return new HistoryCharts(parent, gameChosen);
 }
