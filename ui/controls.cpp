@@ -211,14 +211,25 @@ void ElidedLabel::paintEvent(QPaintEvent *event)
 
 FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
 {
-    setFlat(false);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
-    setStyleSheet(QStringLiteral(
-        "QPushButton { background: #d9cfb0; color: #000000; border: 1px solid #7a6f52; border-radius: 3px;"
-        " padding: 0px; }"
-        "QPushButton:hover { background: #efe6c8; }"
-        "QPushButton:pressed { background: #bfb390; }"));
+    // Repainted as the pointer comes and goes.
+    setAttribute(Qt::WA_Hover);
+}
+
+// Painted rather than styled with a style sheet: a sheet per button is
+// parsed and given a style of its own while the window is made.
+void FlatButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor face = isDown() ? QColor(0xbf, 0xb3, 0x90) : underMouse() ? QColor(0xef, 0xe6, 0xc8)
+                                                                          : QColor(0xd9, 0xcf, 0xb0);
+    painter.setPen(QColor(0x7a, 0x6f, 0x52));
+    painter.setBrush(face);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
 }
 
 QLabel *makeProblemLabel(QWidget *parent)

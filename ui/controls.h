@@ -96,6 +96,9 @@ class FlatButton : public QPushButton
 
 public:
     explicit FlatButton(const QString &caption, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A dialog's line that says what is wrong with its input: plain text in red,
