@@ -172,15 +172,17 @@ int Tchat::pauseBetweenFrames() const
     return m_session->options.timeBetween();
 }
 
-// The launch step runs when the window is first shown.
+// The launch step runs when the window is first shown, once it is on its
+// way to the screen: its first chat line lays out text in fonts the window
+// has not used yet, and the run marker waits for the disk.
 void Tchat::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (!event->spontaneous() && !std::exchange(m_shown, true)) {
-        m_session->client.processparams(m_parameters);
-        // Once the window is on its way to the screen: writing the marker
-        // waits for the disk.
-        QTimer::singleShot(0, this, [this] { m_marker = std::make_unique<RunMarker>(Options::kSection); });
+        QTimer::singleShot(0, this, [this] {
+            m_session->client.processparams(m_parameters);
+            m_marker = std::make_unique<RunMarker>(Options::kSection);
+        });
     }
 }
 
