@@ -134,8 +134,10 @@ void HistoryCharts::showTotals(const Statistics &stats, const QString &summary)
     chart->addSeries(average);
     auto *time = new QDateTimeAxis;
     time->setFormat(QStringLiteral("MMM yyyy"));
-    if (!stats.totals.isEmpty())
-        time->setRange(stats.totals.first().started.toLocalTime(), stats.totals.last().started.toLocalTime());
+    // With no game yet the axis would read the epoch: it shows this month.
+    const QDateTime now = QDateTime::currentDateTime();
+    time->setRange(stats.totals.isEmpty() ? now.addMonths(-1) : stats.totals.first().started.toLocalTime(),
+                   stats.totals.isEmpty() ? now : stats.totals.last().started.toLocalTime());
     auto *score = new QValueAxis;
     score->setRange(0, kBestScore);
     score->setLabelFormat(QStringLiteral("%d"));
