@@ -241,11 +241,15 @@ void HistoryWindow::showDetail(const std::optional<GameRecord> &game)
 
 void HistoryWindow::loadStatistics()
 {
+    // Without the module nothing would show the figures: no need to count them.
+    if (!m_charts) {
+        emit statisticsShown();
+        return;
+    }
     m_database->read<Statistics>(
         this, [](HistoryStore &store) { return statistics(store.database()); },
         [this](const Statistics &stats) {
-            if (m_charts)
-                m_charts->show(ShownStatistics(stats));
+            m_charts->showStatistics(ShownStatistics(stats));
             emit statisticsShown();
         });
 }

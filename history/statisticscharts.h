@@ -38,7 +38,7 @@ class StatisticsCharts
 public:
     // The page itself, owned by the widget it was made in.
     virtual QWidget *page() = 0;
-    virtual void show(const ShownStatistics &shown) = 0;
+    virtual void showStatistics(const ShownStatistics &shown) = 0;
     // The plot named name ("totals", "rates", "opponents", "strengths").
     virtual QWidget *plot(const QString &name) const = 0;
     virtual QString summary(const QString &name) const = 0;

@@ -106,7 +106,7 @@ void HistoryCharts::setSummary(const Plot &plot, const QString &text)
     plot.view->setAccessibleDescription(text);
 }
 
-void HistoryCharts::show(const ShownStatistics &shown)
+void HistoryCharts::showStatistics(const ShownStatistics &shown)
 {
     const Statistics &stats = shown.stats;
     showTotals(stats, shown.totals);
@@ -135,9 +135,10 @@ void HistoryCharts::showTotals(const Statistics &stats, const QString &summary)
     auto *time = new QDateTimeAxis;
     time->setFormat(QStringLiteral("MMM yyyy"));
     // With no game yet the axis would read the epoch: it shows this month.
-    const QDateTime now = QDateTime::currentDateTime();
-    time->setRange(stats.totals.isEmpty() ? now.addMonths(-1) : stats.totals.first().started.toLocalTime(),
-                   stats.totals.isEmpty() ? now : stats.totals.last().started.toLocalTime());
+    if (stats.totals.isEmpty())
+        time->setRange(QDateTime::currentDateTime().addMonths(-1), QDateTime::currentDateTime());
+    else
+        time->setRange(stats.totals.first().started.toLocalTime(), stats.totals.last().started.toLocalTime());
     auto *score = new QValueAxis;
     score->setRange(0, kBestScore);
     score->setLabelFormat(QStringLiteral("%d"));

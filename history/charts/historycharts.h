@@ -15,7 +15,7 @@ public:
     HistoryCharts(QWidget *parent, std::function<void(qint64)> gameChosen);
 
     QWidget *page() override { return this; }
-    void show(const ShownStatistics &shown) override;
+    void showStatistics(const ShownStatistics &shown) override;
     QWidget *plot(const QString &name) const override;
     QString summary(const QString &name) const override;
 
