@@ -6,9 +6,6 @@
 
 namespace {
 
-// More than a valid reply; longer ones are cut here and refused.
-constexpr qint64 kMaxReplyBytes = 512;
-
 QList<QHostAddress> s_targetsOfAll;
 
 } // namespace
@@ -95,7 +92,8 @@ void FallbackQuerier::readReplies()
     if (!m_socket)
         return;
     for (int i = 0; i < kMaxPerTurn && m_socket->hasPendingDatagrams(); ++i) {
-        const QNetworkDatagram reply = m_socket->receiveDatagram(kMaxReplyBytes);
+        // One byte over the longest valid reply: a longer one arrives cut, and is refused.
+        const QNetworkDatagram reply = m_socket->receiveDatagram(TableInfo::kMaxFallbackReplyBytes + 1);
         const QHostAddress sender = reply.senderAddress();
         auto it = m_repliesThisRound.find(sender);
         if (it == m_repliesThisRound.end()) {

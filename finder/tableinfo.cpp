@@ -40,8 +40,6 @@ constexpr QByteArrayView kQueryLine = "PINLEX-FIND 1 ?\n";
 constexpr QByteArrayView kReplyLine = "PINLEX-FIND 1 !\n";
 constexpr QByteArrayView kMagic = "PINLEX-FIND ";
 constexpr qsizetype kQueryBytes = 256;
-// Nothing valid is longer; anything longer is not read.
-constexpr qsizetype kMaxReplyBytes = 256;
 constexpr int kMaxFields = 32;
 
 // Digits only, at most five, within [low, high].
@@ -286,7 +284,7 @@ QByteArray TableInfo::toFallbackReply() const
 
 std::optional<TableInfo> TableInfo::fromFallbackReply(QByteArrayView datagram, const QHostAddress &sender)
 {
-    if (!datagram.startsWith(kReplyLine) || datagram.size() > kMaxReplyBytes)
+    if (!datagram.startsWith(kReplyLine) || datagram.size() > kMaxFallbackReplyBytes)
         return std::nullopt;
     Fields fields;
     QByteArrayView rest = datagram.sliced(kReplyLine.size());

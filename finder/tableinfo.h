@@ -76,7 +76,9 @@ struct TableInfo
     static std::optional<TableInfo> fromTxt(QStringView instanceName, const QList<QByteArray> &txt,
                                             const QHostAddress &address, int port);
 
-    // The fallback exchange (format at the top of tableinfo.cpp).
+    // The fallback exchange (format at the top of tableinfo.cpp). No valid
+    // reply is longer than kMaxFallbackReplyBytes.
+    static constexpr qsizetype kMaxFallbackReplyBytes = 256;
     static QByteArray fallbackQuery();
     static bool isFallbackQuery(QByteArrayView datagram);
     QByteArray toFallbackReply() const;
