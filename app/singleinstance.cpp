@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -132,7 +133,11 @@ bool SingleInstance::IsPrevInstance(const QString &name, bool activate, QString 
     switch (takeLock(lockPath, &m_lock, &reason)) {
     case LockState::Taken:
         m_lockPath = lockPath;
-        listen(socketName);
+        // The window comes first: a later copy waits for the socket anyway.
+        QTimer::singleShot(0, this, [this, socketName] {
+            if (m_lock >= 0 && !m_server)
+                listen(socketName);
+        });
         return false;
     case LockState::Unusable:
         if (problem) {

@@ -38,7 +38,8 @@ public:
     // asked to come forward. Also true, with the reason (naming the file) in
     // *problem, when the lock cannot be used at all or the copy that holds
     // it does not answer. False when this copy is the first: it then keeps
-    // the name until it ends or release()s it.
+    // the name until it ends or release()s it, and listens for later copies
+    // once its event loop runs.
     bool IsPrevInstance(const QString &name, bool activate, QString *problem = nullptr);
     // Gives the name up before this copy ends, so that a copy started to
     // take over is not turned away.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
@@ -20,6 +21,16 @@ QStyle *paletteStyle()
             style->setParent(qApp);
     }
     return style;
+}
+
+// Whether the application's own style is already that style (the desktop
+// has no style of its own, or it is that one): nothing to give then.
+bool drawsInPaletteColours()
+{
+    const QStyle *style = QApplication::style();
+    if (const auto *proxy = qobject_cast<const QProxyStyle *>(style))
+        style = proxy->baseStyle();
+    return style && style->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0;
 }
 
 // Gives the window and every control in it that style before they are first
@@ -88,7 +99,8 @@ QPalette fixed()
 void use(QWidget *window)
 {
     window->setPalette(fixed());
-    window->installEventFilter(new StyleOnShow(window));
+    if (!drawsInPaletteColours())
+        window->installEventFilter(new StyleOnShow(window));
 }
 
 } // namespace windowpalette

@@ -166,6 +166,8 @@ void TestStartup::laterCopyBringsTheFirstForward()
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     SingleInstance first;
     QVERIFY(!first.IsPrevInstance(QStringLiteral("pinlex-test"), true));
+    // It listens once its event loop runs.
+    QTRY_VERIFY(QFileInfo::exists(runtime.path() + QStringLiteral("/pinlex-test.socket")));
     QSignalSpy asked(&first, &SingleInstance::activateRequested);
     SingleInstance second;
     QVERIFY(second.IsPrevInstance(QStringLiteral("pinlex-test"), true));
