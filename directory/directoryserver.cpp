@@ -34,13 +34,6 @@ QString describe(const msg::DirTable &table)
         .arg(table.playing ? QStringLiteral("playing") : QStringLiteral("waiting"));
 }
 
-// The connection is not speaking the game's framing: no command, or no
-// payload separator.
-bool isFramed(QByteArrayView line)
-{
-    return line.startsWith("CMD_") && line.indexOf('+') > 4;
-}
-
 } // namespace
 
 DirectoryServer::DirectoryServer(Options options, QObject *parent)
@@ -93,7 +86,7 @@ void DirectoryServer::received(quint64 id, QByteArrayView bytes)
         return takeBytes(id, bytes);
     peer.in.add(bytes);
     while (std::optional<QByteArray> line = peer.in.next()) {
-        if (line->size() > kMaxMessage || (!line->isEmpty() && !isFramed(*line)))
+        if (line->size() > kMaxMessage || (!line->isEmpty() && !msg::isFramed(*line)))
             return breach(id, Limit::Protocol);
         if (line->isEmpty())
             continue;

@@ -364,4 +364,10 @@ bool isToRelay(QByteArrayView line)
     return std::ranges::any_of(toRelayTable(), [command](const auto &entry) { return entry.first == command; });
 }
 
+bool isFramed(QByteArrayView line)
+{
+    constexpr QByteArrayView kCommandPrefix = "CMD_";
+    return line.startsWith(kCommandPrefix) && line.indexOf('+') > kCommandPrefix.size();
+}
+
 } // namespace msg

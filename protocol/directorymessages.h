@@ -253,6 +253,9 @@ std::optional<ProbeReply> readProbeReply(QByteArrayView line);
 std::optional<ToRelay> readToRelay(QByteArrayView line);
 // Whether the line is one of the relay's commands, well formed or not.
 bool isToRelay(QByteArrayView line);
+// Whether the line has the shape of every message, a command's name and
+// then '+', whatever the command.
+bool isFramed(QByteArrayView line);
 
 QByteArrayView reachText(Reach reach);
 
