@@ -10,6 +10,7 @@
 #include "chat/smilies.h"
 #include "client/gameevents.h"
 #include "settings/colortext.h"
+#include "ui/tcolor.h"
 #include "sound/soundtable.h"
 
 #include <QFrame>

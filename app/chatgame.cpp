@@ -10,8 +10,8 @@
 #include "client/roster.h"
 #include "client/spylistform.h"
 #include "dialogs/downloadform.h"
-#include "directory/codeallocator.h"
-#include "directory/directoryfinder.h"
+#include "protocol/joincode.h"
+#include "directory/client/directoryfinder.h"
 #include "host/directoryregistration.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
@@ -134,7 +134,7 @@ bool Tchat::resolveCode(const QString &host, const GameClient::Resolved &done)
 {
     // Without a directory, a name that reads as a code is a computer's.
     const QList<DirectoryAddress> directories = m_session->gameDirectories();
-    if (directories.isEmpty() || !CodeAllocator::isCode(host))
+    if (directories.isEmpty() || !joincode::isCode(host))
         return false;
     if (!m_codeFinder)
         m_codeFinder = new DirectoryFinder(nullptr, this);

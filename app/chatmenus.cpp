@@ -13,6 +13,7 @@
 #include "dialogs/helpform.h"
 #include "history/historywindow.h"
 #include "settings/colortext.h"
+#include "ui/tcolor.h"
 #include "tally/tallylistform.h"
 
 #include <QColorDialog>

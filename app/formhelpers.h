@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/tcolor.h"
+#include "ui/tcolor.h"
 #include "ui/controls.h"
 
 #include <QAction>

@@ -1,13 +1,11 @@
 #include "app/application.h"
-#include "app/commandline.h"
+#include "cli/commandline.h"
 #include "app/session.h"
 #include "base/terminaltext.h"
 #include "base/version.h"
-#include "directory/gamelisting.h"
-#include "directory/rundirectory.h"
+#include "cli/headless.h"
+#include "cli/programs.h"
 #include "history/historycommand.h"
-#include "host/headlesshost.h"
-#include "robots/headlessrobot.h"
 #include "tally/tallycommands.h"
 
 #include <QApplication>
@@ -15,12 +13,18 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
+
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // The toolkit takes its options out of argv; a program run instead of
+    // this one gets them all.
+    std::vector<char *> given(argv, argv + argc + 1);
 
     const bool window = CommandLine::opensWindow(arguments);
     if (window) {
@@ -49,13 +53,17 @@ int main(int argc, char *argv[])
         return 2;
     }
     using Mode = CommandLine::Mode;
-    const auto directories = [&line] {
-        QStringList bad;
-        const QList<DirectoryAddress> inUse = gameDirectoriesInUse(line.directories, &bad);
-        for (const QString &text : std::as_const(bad))
-            writeTerminalLine(stderr, QStringLiteral("pinlex: not a game directory address: ") + text);
-        return inUse;
-    };
+    if (!window) {
+        // The modes without a window run in programs of their own, which
+        // load neither Qt Gui nor Qt Widgets; without them, in this one.
+        const QByteArray program = programWithoutWindow(line.mode).toLocal8Bit();
+        if (!program.isEmpty()) {
+            given[0] = const_cast<char *>(program.constData());
+            ::execv(program.constData(), given.data());
+        }
+        if (const std::optional<int> status = runWithoutWindow(line))
+            return *status;
+    }
     switch (line.mode) {
     case Mode::Help:
         CommandLine::showHelp(line.helpAll);
@@ -72,14 +80,9 @@ int main(int argc, char *argv[])
     case Mode::Decompress:
         return decompressFileCommand(line.input, line.output);
     case Mode::Robot:
-        return runHeadlessRobot(line.level, line.robotName, line.host, line.port, directories());
     case Mode::Serve:
-        return runHeadlessHost(line.port, line.pauseSeconds, line.chatLimit, line.announce, line.tableName,
-                               line.portMapping, line.announce ? directories() : QList<DirectoryAddress>());
     case Mode::Directory:
-        return runDirectory(line.port, line.expirySeconds);
     case Mode::ListGames:
-        return listGames(line.seconds, stdout, directories());
     case Mode::Solo:
     case Mode::Host:
     case Mode::Join:

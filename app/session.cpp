@@ -4,10 +4,16 @@
 #include "client/roster.h"
 #include "settings/inifile.h"
 
+#include <QApplication>
+
 #include <functional>
 
 Session::Session(const QString &settingsFile, QObject *parent) : QObject(parent), options(settingsFile)
 {
+    sounds.setAlert([] {
+        if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+            QApplication::beep();
+    });
     client.setSoundOutput(&sounds);
     GameClient::Options &heard = client.options;
     options.follow(this, &Options::playSounds, &Options::playSoundsChanged, [&heard](bool on) { heard.playSounds = on; });
@@ -40,10 +46,4 @@ void Session::loadinifile()
 QList<DirectoryAddress> Session::gameDirectories() const
 {
     return DirectoryAddress::inUse({}, options.storedGameDirectories());
-}
-
-QList<DirectoryAddress> gameDirectoriesInUse(const QList<DirectoryAddress> &given, QStringList *bad)
-{
-    const Options options(IniFile::locate(QStringLiteral("orviklobby.ini")));
-    return DirectoryAddress::inUse(given, options.storedGameDirectories(), bad);
 }

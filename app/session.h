@@ -7,7 +7,7 @@
 #include "client/gameflow.h"
 #include "client/robottable.h"
 #include "client/turnclock.h"
-#include "directory/directoryaddress.h"
+#include "directory/client/directoryaddress.h"
 #include "settings/options.h"
 #include "sound/soundplayer.h"
 
@@ -43,7 +43,3 @@ public:
     // The game directories this copy uses: see DirectoryAddress::inUse.
     QList<DirectoryAddress> gameDirectories() const;
 };
-
-// The same for a copy without a window, from the player's settings file;
-// what is not an address goes into bad.
-QList<DirectoryAddress> gameDirectoriesInUse(const QList<DirectoryAddress> &given, QStringList *bad = nullptr);

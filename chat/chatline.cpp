@@ -1,7 +1,5 @@
 #include "chat/chatline.h"
 
-#include "chat/chatstyles.h"
-#include "chat/smilies.h"
 #include "base/numbers.h"
 
 #include <stdexcept>
@@ -20,7 +18,7 @@ void addWords(ChatLine &line, QStringView text)
         text = text.sliced(length);
         const QString lower = word.toLower();
         const bool link = lower.contains(QLatin1String("http://")) || lower.contains(QLatin1String("www."));
-        line.items.push_back({ChatLine::Item::Kind::Text, word, link ? ChatStyles::kLink : line.style, 0, false});
+        line.items.push_back({ChatLine::Item::Kind::Text, word, link ? chatcodes::kLinkStyle : line.style, 0, false});
     }
 }
 
@@ -32,7 +30,7 @@ ChatLine ChatLine::parse(const QString &line)
     const qsizetype plus = line.indexOf(QLatin1Char('+'));
     const int number = strToInt(line.left(qMax<qsizetype>(plus, 0)).toLatin1());
     const qint64 style = number > 0 ? qint64(number) + 5 : number;
-    if (style < 0 || style >= ChatStyles::kCount)
+    if (style < 0 || style >= chatcodes::kStyles)
         throw std::out_of_range(QStringLiteral("List index out of bounds (%1)").arg(style).toStdString());
     parsed.style = int(style);
 
@@ -51,9 +49,9 @@ ChatLine ChatLine::parse(const QString &line)
 
         int value = -1;
         const bool isNumber = tryStrToInt(digits.toLatin1(), &value);
-        const int picture = isNumber ? value - smilies::kFirstCode : -1;
+        const int picture = isNumber ? value - chatcodes::kFirstSmileyCode : -1;
         parsed.items.push_back({Item::Kind::Picture, QString(), parsed.style,
-                                picture >= 0 && picture < smilies::kCount ? picture : 0, false});
+                                picture >= 0 && picture < chatcodes::kSmileys ? picture : 0, false});
     }
     if (!text.isEmpty())
         addWords(parsed, text.toString() + QLatin1Char(' '));

@@ -4,6 +4,19 @@
 
 #include <vector>
 
+// What a chat line may name: the chat view's text styles and the smiley
+// pictures. The views draw them; lines are read without them.
+namespace chatcodes {
+
+inline constexpr int kStyles = 15;
+inline constexpr int kSystemStyle = 0;   // system lines
+inline constexpr int kLinkStyle = 4;     // links in chat lines
+inline constexpr int kSmileys = 18;
+// A smiley is ":)#" and the two digits of its picture's index plus this.
+inline constexpr int kFirstSmileyCode = 10;
+
+} // namespace chatcodes
+
 // One chat display line, "number+text", split into the items the chat view
 // shows. number 0 is a system line, 1 to 9 the slot that spoke; it picks
 // the line's text style. The text up to its first ':' is the speaker part;

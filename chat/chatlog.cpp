@@ -4,6 +4,7 @@
 #include "chat/chatline.h"
 #include "chat/chatview.h"
 #include "settings/colortext.h"
+#include "ui/tcolor.h"
 
 #include <QDesktopServices>
 

@@ -1,6 +1,6 @@
 #include "chat/chatmodel.h"
 
-#include "chat/smilies.h"
+#include "chat/chatline.h"
 
 #include <algorithm>
 
@@ -83,7 +83,7 @@ void ChatModel::addPicture(int picture)
     ChatItem item;
     item.start = int(row.text.size());
     item.length = 1;
-    item.picture = picture >= 0 && picture < smilies::kCount ? picture : 0;
+    item.picture = picture >= 0 && picture < chatcodes::kSmileys ? picture : 0;
     row.text += QChar::ObjectReplacementCharacter;
     row.items.push_back(item);
     const QModelIndex changed = index(int(m_rows.size()) - 1);

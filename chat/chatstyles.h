@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chat/chatline.h"
 #include "settings/settings.h"
 
 #include <QColor>
@@ -31,9 +32,9 @@ struct TextStyle
 class ChatStyles
 {
 public:
-    static constexpr int kCount = 15;
-    static constexpr int kSystem = 0;   // system lines
-    static constexpr int kLink = 4;     // links in chat lines
+    static constexpr int kCount = chatcodes::kStyles;
+    static constexpr int kSystem = chatcodes::kSystemStyle;
+    static constexpr int kLink = chatcodes::kLinkStyle;
     static constexpr int kMinPointSize = Settings::kMinTextSize;
     static constexpr int kMaxPointSize = Settings::kMaxTextSize;
 

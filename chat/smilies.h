@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chat/chatline.h"
+
 #include <QImage>
 #include <QString>
 
@@ -8,8 +10,8 @@
 // digits of n + kFirstCode.
 namespace smilies {
 
-inline constexpr int kCount = 18;
-inline constexpr int kFirstCode = 10;
+inline constexpr int kCount = chatcodes::kSmileys;
+inline constexpr int kFirstCode = chatcodes::kFirstSmileyCode;
 inline constexpr int kWidth = 17;
 inline constexpr int kHeight = 16;
 

@@ -1,6 +1,6 @@
 #include "client/playdialog.h"
 
-#include "directory/codeallocator.h"
+#include "protocol/joincode.h"
 
 #include "ui/artwork.h"
 #include "ui/controls.h"
@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,6 +21,13 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
+
+QVariant TPlayDialog::ShownTables::data(const QModelIndex &index, int role) const
+{
+    if (role == Qt::ForegroundRole && index.data(TableList::DimmedRole).toBool())
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+    return QSortFilterProxyModel::data(index, role);
+}
 
 TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
 {
@@ -270,7 +278,7 @@ void TPlayDialog::play()
     if (!problem.isEmpty())
         return;
     // Without a directory, a name that reads as a code is a computer's.
-    if (!chosen.hosting && !m_directoryFinder.directories().isEmpty() && CodeAllocator::isCode(chosen.host.trimmed())) {
+    if (!chosen.hosting && !m_directoryFinder.directories().isEmpty() && joincode::isCode(chosen.host.trimmed())) {
         // Played once the directories have named its table.
         m_resolving = chosen.host.trimmed();
         label_problem->setText(QStringLiteral("Looking up the code %1\u2026").arg(m_resolving));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "client/playchoice.h"
-#include "directory/directoryfinder.h"
+#include "directory/client/directoryfinder.h"
 #include "finder/gamefinder.h"
 
 #include <QDialog>
@@ -72,6 +72,13 @@ private:
     PlayChoice m_choice;
     GameFinder m_finder;
     DirectoryFinder m_directoryFinder{m_finder.tables()};
-    QSortFilterProxyModel m_shown;
+    // The tables found, as the search shows them, dimmed rows in the
+    // palette's disabled text.
+    class ShownTables : public QSortFilterProxyModel
+    {
+    public:
+        QVariant data(const QModelIndex &index, int role) const override;
+    };
+    ShownTables m_shown;
     QString m_resolving;   // the code being looked up, if any
 };

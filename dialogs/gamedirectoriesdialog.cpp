@@ -1,6 +1,6 @@
 #include "dialogs/gamedirectoriesdialog.h"
 
-#include "directory/directoryaddress.h"
+#include "directory/client/directoryaddress.h"
 #include "ui/controls.h"
 
 #include <QDialogButtonBox>

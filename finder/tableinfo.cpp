@@ -28,7 +28,7 @@
 // counts.
 #include "finder/tableinfo.h"
 
-#include "base/terminaltext.h"
+#include "protocol/tablename.h"
 
 #include <QRandomGenerator>
 
@@ -71,32 +71,6 @@ std::optional<quint64> tableIdFrom(QByteArrayView text)
     if (!ok || id == 0)
         return std::nullopt;
     return id;
-}
-
-int utf8Length(char32_t c)
-{
-    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-}
-
-// At most maxChars characters in at most maxBytes bytes of UTF-8, never
-// splitting a surrogate pair.
-QString cut(QStringView text, int maxChars, int maxBytes)
-{
-    QString result;
-    int chars = 0;
-    int bytes = 0;
-    for (qsizetype i = 0; i < text.size() && chars < maxChars; ++i) {
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const char32_t c = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
-        bytes += utf8Length(c);
-        if (bytes > maxBytes)
-            break;
-        result.append(text.sliced(i, pair ? 2 : 1));
-        ++chars;
-        if (pair)
-            ++i;
-    }
-    return result;
 }
 
 // The fields both encodings share, as read: each one checked, or absent.
@@ -188,17 +162,12 @@ bool TableInfo::sameTable(const TableInfo &other) const
 
 QString TableInfo::defaultName(QStringView playerName)
 {
-    const QString suffix = QStringLiteral("'s table");
-    const int room = kMaxNameChars - int(suffix.size());
-    QString player = cut(printableText(playerName.left(4 * kMaxNameBytes)).trimmed(), room, kMaxNameBytes);
-    return cleanName(QString(player.trimmed() + suffix));
+    return tablename::forPlayer(playerName);
 }
 
 QString TableInfo::cleanName(QStringView name)
 {
-    // Bounded work whatever arrives; the cut below is the real limit.
-    const QString printable = printableText(name.left(4 * kMaxNameBytes)).trimmed();
-    return cut(printable, kMaxNameChars, kMaxNameBytes).trimmed();
+    return tablename::cleaned(name);
 }
 
 quint64 TableInfo::newTableId()

@@ -2,6 +2,7 @@
 
 #include "base/gamenumbers.h"
 #include "base/version.h"
+#include "protocol/tablename.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -32,9 +33,8 @@ struct TableInfo
 
     static constexpr int kSeats = game::kSeats;
     static constexpr int kSpectatorSeats = game::kSpectators;
-    static constexpr int kMaxNameChars = 24;
-    // A DNS label, which carries the name as the mDNS instance name.
-    static constexpr int kMaxNameBytes = 63;
+    static constexpr int kMaxNameChars = tablename::kMaxChars;
+    static constexpr int kMaxNameBytes = tablename::kMaxBytes;
 
     QString name;            // printable, 1..kMaxNameChars characters
     QHostAddress address;    // where to connect: who answered, never a field
@@ -59,10 +59,8 @@ struct TableInfo
     bool sameTable(const TableInfo &other) const;
     bool operator==(const TableInfo &other) const = default;
 
-    // "NAME's table", the player's name shortened so that the suffix stays.
+    // See protocol/tablename.h.
     static QString defaultName(QStringView playerName);
-    // Non-printable characters shown as '?', outer blanks trimmed, cut to
-    // kMaxNameChars characters and kMaxNameBytes bytes of UTF-8.
     static QString cleanName(QStringView name);
     static quint64 newTableId();   // random, never 0
 

@@ -1,8 +1,6 @@
 #include "finder/tablelist.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QPalette>
 
 namespace {
 
@@ -198,10 +196,7 @@ QVariant TableList::data(const QModelIndex &index, int role) const
         if (row.table.isUnreachable())
             return QStringLiteral("The directory could not reach this table: joining may fail");
         return {};
-    case Qt::ForegroundRole:
-        if (row.stale || !row.table.isJoinable())
-            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
-        return {};
+    case DimmedRole: return row.stale || !row.table.isJoinable();
     case JoinableRole: return row.table.isJoinable();
     case StaleRole: return row.stale;
     }

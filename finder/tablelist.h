@@ -24,7 +24,9 @@ class TableList : public QAbstractTableModel
 
 public:
     enum Column { NameColumn, AddressColumn, SeatsColumn, SpectatorsColumn, StateColumn, SourceColumn, ColumnCount };
-    enum Role { JoinableRole = Qt::UserRole + 1, StaleRole };
+    // DimmedRole: a row a view shows dimmed (not answering, or another
+    // version).
+    enum Role { JoinableRole = Qt::UserRole + 1, StaleRole, DimmedRole };
 
     static constexpr qint64 kStaleAfterMs = 5000;
     static constexpr qint64 kDropAfterMs = 10000;

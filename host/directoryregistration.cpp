@@ -1,7 +1,7 @@
 #include "host/directoryregistration.h"
 
 #include "base/gamenumbers.h"
-#include "directory/registrar.h"
+#include "directory/client/registrar.h"
 #include "host/serverform.h"
 #include "net/connection.h"
 #include "net/tsock.h"

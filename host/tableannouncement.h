@@ -1,6 +1,6 @@
 #pragma once
 
-#include "directory/directoryaddress.h"
+#include "directory/client/directoryaddress.h"
 #include "finder/announcer.h"
 #include "finder/tableinfo.h"
 

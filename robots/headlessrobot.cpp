@@ -1,8 +1,8 @@
 #include "robots/headlessrobot.h"
 
 #include "base/terminaltext.h"
-#include "directory/codeallocator.h"
-#include "directory/directoryfinder.h"
+#include "protocol/joincode.h"
+#include "directory/client/directoryfinder.h"
 #include "protocol/directorymessages.h"
 #include "robots/robot.h"
 
@@ -78,7 +78,7 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
         robot.connectTo(address, at, greeting);
     };
     DirectoryFinder codes(nullptr);
-    if (!directories.isEmpty() && CodeAllocator::isCode(host)) {
+    if (!directories.isEmpty() && joincode::isCode(host)) {
         codes.setDirectories(directories);
         QObject::connect(&codes, &DirectoryFinder::resolved, [&](const TableInfo &table, const DirectoryAddress &at) {
             if (table.isRelayed())

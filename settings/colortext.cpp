@@ -1,10 +1,6 @@
 #include "settings/colortext.h"
 
-#include "base/tcolor.h"
 #include "base/numbers.h"
-#include "ui/windowpalette.h"
-
-#include <QPalette>
 
 #include <algorithm>
 #include <array>
@@ -26,42 +22,17 @@ constexpr std::array<Named, 16> kPlain = {{
     {"clBlue", 0xFF0000}, {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00}, {"clWhite", 0xFFFFFF},
 }};
 
-// System colours in index order, with the palette entry that stands for each
-// in the windows' light palette.
-struct System
-{
-    const char *name;
-    QPalette::ColorGroup group;
-    QPalette::ColorRole role;
+// System colours in index order (the window side gives each its palette
+// entry in the same order).
+constexpr std::array<const char *, kSystemColours> kSystem = {
+    "clScrollBar", "clBackground", "clActiveCaption", "clInactiveCaption",
+    "clMenu", "clWindow", "clWindowFrame", "clMenuText",
+    "clWindowText", "clCaptionText", "clActiveBorder", "clInactiveBorder",
+    "clAppWorkSpace", "clHighlight", "clHighlightText", "clBtnFace",
+    "clBtnShadow", "clGrayText", "clBtnText", "clInactiveCaptionText",
+    "clBtnHighlight", "cl3DDkShadow", "cl3DLight", "clInfoText",
+    "clInfoBk",
 };
-
-constexpr std::array<System, 25> kSystem = {{
-    {"clScrollBar", QPalette::Active, QPalette::Button},
-    {"clBackground", QPalette::Active, QPalette::Window},
-    {"clActiveCaption", QPalette::Active, QPalette::Highlight},
-    {"clInactiveCaption", QPalette::Inactive, QPalette::Highlight},
-    {"clMenu", QPalette::Active, QPalette::Window},
-    {"clWindow", QPalette::Active, QPalette::Base},
-    {"clWindowFrame", QPalette::Active, QPalette::WindowText},
-    {"clMenuText", QPalette::Active, QPalette::WindowText},
-    {"clWindowText", QPalette::Active, QPalette::Text},
-    {"clCaptionText", QPalette::Active, QPalette::HighlightedText},
-    {"clActiveBorder", QPalette::Active, QPalette::Window},
-    {"clInactiveBorder", QPalette::Inactive, QPalette::Window},
-    {"clAppWorkSpace", QPalette::Active, QPalette::Mid},
-    {"clHighlight", QPalette::Active, QPalette::Highlight},
-    {"clHighlightText", QPalette::Active, QPalette::HighlightedText},
-    {"clBtnFace", QPalette::Active, QPalette::Button},
-    {"clBtnShadow", QPalette::Active, QPalette::Mid},
-    {"clGrayText", QPalette::Disabled, QPalette::Text},
-    {"clBtnText", QPalette::Active, QPalette::ButtonText},
-    {"clInactiveCaptionText", QPalette::Inactive, QPalette::HighlightedText},
-    {"clBtnHighlight", QPalette::Active, QPalette::Light},
-    {"cl3DDkShadow", QPalette::Active, QPalette::Shadow},
-    {"cl3DLight", QPalette::Active, QPalette::Midlight},
-    {"clInfoText", QPalette::Active, QPalette::ToolTipText},
-    {"clInfoBk", QPalette::Active, QPalette::ToolTipBase},
-}};
 
 constexpr const char *kNoneName = "clNone";
 
@@ -74,7 +45,7 @@ QString toText(quint32 value)
             return QLatin1String(named.name);
     }
     if (value >= kSystemColour && value - kSystemColour < kSystem.size())
-        return QLatin1String(kSystem[value - kSystemColour].name);
+        return QLatin1String(kSystem[value - kSystemColour]);
     if (value == kNone)
         return QLatin1String(kNoneName);
     return QStringLiteral("$%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
@@ -88,7 +59,7 @@ std::optional<quint32> fromText(const QString &text)
             return named.value;
     }
     for (quint32 index = 0; index < kSystem.size(); ++index) {
-        if (is(kSystem[index].name))
+        if (is(kSystem[index]))
             return kSystemColour + index;
     }
     if (is(kNoneName))
@@ -110,17 +81,6 @@ std::optional<quint32> fromText(const QString &text)
     if (tryStrToInt(text.toLatin1(), &value))
         return quint32(value);
     return std::nullopt;
-}
-
-QColor toColor(quint32 value)
-{
-    if (value >= kSystemColour && value - kSystemColour < kSystem.size()) {
-        const System &system = kSystem[value - kSystemColour];
-        return windowpalette::fixed().color(system.group, system.role);
-    }
-    if (value == kNone)
-        return windowpalette::fixed().color(QPalette::Text);
-    return colorFromValue(value);
 }
 
 } // namespace colortext

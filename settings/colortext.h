@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QColor>
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
@@ -16,6 +16,7 @@ inline constexpr quint32 kRed = 0x0000FF;
 inline constexpr quint32 kBlue = 0xFF0000;
 inline constexpr quint32 kSystemColour = 0x80000000;
 inline constexpr quint32 kNone = 0x1FFFFFFF;
+inline constexpr quint32 kSystemColours = 25;
 
 // A name of the table ("clRed", "clWindowText"), or "$" and eight upper-case
 // hexadecimal digits.
@@ -24,9 +25,5 @@ QString toText(quint32 value);
 // A name of the table in any case, or a number: decimal, or hexadecimal
 // after "$". Nothing when the text is neither.
 std::optional<quint32> fromText(const QString &text);
-
-// The colour to draw with; system colours come from the windows' own light
-// palette, not the desktop's, and no colour draws as the window text.
-QColor toColor(quint32 value);
 
 } // namespace colortext

@@ -3,7 +3,6 @@
 #include "sound/soundmodule.h"
 #include "sound/soundtable.h"
 
-#include <QApplication>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcSound, "pinlex.sound", QtWarningMsg)
@@ -15,7 +14,10 @@ namespace {
 class ModuleBackend : public SoundPlayer::Backend
 {
 public:
-    explicit ModuleBackend(const QStringList &folders) : m_effects(loadSoundEffects(folders)) {}
+    ModuleBackend(const QStringList &folders, std::function<void()> alert)
+        : m_effects(loadSoundEffects(folders)), m_alert(std::move(alert))
+    {
+    }
 
     void start(const QString &sound) override
     {
@@ -31,14 +33,15 @@ public:
 
     void alert() override
     {
-        // The alert belongs to the window system; a program without one
-        // has no alert to give.
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-            QApplication::beep();
+        // The alert belongs to the window system: the window's program
+        // gives it, a program without one has no alert to give.
+        if (m_alert)
+            m_alert();
     }
 
 private:
     std::unique_ptr<SoundEffects> m_effects;
+    std::function<void()> m_alert;
 };
 
 } // namespace
@@ -74,6 +77,6 @@ void SoundPlayer::play(const QString &name)
 SoundPlayer::Backend &SoundPlayer::backend()
 {
     if (!m_backend)
-        m_backend = std::make_unique<ModuleBackend>(m_moduleFolders);
+        m_backend = std::make_unique<ModuleBackend>(m_moduleFolders, m_alert);
     return *m_backend;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // Plays the embedded sounds, one at a time: starting a sound stops the one
@@ -39,6 +40,9 @@ public:
     ~SoundPlayer() override;
 
     void play(const QString &name) override;
+    // The platform's alert, which the window system gives; before the first
+    // sound. Without one there is no alert.
+    void setAlert(std::function<void()> alert) { m_alert = std::move(alert); }
 
 private:
     Backend &backend();
@@ -46,4 +50,5 @@ private:
     QStringList m_moduleFolders;
     std::unique_ptr<Backend> m_backend;   // the real one is made on first use
     QString m_current;                    // the sound last started, if any
+    std::function<void()> m_alert;
 };

@@ -1,7 +1,7 @@
 // The command line: every documented form reads as its mode and settings,
 // a bad form ends the real program with status 2 and its usage, and the
 // launch parameters the Host/Join dialog writes come back as they were.
-#include "app/commandline.h"
+#include "cli/commandline.h"
 #include "client/playchoice.h"
 
 #include <QProcess>

@@ -1,7 +1,7 @@
 // Start-up of the real program: command line, display check, single instance.
 #include "app/application.h"
 #include "app/chatform.h"
-#include "app/commandline.h"
+#include "cli/commandline.h"
 #include "app/session.h"
 #include "app/singleinstance.h"
 #include "chat/chatview.h"

@@ -1,7 +1,7 @@
 // Hosting and joining from the window: the choice is remembered, becomes the
 // launch parameters of a new copy, and those copies meet.
 #include "app/chatform.h"
-#include "app/commandline.h"
+#include "cli/commandline.h"
 #include "app/forms.h"
 #include "app/session.h"
 #include "chat/chatview.h"

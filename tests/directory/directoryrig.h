@@ -4,7 +4,7 @@
 // tests: a directory, headless hosts that register with it, and bare
 // connections that speak its protocol (or do not).
 
-#include "directory/directorylookup.h"
+#include "directory/client/directorylookup.h"
 #include "net/framing.h"
 #include "protocol/directorymessages.h"
 

@@ -1,7 +1,7 @@
 // The directory as it runs: a directory, headless hosts and clients as real
 // processes and connections on the loopback address. Registration, updates,
 // expiry, the reachability probe, codes, and each limit against abuse.
-#include "directory/registrar.h"
+#include "directory/client/registrar.h"
 #include "directoryrig.h"
 
 #include <csignal>

@@ -4,7 +4,7 @@
 // searches them, follows a table that leaves, joins by a code typed where
 // the address goes, and tells a directory it cannot reach once, quietly.
 #include "app/chatform.h"
-#include "app/commandline.h"
+#include "cli/commandline.h"
 #include "app/forms.h"
 #include "app/session.h"
 #include "chat/chatview.h"

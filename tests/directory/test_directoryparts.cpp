@@ -1,11 +1,11 @@
 // The directory's plain parts, without sockets: codes, per-address limits,
 // the order of silence, the registry's listing, the name filter and the
 // directory addresses a host is given.
-#include "directory/addresslimits.h"
-#include "directory/codeallocator.h"
-#include "directory/directoryaddress.h"
-#include "directory/idlequeue.h"
-#include "directory/registry.h"
+#include "directory/server/addresslimits.h"
+#include "directory/server/codeallocator.h"
+#include "directory/client/directoryaddress.h"
+#include "directory/server/idlequeue.h"
+#include "directory/server/registry.h"
 #include "words/badwords.h"
 
 #include <QtTest>
@@ -54,9 +54,9 @@ void TestDirectoryParts::codesAreDistinctReadableAndRestAfterRelease()
     qint64 now = 0;
     CodeAllocator codes([&next] { return next++ % 24; }, [&now] { return now; });
     const QByteArray first = codes.allocate();
-    QCOMPARE(first.size(), CodeAllocator::kLength);
+    QCOMPARE(first.size(), joincode::kLength);
     for (const char c : first)
-        QVERIFY(QByteArrayView(CodeAllocator::kAlphabet).contains(c));
+        QVERIFY(QByteArrayView(joincode::kAlphabet).contains(c));
     next = 0;
     const QByteArray second = codes.allocate();
     QVERIFY(second != first);
@@ -92,8 +92,8 @@ void TestDirectoryParts::typedCodesAreNormalised()
 {
     QFETCH(QByteArray, typed);
     QFETCH(QByteArray, code);
-    QCOMPARE(CodeAllocator::normalised(typed), code);
-    QCOMPARE(CodeAllocator::isCode(QString::fromLatin1(typed)), !code.isEmpty());
+    QCOMPARE(joincode::normalised(typed), code);
+    QCOMPARE(joincode::isCode(QString::fromLatin1(typed)), !code.isEmpty());
 }
 
 void TestDirectoryParts::limitsCountPerAddressAndReportABreachOnce()

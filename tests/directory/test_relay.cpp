@@ -4,8 +4,8 @@
 // client.
 #include "../client/clientrig.h"
 #include "../host/testhost.h"
-#include "directory/registrar.h"
-#include "directory/relaydirectory.h"
+#include "directory/client/registrar.h"
+#include "directory/server/relaydirectory.h"
 #include "host/directoryregistration.h"
 #include "net/framing.h"
 #include "protocol/directorymessages.h"

@@ -51,13 +51,13 @@ void TableListTest::silentTableGreysOutThenGoes()
     m_now = TableList::kStaleAfterMs - 1;
     m_list->expire();
     QVERIFY(!m_list->isStale(0));
-    QVERIFY(!m_list->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QVERIFY(!m_list->index(0, 0).data(TableList::DimmedRole).toBool());
 
     m_now = TableList::kStaleAfterMs;
     m_list->expire();
     QVERIFY(m_list->isStale(0));
     QCOMPARE(changed.count(), 1);
-    QVERIFY(m_list->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QVERIFY(m_list->index(0, 0).data(TableList::DimmedRole).toBool());
     QVERIFY(m_list->index(0, 0).data(Qt::AccessibleTextRole).toString().contains(QLatin1String("not answering")));
 
     // An answer brings it back and starts its time again.
@@ -166,7 +166,7 @@ void TableListTest::otherVersionIsShownButNotJoinable()
     QVERIFY(!m_list->isJoinable(0));
     QVERIFY(m_list->isJoinable(1));
     QVERIFY(!m_list->index(0, 0).data(TableList::JoinableRole).toBool());
-    QVERIFY(m_list->index(0, 0).data(Qt::ForegroundRole).isValid());
+    QVERIFY(m_list->index(0, 0).data(TableList::DimmedRole).toBool());
     const QString state = m_list->index(0, TableList::StateColumn).data().toString();
     QVERIFY2(state.contains(QString::number(other.protocolVersion)), qPrintable(state));
     QVERIFY(m_list->index(0, 0).data(Qt::AccessibleTextRole).toString().contains(QLatin1String("cannot join")));

@@ -4,7 +4,7 @@
 // forgets the mapping before a new copy is started from the Host dialog
 // and when the window's program ends.
 #include "app/chatform.h"
-#include "app/commandline.h"
+#include "cli/commandline.h"
 #include "app/forms.h"
 #include "app/session.h"
 #include "chat/chatview.h"
