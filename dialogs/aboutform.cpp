@@ -35,9 +35,9 @@ Tabout::Tabout(QWidget *parent) : QDialog(parent)
     build->move(version->geometry().right() + 1, 50);
     build->adjustSize();
 
-    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players. Word lists: "
-                                             "ENABLE, SCOWL and LDNOOBW; their notices are under Help > "
-                                             "Content > License."),
+    auto *credit = new QLabel(QStringLiteral("A bowling game of words for up to four players. Free software "
+                                             "under the GNU GPL, version 3 or later. Word lists: ENABLE, "
+                                             "SCOWL and LDNOOBW. Terms: Help > Content > License."),
                               this);
     credit->setWordWrap(true);
     credit->setGeometry(16, 70, 272, 64);

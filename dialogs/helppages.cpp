@@ -120,20 +120,14 @@ QString license()
 {
     return QStringLiteral(
                "<p><b>Pinlex</b><br>Copyright \u00a9 the Pinlex developers</p>"
-               "<p>Permission is hereby granted, free of charge, to any person obtaining a copy of "
-               "this software and associated documentation files (the \"Software\"), to deal in the "
-               "Software without restriction, including without limitation the rights to use, copy, "
-               "modify, merge, publish, distribute, sublicense, and/or sell copies of the Software, "
-               "and to permit persons to whom the Software is furnished to do so, subject to the "
-               "following conditions:</p>"
-               "<p>The above copyright notice and this permission notice shall be included in all "
-               "copies or substantial portions of the Software.</p>"
-               "<p>THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND, EXPRESS OR "
-               "IMPLIED, INCLUDING BUT NOT LIMITED TO THE WARRANTIES OF MERCHANTABILITY, FITNESS FOR "
-               "A PARTICULAR PURPOSE AND NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS OR COPYRIGHT "
-               "HOLDERS BE LIABLE FOR ANY CLAIM, DAMAGES OR OTHER LIABILITY, WHETHER IN AN ACTION OF "
-               "CONTRACT, TORT OR OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION WITH THE SOFTWARE "
-               "OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.</p>"
+               "<p>Pinlex is free software: you can redistribute it and/or modify it under the terms "
+               "of the GNU General Public License as published by the Free Software Foundation, "
+               "either version 3 of the License, or (at your option) any later version.</p>"
+               "<p>Pinlex is distributed in the hope that it will be useful, but WITHOUT ANY "
+               "WARRANTY; without even the implied warranty of MERCHANTABILITY or FITNESS FOR A "
+               "PARTICULAR PURPOSE. See the GNU General Public License for more details.</p>"
+               "<p>The licence's full text follows the notices of the word lists below; it is also "
+               "at https://www.gnu.org/licenses/gpl-3.0.html.</p>"
                "<h3>Word lists</h3>"
                "<p><b>ENABLE</b> (Enhanced North American Benchmark LExicon), compiled by Alan Beale "
                "and M. Cooper, with thanks to its originators. \"The ENABLE master word list, "
@@ -147,7 +141,9 @@ QString license()
                "keep words out of the racks; it is provided as is, without warranties.</p>"
                "<p><b>SCOWL</b> (Spell Checker Oriented Word Lists) by Kevin Atkinson, used under "
                "this notice:</p>")
-        + noticeFile(QStringLiteral(":/dialogs/words/scowl-copyright.txt"));
+        + noticeFile(QStringLiteral(":/dialogs/words/scowl-copyright.txt"))
+        + QStringLiteral("<h3>GNU General Public License, version 3</h3>")
+        + noticeFile(QStringLiteral(":/dialogs/COPYING"));
 }
 
 QString lobby()
