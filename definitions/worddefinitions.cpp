@@ -80,7 +80,7 @@ Definition WordDefinitions::define(QStringView text)
         if (!group.senses.isEmpty())
             groups << group;
     }
-    // Spelled closed up: "riverfront" is WordNet's "river front".
+    // Spelled closed up: "aftershave" is WordNet's "after-shave".
     if (groups.isEmpty()) {
         for (const PartOfSpeech part : kPartsOfSpeech) {
             const QByteArray lemma = data->closedCompound(key, part);

@@ -1,6 +1,7 @@
 #include "definitions/wordnet.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -114,8 +115,13 @@ WordNet::WordNet(const QString &folder)
     for (const PartOfSpeech part : kPartsOfSpeech) {
         Files &f = m_files[size_t(part)];
         const QLatin1String name(fileSuffix(part));
-        m_complete = f.index.open(dir.filePath(QStringLiteral("index.") + name)) && m_complete;
-        m_complete = f.data.open(dir.filePath(QStringLiteral("data.") + name)) && m_complete;
+        const QString index = dir.filePath(QStringLiteral("index.") + name);
+        const QString data = dir.filePath(QStringLiteral("data.") + name);
+        // Installed but unreadable (emptied, say) is damage, not absence:
+        // it finds nothing.
+        m_complete = m_complete && QFileInfo(index).isFile() && QFileInfo(data).isFile();
+        f.index.open(index);
+        f.data.open(data);
         f.exceptions.open(dir.filePath(name + QStringLiteral(".exc")));
     }
 }

@@ -38,8 +38,8 @@ public:
     WordNet(const WordNet &) = delete;
     WordNet &operator=(const WordNet &) = delete;
 
-    // Every index and data file could be opened (the exception lists may
-    // be missing: only irregular forms are then not found).
+    // Every index and data file is there (the exception lists may be
+    // missing: only irregular forms are then not found).
     bool isComplete() const { return m_complete; }
 
     // See SortedTextFile::release().
@@ -62,8 +62,8 @@ public:
     // The word with each regular ending of part detached that fits it
     // ("knocked": "knocke", "knock"), listed or not.
     static QList<QByteArray> detached(QByteArrayView word, PartOfSpeech part);
-    // A lemma written as two words ("river front") that word spells closed
-    // up ("riverfront"), or as its regular inflection; empty when none.
+    // A lemma written as two words ("after-shave") that word spells closed
+    // up ("aftershave"), or as its regular inflection; empty when none.
     QByteArray closedCompound(QByteArrayView word, PartOfSpeech part) const;
 
 private:
