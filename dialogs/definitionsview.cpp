@@ -3,8 +3,32 @@
 #include "definitions/worddefinitions.h"
 
 #include <QHeaderView>
+#include <QResizeEvent>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
+
+// A tree sizes its rows for text on one line; a gloss wraps to the width
+// its row has.
+class WrappingDelegate : public QStyledItemDelegate
+{
+public:
+    explicit WrappingDelegate(QTreeView *view) : QStyledItemDelegate(view), m_view(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem wrapped = option;
+        const int indent = index.parent().isValid() ? m_view->indentation() : 0;
+        // A style wraps only in a valid rectangle; only its width counts.
+        wrapped.rect.setSize({std::max(1, m_view->viewport()->width() - indent), QWIDGETSIZE_MAX});
+        return QStyledItemDelegate::sizeHint(wrapped, index);
+    }
+
+private:
+    QTreeView *m_view;
+};
 
 QTreeWidgetItem *entry(const QString &text, const QString &spoken)
 {
@@ -23,13 +47,22 @@ DefinitionsView::DefinitionsView(WordDefinitions &definitions, QWidget *parent)
     setAccessibleName(QStringLiteral("Words and their meanings"));
     setColumnCount(1);
     header()->hide();
-    header()->setStretchLastSection(true);
+    header()->setSectionResizeMode(QHeaderView::Stretch);
     setWordWrap(true);
+    setItemDelegate(new WrappingDelegate(this));
     setUniformRowHeights(false);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void DefinitionsView::resizeEvent(QResizeEvent *event)
+{
+    QTreeWidget::resizeEvent(event);
+    // The rows' heights follow the width their text wraps in.
+    if (event->size().width() != event->oldSize().width())
+        scheduleDelayedItemsLayout();
 }
 
 QTreeWidgetItem *DefinitionsView::addWord(const WordToDefine &word, int at)

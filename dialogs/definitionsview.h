@@ -26,6 +26,9 @@ public:
     // listed yet.
     void showWord(const QString &word, const QString &source);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     QTreeWidgetItem *addWord(const WordToDefine &word, int at);
 
