@@ -9,11 +9,14 @@
 #include "chat/chatview.h"
 #include "chat/smilies.h"
 #include "client/gameevents.h"
+#include "definitions/worddefinitions.h"
 #include "settings/colortext.h"
 #include "ui/tcolor.h"
 #include "sound/soundtable.h"
 
 #include <QFrame>
+
+#include <algorithm>
 
 using namespace formhelpers;
 
@@ -82,6 +85,9 @@ void ChatBox::buildPopups(QWidget *b)
         return menu;
     };
     m_popupMainchat = popup("popup_mainchat");
+    // Shown with the word at the pointer, or the one selected.
+    m_define = addItem(m_popupMainchat, QStringLiteral("DefineWord1"), QStringLiteral("Define"));
+    connect(m_define, &QAction::triggered, this, [this] { emit defineRequested(m_define->data().toString()); });
     connect(addItem(m_popupMainchat, QStringLiteral("SelectAll1"), QStringLiteral("Select All")), &QAction::triggered,
             m_mainchat, &ChatView::selectAll);
     QAction *copy = addItem(m_popupMainchat, QStringLiteral("Copy1"), QStringLiteral("Copy"));
@@ -131,7 +137,17 @@ void ChatBox::bind()
 {
     m_mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainchat, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { m_popupMainchat->popup(m_mainchat->viewport()->mapToGlobal(at)); });
+            [this](const QPoint &at) {
+                const QString selected = m_mainchat->selectedPlainText().trimmed();
+                const bool oneWord = !selected.isEmpty() && std::all_of(selected.begin(), selected.end(), [](QChar c) {
+                    return c.isLetter() && c.unicode() < 128;
+                });
+                const QString word = oneWord ? selected : m_mainchat->wordAt(at);
+                m_define->setData(word);
+                m_define->setText(QStringLiteral("Define ") + word.toUpper());
+                m_define->setVisible(!word.isEmpty() && word.size() <= WordDefinitions::kMaxLetters);
+                m_popupMainchat->popup(m_mainchat->viewport()->mapToGlobal(at));
+            });
     connect(m_mainchat, &ChatView::jump, this, [this](int link) { m_log->mainchatJump(link); });
     m_mychat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mychat, &QWidget::customContextMenuRequested, this,

@@ -33,6 +33,10 @@ public:
     // The view empties and the chat line takes the focus.
     void ClearMainChat1Click();
 
+signals:
+    // "Define WORD" was chosen in the chat's pop-up menu.
+    void defineRequested(const QString &word);
+
 private:
     void build(QWidget *board);
     void buildPopups(QWidget *board);
@@ -46,6 +50,7 @@ private:
     ChatView *m_mainchat = nullptr;
     ChatEdit *m_mychat = nullptr;
     QMenu *m_popupMainchat = nullptr;
+    QAction *m_define = nullptr;
     QMenu *m_popupMychat = nullptr;
     QMenu *m_popupSounds = nullptr;
     QMenu *m_popupSmilies = nullptr;

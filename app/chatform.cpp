@@ -135,6 +135,7 @@ void Tchat::buildBoard()
     boardView->watchKeys(this);
 
     m_chat = new ChatBox(b, *m_session);
+    bindWords(card);
     boardView->shareKeysWith(m_chat->chatLine(), [line = m_chat->chatLine()] {
         return line->text().isEmpty() || line->showsPlaceholder();
     });

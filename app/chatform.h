@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/gameclient.h"
+#include "definitions/framewords.h"
 #include "host/pausesetting.h"
 
 #include <QMainWindow>
@@ -8,6 +9,7 @@
 
 #include <memory>
 
+class CardLabels;
 class ChatBox;
 class ChatLog;
 class DirectoryFinder;
@@ -77,6 +79,11 @@ private:
     void buildBoard();
     void buildMenus();
     void bindGame();
+    void bindWords(CardLabels *card);
+    // The Words window with the last frame's words, word (if any) chosen
+    // and listed, from source, when it is not one of them; with activate
+    // it takes the keys.
+    void showWords(bool activate, const QString &word = {}, const QString &source = {});
     void refreshGame();
     void refreshClock();
     void startHost(quint16 port, bool everyAddress);
@@ -122,4 +129,7 @@ private:
     bool m_shown = false;
     bool m_portMapping = false;
     TPlayDialog *m_playDialog = nullptr;
+    // The last posted frame's words, for the Words window.
+    QString m_frameHeading;
+    QList<WordToDefine> m_frameWords;
 };

@@ -63,6 +63,8 @@ void Tchat::buildMenus()
     item(view, "ViewTally1", QStringLiteral("View Tally"), &Tchat::ViewTally1Click);
     item(view, "SpyList1", QStringLiteral("Spy List"), show(&Forms::spylist));
     item(view, "PrhaseList1", QStringLiteral("Phrase List"), &Tchat::PrhaseList1Click);
+    item(view, "Words1", QStringLiteral("Words"), [this] { showWords(true); })
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     item(help, "Help2", QStringLiteral("Content"), show(&Forms::help))

@@ -6,9 +6,11 @@
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
 #include "client/spylistform.h"
+#include "definitions/worddefinitions.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
+#include "dialogs/wordswindow.h"
 #include "history/gamerecorder.h"
 #include "history/historydatabase.h"
 #include "history/historywindow.h"
@@ -127,4 +129,15 @@ Tspylist *Forms::spylist()
         m_chat->spylistCreated(m_spylist.get());
     }
     return m_spylist.get();
+}
+
+WordsWindow *Forms::words()
+{
+    if (!m_words) {
+        // The data is opened at the first lookup, not here.
+        m_words = std::make_unique<WordsWindow>(WordDefinitions::shared());
+        m_words->setMainWindow(m_chat.get());
+        openAsTransientOf(*m_words, *m_chat);
+    }
+    return m_words.get();
 }

@@ -15,6 +15,7 @@ class TallyKeeper;
 class GameRecorder;
 class HistoryDatabase;
 class HistoryWindow;
+class WordsWindow;
 
 // Every window of the program, one each, living until the program ends,
 // and the tally and the game history they share. The main window is made at once; the others
@@ -43,9 +44,11 @@ public:
     Tphrases *phrases();
     TServer *server();
     Tspylist *spylist();
+    WordsWindow *words();
     // The host, when this copy has made one.
     TServer *existingServer() const { return m_server.get(); }
     Tspylist *existingSpylist() const { return m_spylist.get(); }
+    WordsWindow *existingWords() const { return m_words.get(); }
 
 private:
     // The tally and the history go last: their views and the window go
@@ -63,4 +66,5 @@ private:
     std::unique_ptr<Tphrases> m_phrases;
     std::unique_ptr<TServer> m_server;
     std::unique_ptr<Tspylist> m_spylist;
+    std::unique_ptr<WordsWindow> m_words;
 };

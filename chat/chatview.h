@@ -58,6 +58,9 @@ public:
     // Puts the selection on the clipboard as plain text; nothing without one.
     void copySelection();
 
+    // The word (a run of letters) at a point of the viewport; empty when none.
+    QString wordAt(QPoint viewportPos) const;
+
     // Where lines and links are in the viewport; -1 and empty when nowhere.
     int lineAt(QPoint viewportPos) const;
     QRect lineRect(int line) const;

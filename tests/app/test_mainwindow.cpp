@@ -243,7 +243,8 @@ void TestMainWindow::menusHaveTheirCaptionsChecksAndShortcuts()
                                     "Use Space to Sort", "Automatically Clear Invalid Words", "Time Between Rounds",
                                     "Show Invalid Word Panel", "-", "Text Color", "Text Size", "Scroll Chat Off",
                                     "Clear Main Chat", "Reset Screen Location", "-", "Just Watch",
-                                    "Computer Players Chat", "-", "Game Directories\u2026"}));
+                                    "Computer Players Chat", "Show Word Definitions After Each Frame", "-",
+                                    "Game Directories\u2026"}));
 
     QStringList choices;
     for (const char *name : {"Slow1", "Normal1", "Fast1", "N8", "N14"})

@@ -139,6 +139,8 @@ void TestOptionsMenu::itemsSetTheOptionAndSaveAtOnce_data()
     QTest::newRow("Show Invalid Word Panel") << "showbadword" << QByteArray("\nShowbadword=false\n") << "";
     QTest::newRow("Text Size 14") << "N14" << QByteArray("\nTextsize=14\n") << "N14";
     QTest::newRow("Computer Players Chat") << "RobotChatter1" << QByteArray("\nRobotchatter=false\n") << "";
+    QTest::newRow("Show Word Definitions") << "ShowDefinitions1" << QByteArray("\nShowDefinitions=true\n")
+                                           << "ShowDefinitions1";
 }
 
 void TestOptionsMenu::itemsSetTheOptionAndSaveAtOnce()
