@@ -3,8 +3,8 @@
 #include "app/formhelpers.h"
 #include "board/scorecardmodel.h"
 #include "client/gameflow.h"
-#include "client/robottable.h"
 #include "client/roster.h"
+#include "robots/robottable.h"
 #include "ui/artwork.h"
 
 #include <QMouseEvent>

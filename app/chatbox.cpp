@@ -3,6 +3,7 @@
 #include "app/formhelpers.h"
 #include "app/optionsmenu.h"
 #include "app/session.h"
+#include "chat/chataccessible.h"
 #include "chat/chatedit.h"
 #include "chat/chatlog.h"
 #include "chat/chatmessages.h"
@@ -62,6 +63,7 @@ void ChatBox::build(QWidget *b)
     frame->setGeometry(35, 333, 526, 164);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
+    ChatAccessible::install();
     m_mainchat = new ChatView(frame);
     m_mainchat->setObjectName(QStringLiteral("mainchat"));
     m_mainchat->setGeometry(2, 2, 522, 160);
@@ -164,8 +166,13 @@ void ChatBox::bind()
                 const chatmessages::Received line = chatmessages::received(slot, text, colour);
                 addlinetochat(line.line, line.colour);
             });
-    connect(&m_session.client, &GameClient::systemLine, this,
-            [this](const QString &line) { addlinetochat(line, ChatLog::kSystemColour); });
+    // Each says its own; they come in the order the game's events happen.
+    connect(&m_session.client, &GameClient::notice, this, &ChatBox::notice);
+    connect(&m_session.roster, &Roster::notice, this, &ChatBox::notice);
+    connect(&m_session.flow, &GameFlow::notice, this, &ChatBox::notice);
+    const auto history = [this](const QString &text) { notice(QStringLiteral("History: ") + text); };
+    connect(&m_session.history, &HistoryDatabase::notice, this, history);
+    connect(&m_session.recorder, &GameRecorder::notice, this, history);
 
     Options &options = m_session.options;
     options.follow(m_mainchat, &Options::textSize, &Options::textSizeChanged, [this](int points) {
@@ -193,6 +200,11 @@ QString ChatBox::hint(int n) const
 void ChatBox::addlinetochat(const QString &line, quint32 colour)
 {
     m_log->addlinetochat(line, colour, !m_session.options.scrollChatOff());
+}
+
+void ChatBox::notice(const QString &text)
+{
+    m_log->addNotice(text, !m_session.options.scrollChatOff());
 }
 
 void ChatBox::sendit()

@@ -32,6 +32,9 @@ public:
     QString hint(int n) const;
     // The view empties and the chat line takes the focus.
     void ClearMainChat1Click();
+    // A line of the game's own (arrivals, the launch, the host's reach...),
+    // shown as the host's notices are.
+    void notice(const QString &text);
 
 signals:
     // "Define WORD" was chosen in the chat's pop-up menu.

@@ -13,8 +13,8 @@ class CardLabels;
 class ChatBox;
 class ChatLog;
 class DirectoryFinder;
+class FormOpener;
 class GameDirectoriesDialog;
-class Forms;
 class OptionsMenu;
 class PictureBox;
 class QAction;
@@ -42,7 +42,7 @@ public:
     ~Tchat() override;
 
     // The other windows, made when first used; set once at start-up.
-    void setForms(Forms *forms) { m_forms = forms; }
+    void setForms(FormOpener *forms) { m_forms = forms; }
     // The launch parameters: name, host address, "true" to host.
     void setLaunchParameters(const QStringList &parameters) { m_parameters = parameters; }
     // The game's TCP port, for hosting and joining.
@@ -123,7 +123,7 @@ private:
     // Resolves a code given to join by.
     DirectoryFinder *m_codeFinder = nullptr;
 
-    Forms *m_forms = nullptr;
+    FormOpener *m_forms = nullptr;
     QStringList m_parameters;
     std::unique_ptr<RunMarker> m_marker;
     bool m_shown = false;

@@ -2,7 +2,7 @@
 
 #include "app/cardlabels.h"
 #include "app/chatbox.h"
-#include "app/forms.h"
+#include "app/formopener.h"
 #include "app/session.h"
 #include "client/gameevents.h"
 #include "client/roster.h"
@@ -16,7 +16,7 @@
 void Tchat::bindWords(CardLabels *card)
 {
     connect(m_session->client.events(), &GameEvents::frameScored, this, [this](const msg::PostScores &scores) {
-        const Roster *roster = m_session->client.roster;
+        const Roster *roster = &m_session->roster;
         m_frameHeading = QStringLiteral("Frame %1").arg(scores.frame);
         m_frameWords = framewords::ofFrame(scores, [roster](int seat) {
             return roster->isSeated(seat) ? roster->seatName(seat) : QStringLiteral("seat %1").arg(seat);

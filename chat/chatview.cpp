@@ -1,7 +1,5 @@
 #include "chat/chatview.h"
 
-#include "chat/chataccessible.h"
-
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -31,7 +29,6 @@ void announce(QWidget *view, QAccessible::Event type, int child = -1)
 
 ChatView::ChatView(QWidget *parent) : QAbstractScrollArea(parent)
 {
-    ChatAccessible::install();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);

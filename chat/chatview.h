@@ -20,7 +20,8 @@
 // of repainting what is visible. Only a change of font or width lays lines
 // out again.
 //
-// Items added are shown once format() has run.
+// Items added are shown once format() has run. A screen reader reads it
+// through ChatAccessible, which whoever shows a chat view installs.
 class ChatView : public QAbstractScrollArea
 {
     Q_OBJECT

@@ -3,6 +3,8 @@
 #include "app/session.h"
 #include "ui/controls.h"
 #include "app/forms.h"
+#include "base/errordisplay.h"
+#include "client/gameevents.h"
 #include "client/roster.h"
 #include "board/tileimages.h"
 #include "chat/phrasesform.h"
@@ -348,10 +350,13 @@ void TestMainWindow::hostReadsThePauseFromTheMenu()
 void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
 {
     Forms forms;
-    GameClient &client = forms.chat()->session().client;
-    client.myseat = 2;
+    Session &session = forms.chat()->session();
+    // Seated by no host: the login goes nowhere.
+    const ErrorSink shown = setErrorSink({});
+    session.client.events()->received("CMD_sendlogininfo+2");
+    setErrorSink(shown);
     for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Me"}, std::pair{4, "Dan"}})
-        client.roster->newplayerinfo(slot, name);
+        session.roster.newplayerinfo(slot, name);
     find(*forms.chat(), "ViewTally1")->trigger();
     QVERIFY(forms.tallylist()->isVisible());
     QStringList offered;

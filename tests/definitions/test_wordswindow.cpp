@@ -96,7 +96,7 @@ void TestWordsWindow::listsTheFramesWordsAfterItEnds()
     session.options.setFileName(m_dir.filePath(QStringLiteral("words.ini")));
     session.options.setShowDefinitions(afterEachFrame);
     for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Bob"}})
-        session.client.roster->newplayerinfo(slot, name);
+        session.roster.newplayerinfo(slot, name);
     chat->show();
     chat->chatLog().addlinetochat(QStringLiteral("0+quirky words"), ChatLog::kSystemColour, true);
     emit session.client.events()->frameScored(frame(3, "backstroke", {"spare", "xyzzy"}, {"knocked", "spare"}));
