@@ -63,8 +63,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     // Made after the controls' area, so that the controls go first.
     m_session = new Session(IniFile::locate(QStringLiteral("orviklobby.ini")), this);
     m_session->client.setHostStarter([this](quint16 port, bool everyAddress) { startHost(port, everyAddress); });
-    m_session->client.setCodeResolver(
-        [this](const QString &host, const GameClient::Resolved &done) { return resolveCode(host, done); });
     m_session->options.setBoundsSource([this] { return windowBounds(); });
 
     buildMenus();

@@ -12,7 +12,6 @@
 class CardLabels;
 class ChatBox;
 class ChatLog;
-class DirectoryFinder;
 class FormOpener;
 class GameDirectoriesDialog;
 class OptionsMenu;
@@ -87,8 +86,6 @@ private:
     void refreshGame();
     void refreshClock();
     void startHost(quint16 port, bool everyAddress);
-    // Joining by a game directory's code: see GameClient::CodeResolver.
-    bool resolveCode(const QString &host, const GameClient::Resolved &done);
 
     // Handlers the window keeps.
     void FormCreate();
@@ -120,8 +117,6 @@ private:
     QMenu *m_popupKick = nullptr;
     QColorDialog *m_colorDialog = nullptr;
     GameDirectoriesDialog *m_directoriesDialog = nullptr;
-    // Resolves a code given to join by.
-    DirectoryFinder *m_codeFinder = nullptr;
 
     FormOpener *m_forms = nullptr;
     QStringList m_parameters;

@@ -12,8 +12,6 @@
 #include "client/spylistform.h"
 #include "client/turnclockview.h"
 #include "dialogs/downloadform.h"
-#include "protocol/joincode.h"
-#include "directory/client/directoryfinder.h"
 #include "host/directoryregistration.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
@@ -42,6 +40,8 @@ void Tchat::bindGame()
         if (m_forms && m_forms->existingSpylist())
             m_forms->existingSpylist()->popup_kickhim->setEnabled(hosting);
     });
+    // Read at each lookup: the player may change them while the window is open.
+    client->joinRoute().followDirectories([this] { return m_session->gameDirectories(); });
     // After the main window is on the screen: the dialog takes a moment to make.
     connect(
         client, &GameClient::downloadDialogRequested, this,
@@ -128,39 +128,6 @@ void Tchat::startHost(quint16 port, bool everyAddress)
                 m_chat->notice(QStringLiteral("The game directory %1 did not list this table: %2")
                                    .arg(directory.toString(), reason));
             });
-}
-
-bool Tchat::resolveCode(const QString &host, const GameClient::Resolved &done)
-{
-    // Without a directory, a name that reads as a code is a computer's.
-    const QList<DirectoryAddress> directories = m_session->gameDirectories();
-    if (directories.isEmpty() || !joincode::isCode(host))
-        return false;
-    if (!m_codeFinder)
-        m_codeFinder = new DirectoryFinder(nullptr, this);
-    m_codeFinder->setDirectories(directories);
-    // One answer for this request; the finder may be asked again later.
-    auto *request = new QObject(this);
-    const auto answer = [done, request](const QString &address, quint16 port, const QString &problem,
-                                        const QString &relayCode) {
-        if (request->property("answered").toBool())
-            return;
-        request->setProperty("answered", true);
-        request->deleteLater();
-        done(address, port, problem, relayCode);
-    };
-    connect(m_codeFinder, &DirectoryFinder::resolved, request,
-            [answer](const TableInfo &table, const DirectoryAddress &directory) {
-                // A relayed table is joined through the directory that listed it.
-                if (table.isRelayed())
-                    answer(directory.host, directory.port, QString(), table.code);
-                else
-                    answer(table.address.toString(), table.port, QString(), QString());
-            });
-    connect(m_codeFinder, &DirectoryFinder::notFound, request,
-            [answer](const QString &, const QString &problem) { answer(QString(), 0, problem, QString()); });
-    m_codeFinder->resolve(host);
-    return true;
 }
 
 void Tchat::refreshGame()

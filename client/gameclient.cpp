@@ -53,6 +53,10 @@ GameClient::GameClient(QObject *parent) : QObject(parent), m_link(new GameLink(t
         if (m_loggedin && slot == m_myseat)
             m_removed = true;
     });
+    m_route = new JoinRoute(nullptr, this);
+    connect(m_route, &JoinRoute::found, this, &GameClient::joinResolved);
+    // The window stays, not connected, as after any failed launch.
+    connect(m_route, &JoinRoute::notFound, this, &GameClient::notice);
 }
 
 GameClient::~GameClient() = default;
@@ -144,38 +148,28 @@ void GameClient::announceAddresses()
 
 void GameClient::joinpress()
 {
-    const QString code = m_hostaddress;
-    const auto resolved = [this, code](const QString &address, quint16 port, const QString &problem,
-                                       const QString &relayCode) {
-        joinResolved(code, address, port, problem, relayCode);
-    };
-    if (m_resolveCode && m_resolveCode(code, resolved)) {
-        emit notice(QStringLiteral("Looking up the table with the code %1...").arg(code));
+    if (m_route->looksUp(m_hostaddress)) {
+        emit notice(QStringLiteral("Looking up the table with the code %1...").arg(m_hostaddress));
         emit hostingChanged(false);
+        m_route->resolve(m_hostaddress, m_port);
         return;
     }
     openGameConnection(m_hostaddress);
     emit hostingChanged(false);
 }
 
-void GameClient::joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem,
-                              const QString &relayCode)
+void GameClient::joinResolved(const JoinRoute::Target &target)
 {
-    if (!problem.isEmpty()) {
-        // The window stays, not connected, as after any failed launch.
-        emit notice(problem);
-        return;
-    }
-    m_hostaddress = address;
-    m_port = port;
-    if (relayCode.isEmpty())
-        emit notice(QStringLiteral("The code %1 is the table at %2, port %3.").arg(code, address).arg(port));
+    const QString code = std::exchange(m_hostaddress, target.address);
+    m_port = target.port;
+    if (!target.isRelayed())
+        emit notice(QStringLiteral("The code %1 is the table at %2, port %3.").arg(code, target.address).arg(target.port));
     else
         emit notice(QStringLiteral("The code %1 is a table joined through the game directory at %2, port %3.")
-                        .arg(code, address)
-                        .arg(port));
+                        .arg(code, target.address)
+                        .arg(target.port));
     try {
-        openGameConnection(m_hostaddress, relayCode);
+        openGameConnection(m_hostaddress, target.relayCode);
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/gamenumbers.h"
+#include "join/joinroute.h"
 #include "protocol/messages.h"
 
 #include <QByteArray>
@@ -44,21 +45,13 @@ public:
     // ESockException when it cannot listen.
     using HostStarter = std::function<void(quint16 port, bool everyAddress)>;
 
-    // Finds the table a code names when the host to join is given as one
-    // (a game directory's code): calls done with the table's address and
-    // port, or with a problem for the player. Returns false when host is
-    // not a code; it is then joined as an address. A relayed table comes
-    // with its code as relayCode, and the address and port are those of
-    // the directory that relays it.
-    using Resolved = std::function<void(const QString &address, quint16 port, const QString &problem,
-                                        const QString &relayCode)>;
-    using CodeResolver = std::function<bool(const QString &host, Resolved done)>;
-
     explicit GameClient(QObject *parent = nullptr);
     ~GameClient() override;
 
     void setHostStarter(HostStarter starter) { m_startHost = std::move(starter); }
-    void setCodeResolver(CodeResolver resolver) { m_resolveCode = std::move(resolver); }
+    // Where a host to join given as a game directory's code leads; the
+    // directories it asks are the program's to set.
+    JoinRoute &joinRoute() const { return *m_route; }
     void setSoundOutput(SoundOutput *output) { m_sound = output; }
     void setPort(quint16 port) { m_port = port; }
     quint16 port() const { return m_port; }
@@ -131,11 +124,10 @@ private:
     // The addresses others can join this hosted game at, as a notice.
     void announceAddresses();
 
-    void joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem,
-                      const QString &relayCode);
+    void joinResolved(const JoinRoute::Target &target);
 
     HostStarter m_startHost;
-    CodeResolver m_resolveCode;
+    JoinRoute *m_route = nullptr;
     SoundOutput *m_sound = nullptr;
     quint16 m_port = game::kDefaultPort;
     Options m_options;

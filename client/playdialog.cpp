@@ -1,7 +1,5 @@
 #include "client/playdialog.h"
 
-#include "protocol/joincode.h"
-
 #include "ui/artwork.h"
 #include "ui/controls.h"
 #include "ui/palette.h"
@@ -141,31 +139,28 @@ TPlayDialog::TPlayDialog(QWidget *parent) : QDialog(parent)
     connect(m_finder.tables(), &QAbstractItemModel::dataChanged, this, &TPlayDialog::updateEnabled);
     connect(m_finder.tables(), &QAbstractItemModel::rowsRemoved, this, &TPlayDialog::updateEnabled);
     connect(&m_directoryFinder, &DirectoryFinder::unreachable, this, &TPlayDialog::tellUnreachable);
-    connect(&m_directoryFinder, &DirectoryFinder::resolved, this, [this](const TableInfo &table) {
-        if (m_resolving.isEmpty() || !isVisible())
+    connect(&m_route, &JoinRoute::lookingUp, this, [this](const QString &code) {
+        label_problem->setText(QStringLiteral("Looking up the code %1\u2026").arg(code));
+    });
+    connect(&m_route, &JoinRoute::found, this, [this](const JoinRoute::Target &target) {
+        if (!isVisible())
             return;
-        m_resolving.clear();
-        if (table.isRelayed()) {
+        if (target.isRelayed()) {
             // The game it starts joins by the code, through the directory's relay.
             hide();
             emit playRequested(choice());
             return;
         }
-        combo_host->setEditText(table.address.toString());
-        spin_port->setValue(table.port);
+        combo_host->setEditText(target.address);
+        spin_port->setValue(target.port);
         this->play();
     });
-    connect(&m_directoryFinder, &DirectoryFinder::notFound, this, [this](const QString &, const QString &problem) {
-        if (std::exchange(m_resolving, QString()).isEmpty())
-            return;
-        label_problem->setText(problem);
-    });
+    connect(&m_route, &JoinRoute::notFound, this, [this](const QString &problem) { label_problem->setText(problem); });
 }
 
 void TPlayDialog::setDirectories(const QList<DirectoryAddress> &directories)
 {
-    if (directories != m_directoryFinder.directories())
-        m_directoryFinder.setDirectories(directories);
+    m_route.setDirectories(directories);
 }
 
 void TPlayDialog::tellUnreachable(const DirectoryAddress &directory)
@@ -190,7 +185,7 @@ void TPlayDialog::present(const PlayChoice &choice, bool hosting)
     spin_port->setValue(choice.port);
     label_problem->clear();
     label_directories->clear();
-    m_resolving.clear();
+    m_route.cancel();
     updateEnabled();
     show();
     raise();
@@ -259,14 +254,10 @@ void TPlayDialog::joinTable(const QModelIndex &index)
     }
     const TableInfo &table = tables->table(row);
     radio_join->setChecked(true);
-    if (table.isRelayed()) {
-        // Only its code leads through the directory's relay.
-        combo_host->setEditText(table.code);
-        play();
-        return;
-    }
-    combo_host->setEditText(table.address.toString());
-    spin_port->setValue(table.port);
+    combo_host->setEditText(JoinRoute::typedFor(table));
+    // A relayed table's own port is behind the router; its code leads to it.
+    if (!table.isRelayed())
+        spin_port->setValue(table.port);
     play();
 }
 
@@ -277,12 +268,9 @@ void TPlayDialog::play()
     label_problem->setText(problem);
     if (!problem.isEmpty())
         return;
-    // Without a directory, a name that reads as a code is a computer's.
-    if (!chosen.hosting && !m_directoryFinder.directories().isEmpty() && joincode::isCode(chosen.host.trimmed())) {
-        // Played once the directories have named its table.
-        m_resolving = chosen.host.trimmed();
-        label_problem->setText(QStringLiteral("Looking up the code %1\u2026").arg(m_resolving));
-        m_directoryFinder.resolve(m_resolving);
+    // A code is played once the directories have named its table.
+    if (!chosen.hosting && m_route.looksUp(chosen.host)) {
+        m_route.resolve(chosen.host, chosen.port);
         return;
     }
     hide();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "join/joinroute.h"
 #include "client/playchoice.h"
 #include "directory/client/directoryfinder.h"
 #include "finder/gamefinder.h"
@@ -80,5 +81,6 @@ private:
         QVariant data(const QModelIndex &index, int role) const override;
     };
     ShownTables m_shown;
-    QString m_resolving;   // the code being looked up, if any
+    // Codes are looked up over the connections that list the tables.
+    JoinRoute m_route{&m_directoryFinder};
 };

@@ -1,9 +1,7 @@
 #include "robots/headlessrobot.h"
 
 #include "base/terminaltext.h"
-#include "protocol/joincode.h"
-#include "directory/client/directoryfinder.h"
-#include "protocol/directorymessages.h"
+#include "join/joinroute.h"
 #include "robots/robot.h"
 
 #include <QCoreApplication>
@@ -69,31 +67,22 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
         },
         Qt::QueuedConnection);
 
-    const auto join = [&](const QString &address, quint16 at, const QString &relayCode) {
+    JoinRoute route;
+    route.setDirectories(directories);
+    QObject::connect(&route, &JoinRoute::lookingUp,
+                     [](const QString &code) { say(QStringLiteral("looking up the table with the code %1").arg(code)); });
+    QObject::connect(&route, &JoinRoute::found, [&](const JoinRoute::Target &target) {
         say(QStringLiteral("joining the game at %1 port %2 as \"%3\" (%4)%5")
-                .arg(address)
-                .arg(at)
+                .arg(target.address)
+                .arg(target.port)
                 .arg(name, strengthName(strength))
-                .arg(relayCode.isEmpty() ? QString() : QStringLiteral(" through the directory's relay")));
-        robot.connectTo(address, at, relayCode);
-    };
-    DirectoryFinder codes(nullptr);
-    if (!directories.isEmpty() && joincode::isCode(host)) {
-        codes.setDirectories(directories);
-        QObject::connect(&codes, &DirectoryFinder::resolved, [&](const TableInfo &table, const DirectoryAddress &at) {
-            if (table.isRelayed())
-                join(at.host, at.port, table.code);
-            else
-                join(table.address.toString(), table.port, {});
-        });
-        QObject::connect(&codes, &DirectoryFinder::notFound, [](const QString &, const QString &problem) {
-            writeTerminalLine(stderr, QStringLiteral("pinlex: ") + problem);
-            QCoreApplication::exit(1);
-        });
-        say(QStringLiteral("looking up the table with the code %1").arg(host));
-        codes.resolve(host);
-    } else {
-        join(host, port, {});
-    }
+                .arg(target.isRelayed() ? QStringLiteral(" through the directory's relay") : QString()));
+        robot.connectTo(target.address, target.port, target.relayCode);
+    });
+    QObject::connect(&route, &JoinRoute::notFound, [](const QString &problem) {
+        writeTerminalLine(stderr, QStringLiteral("pinlex: ") + problem);
+        QCoreApplication::exit(1);
+    });
+    route.resolve(host, port);
     return QCoreApplication::exec();
 }

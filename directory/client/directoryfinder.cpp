@@ -134,7 +134,7 @@ void DirectoryFinder::resolve(const QString &code)
                                     resolution->done = true;
                                     finish(false);
                                     if (first)
-                                        emit resolved(found.table, directory);
+                                        emit resolved(resolution->code, found.table, directory);
                                 });
         *connections << connect(lookup, &DirectoryLookup::notFound, this, [finish](const QString &) { finish(false); });
         *connections << connect(lookup, &DirectoryLookup::failed, this, [finish](const QString &) { finish(true); });

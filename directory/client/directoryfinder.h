@@ -48,9 +48,9 @@ signals:
     void unreachable(const DirectoryAddress &directory, const QString &reason);
     // A directory's page arrived.
     void listed(const DirectoryAddress &directory, int tables);
-    // The table a code names, and the directory that named it (which
-    // relays a relayed table).
-    void resolved(const TableInfo &table, const DirectoryAddress &directory);
+    // The table a code (as it was asked) names, and the directory that
+    // named it (which relays a relayed table).
+    void resolved(const QString &code, const TableInfo &table, const DirectoryAddress &directory);
     // No directory has it now; problem says why, for the player.
     void notFound(const QString &code, const QString &problem);
 

@@ -355,10 +355,7 @@ void TestRelay::gameClientJoinsTheGameHostThroughTheRelay()
     QVERIFY(reach.first().at(1).value<msg::Reach>() == msg::Reach::Relayed);
 
     ClientRig rig;
-    rig.client.setCodeResolver([this](const QString &code, const GameClient::Resolved &done) {
-        done(QStringLiteral("127.0.0.1"), m_port, QString(), code);
-        return true;
-    });
+    rig.client.joinRoute().setDirectories({DirectoryAddress{QStringLiteral("127.0.0.1"), m_port}});
     rig.client.processparams({QStringLiteral("Bob"), registration.registrars().first()->code(), QStringLiteral("join")});
     QVERIFY(rig.waitArrived());
     // For the host it is a player from the address the directory saw.
