@@ -5,6 +5,7 @@
 #include "host/pausesetting.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -26,6 +27,7 @@ class TPlayDialog;
 class Tdownload;
 class Tgamestart;
 class Tspylist;
+class TableHosting;
 
 // The main window: scorecard on top, the letter board in the middle, the
 // chat below. It builds the controls, under the names players and the
@@ -117,6 +119,10 @@ private:
     QMenu *m_popupKick = nullptr;
     QColorDialog *m_colorDialog = nullptr;
     GameDirectoriesDialog *m_directoriesDialog = nullptr;
+    // This copy's hosted table, once it hosts; it goes with the game host.
+    QPointer<TableHosting> m_hosting;
+    // What the new copy is started with once the hosting has ended.
+    QStringList m_relaunchArguments;
 
     FormOpener *m_forms = nullptr;
     QStringList m_parameters;

@@ -12,12 +12,9 @@
 #include "client/spylistform.h"
 #include "client/turnclockview.h"
 #include "dialogs/downloadform.h"
-#include "host/directoryregistration.h"
 #include "host/serverform.h"
-#include "host/tableannouncement.h"
-#include "host/tablereach.h"
+#include "host/tablehosting.h"
 #include "net/connection.h"
-#include "net/tsock.h"
 #include "settings/inifile.h"
 
 #include <QHostAddress>
@@ -35,11 +32,7 @@ void Tchat::bindGame()
 {
     GameClient *client = &m_session->client;
     GameFlow *flow = &m_session->flow;
-    connect(client, &GameClient::hostingChanged, this, [this](bool hosting) {
-        m_startGame->setEnabled(hosting);
-        if (m_forms && m_forms->existingSpylist())
-            m_forms->existingSpylist()->popup_kickhim->setEnabled(hosting);
-    });
+    connect(client, &GameClient::hostingChanged, m_startGame, &QAction::setEnabled);
     // Read at each lookup: the player may change them while the window is open.
     client->joinRoute().followDirectories([this] { return m_session->gameDirectories(); });
     // After the main window is on the screen: the dialog takes a moment to make.
@@ -101,33 +94,37 @@ void Tchat::startHost(quint16 port, bool everyAddress)
 {
     if (!m_forms)
         return;
-    m_forms->server()->listen(port,
-                              everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
-                              TServer::FirstSlot::HostingWindow);
-    if (!everyAddress || !m_session->client.announceTable())
-        return;
-    TableAnnouncement *announcement = announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname()),
-                                                    port, m_session->gameDirectories());
-    if (m_portMapping) {
-        // Lives as long as the host; tells the chat how players outside get in.
-        auto *reach = new TableReach(port, announcement->directories() != nullptr, m_forms->server());
-        connect(reach, &TableReach::told, m_chat, &ChatBox::notice);
-        // The directories' probes may have come before the router opened the port.
-        if (DirectoryRegistration *directories = announcement->directories())
-            connect(reach, &TableReach::told, directories, &DirectoryRegistration::recheck);
-        reach->start();
+    GameClient *client = &m_session->client;
+    if (!m_hosting) {
+        // It goes with the server, before it: the router's mapping is
+        // deleted when the program ends.
+        TServer *server = m_forms->server();
+        m_hosting = new TableHosting(*server, server);
+        connect(m_hosting, &TableHosting::released, this, [this] { emit relaunchRequested(m_relaunchArguments); });
+        connect(m_hosting, &TableHosting::reachTold, m_chat, &ChatBox::notice);
+        connect(m_hosting, &TableHosting::codeAssigned, m_chat,
+                [this](const DirectoryAddress &, const QString &code) { m_chat->notice(TableHosting::codeLine(code)); });
+        connect(m_hosting, &TableHosting::refused, m_chat, [this](const DirectoryAddress &directory, const QString &reason) {
+            m_chat->notice(
+                QStringLiteral("The game directory %1 did not list this table: %2").arg(directory.toString(), reason));
+        });
+        connect(m_hosting, &TableHosting::relayFailed, m_chat,
+                [this](const DirectoryAddress &directory, const QHostAddress &peer, const QString &reason) {
+                    m_chat->notice(QStringLiteral("A player at %1 could not join through the game directory %2: %3")
+                                       .arg(peer.toString(), directory.toString(), reason));
+                });
     }
-    DirectoryRegistration *directories = announcement->directories();
-    if (!directories)
-        return;
-    connect(directories, &DirectoryRegistration::codeAssigned, this, [this](const DirectoryAddress &, const QString &code) {
-        m_chat->notice(DirectoryRegistration::codeLine(code));
-    });
-    connect(directories, &DirectoryRegistration::refused, this,
-            [this](const DirectoryAddress &directory, const QString &reason) {
-                m_chat->notice(QStringLiteral("The game directory %1 did not list this table: %2")
-                                   .arg(directory.toString(), reason));
-            });
+    TableHosting::Plan plan;
+    plan.port = port;
+    plan.everyAddress = everyAddress;
+    plan.firstSlot = TServer::FirstSlot::HostingWindow;
+    plan.announce = everyAddress && client->announceTable();
+    if (plan.announce) {
+        plan.name = TableInfo::defaultName(client->myname());
+        plan.directories = m_session->gameDirectories();
+        plan.portMapping = m_portMapping;
+    }
+    m_hosting->open(plan);
 }
 
 void Tchat::refreshGame()
@@ -184,24 +181,16 @@ void Tchat::playWithOthers(bool hosting)
             } catch (const std::exception &error) {
                 showError(QString::fromUtf8(error.what()));
             }
-            // The new copy listens on the port and takes over the name.
-            if (m_forms && m_forms->existingServer()) {
-                m_forms->existingServer()->Sock1->setListen(false);
-                stopAnnouncing(*m_forms->existingServer());
-            }
             m_session->client.sock()->abort();
-            // The new copy may map the same port at the router: this copy's
-            // mapping goes first, or its late deletion would take the new one.
-            const QStringList arguments = choice.launchArguments();
-            TableReach *reach = m_forms && m_forms->existingServer()
-                                    ? m_forms->existingServer()->findChild<TableReach *>()
-                                    : nullptr;
-            if (!reach) {
-                emit relaunchRequested(arguments);
+            if (!m_hosting) {
+                emit relaunchRequested(choice.launchArguments());
                 return;
             }
-            connect(reach, &TableReach::released, this, [this, arguments] { emit relaunchRequested(arguments); });
-            reach->release();
+            // The new copy listens on the port, takes over the name and may
+            // map the same port at the router: this copy's hosting ends
+            // first, or its late deletion of the mapping would take the new one.
+            m_relaunchArguments = choice.launchArguments();
+            m_hosting->release();
         });
     }
     m_playDialog->setDirectories(m_session->gameDirectories());
@@ -229,6 +218,5 @@ void Tchat::gamestartCreated(Tgamestart *gamestart)
 
 void Tchat::spylistCreated(Tspylist *spylist)
 {
-    spylist->follow(&m_session->roster);
-    spylist->popup_kickhim->setEnabled(m_session->client.ishost());
+    spylist->follow(&m_session->roster, m_session->client);
 }

@@ -1,5 +1,6 @@
 #include "client/spylistform.h"
 
+#include "client/gameclient.h"
 #include "client/roster.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
@@ -68,7 +69,7 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent)
     popup_kick->setObjectName(QStringLiteral("popup_kick"));
     popup_kickhim = popup_kick->addAction(QStringLiteral("Remove From Game"));
     popup_kickhim->setObjectName(QStringLiteral("popup_kickhim"));
-    popup_kickhim->setEnabled(false); // until the hosting copy enables it
+    popup_kickhim->setEnabled(false); // until it follows a hosting copy
     connect(popup_kickhim, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
     connect(listbox_spys, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         listbox_spysMouseMove(at);
@@ -81,7 +82,7 @@ Tspylist::Tspylist(QWidget *parent) : QDialog(parent)
     connect(button_done, &QPushButton::clicked, this, &Tspylist::button_doneClick);
 }
 
-void Tspylist::follow(Roster *roster)
+void Tspylist::follow(Roster *roster, const GameClient &client)
 {
     QList<std::pair<int, QString>> lines;
     for (const Roster::Spectator &spectator : roster->spectatorList())
@@ -95,6 +96,8 @@ void Tspylist::follow(Roster *roster)
             [this, roster](int row) { setLine(row, roster->spectatorList().at(row).line()); });
     connect(roster, &Roster::spectatorRemoved, this, &Tspylist::removeLine);
     connect(this, &Tspylist::removeRequested, roster, &Roster::kicking);
+    popup_kickhim->setEnabled(client.ishost());
+    connect(&client, &GameClient::hostingChanged, popup_kickhim, &QAction::setEnabled);
 }
 
 void Tspylist::setLines(const QList<std::pair<int, QString>> &lines)

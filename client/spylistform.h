@@ -5,6 +5,7 @@
 #include <utility>
 
 class FlatButton;
+class GameClient;
 class Roster;
 class QAction;
 class QLabel;
@@ -22,8 +23,9 @@ class Tspylist : public QDialog
 public:
     explicit Tspylist(QWidget *parent = nullptr);
 
-    // Shows the roster's spectators from now on; "Remove From Game" asks it.
-    void follow(Roster *roster);
+    // Shows the roster's spectators from now on; "Remove From Game" asks
+    // it, and is offered while the client hosts the game.
+    void follow(Roster *roster, const GameClient &client);
     // Every line anew, each with the slot it names.
     void setLines(const QList<std::pair<int, QString>> &lines);
     void insertLine(int row, int slot, const QString &line);

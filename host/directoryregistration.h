@@ -9,22 +9,19 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class Registrar;
 class TServer;
 
 // A hosting copy's registration with its game directories: one registrar
 // per directory, each given the table as published, and each directory's
-// reachability probe handed to the game listener. The window turns
-// codeAssigned into a chat line, the headless host into a log line.
-// Destroying it ends every registration at once.
+// reachability probe handed to the game listener. Destroying it ends every
+// registration at once.
 //
 // A directory that relays the table asks for a connection per player who
-// joins through it: one is opened to that directory, names the session,
-// and is handed to the game host as an accepted connection from the
-// player's address. A table seats kSlots, so no more than that are opened
-// at once, whatever a directory asks.
+// joins through it: its registrar opens one, which is handed to the game
+// host as an accepted connection from the player's address, or its failure
+// is told. A table seats kSlots, so no more than that are opened at once,
+// whatever a directory asks.
 class DirectoryRegistration : public QObject
 {
     Q_OBJECT
@@ -40,21 +37,15 @@ public:
     void recheck();
     const QList<Registrar *> &registrars() const { return m_registrars; }
 
-    // The line the hosting player reads.
-    static QString codeLine(const QString &code);
-    // Every event as a line of a log, "directory HOST:PORT: ...".
-    void logEvents(const std::function<void(const QString &line)> &log);
-
 signals:
     void codeAssigned(const DirectoryAddress &directory, const QString &code);
     void reachChecked(const DirectoryAddress &directory, msg::Reach reach);
     void refused(const DirectoryAddress &directory, const QString &reason);
     void lost(const DirectoryAddress &directory, const QString &reason);
     void relayOpened(const DirectoryAddress &directory, const QHostAddress &peer);
+    void relayFailed(const DirectoryAddress &directory, const QHostAddress &peer, const QString &reason);
 
 private:
-    void openRelay(const DirectoryAddress &directory, const QByteArray &session, const QHostAddress &peer);
-
     TServer &m_server;
     QList<Registrar *> m_registrars;
     int m_relaysOpening = 0;

@@ -3,11 +3,10 @@
 #include "base/gamenumbers.h"
 #include "base/terminaltext.h"
 #include "base/terminationsignals.h"
-#include "host/directoryregistration.h"
+#include "finder/tableinfo.h"
 #include "host/pausesetting.h"
 #include "host/serverform.h"
-#include "host/tableannouncement.h"
-#include "host/tablereach.h"
+#include "host/tablehosting.h"
 #include "net/tsock.h"
 #include "words/random.h"
 
@@ -40,6 +39,34 @@ void say(const QByteArray &line)
 QByteArray quoted(const QByteArray &name)
 {
     return '"' + name + '"';
+}
+
+// Each directory's events as a line of the log, "directory HOST:PORT: ...".
+void logDirectoryEvents(const TableHosting *hosting)
+{
+    using Address = const DirectoryAddress &;
+    const auto log = [](Address directory, const QString &text) {
+        writeTerminalLine(stdout, QStringLiteral("directory ") + directory.toString() + QStringLiteral(": ") + text);
+    };
+    QObject::connect(hosting, &TableHosting::codeAssigned,
+                     [log](Address directory, const QString &code) { log(directory, TableHosting::codeLine(code)); });
+    QObject::connect(hosting, &TableHosting::reachChecked, [log](Address directory, msg::Reach reach) {
+        log(directory, QStringLiteral("reach ") + QLatin1String(msg::reachText(reach)));
+    });
+    QObject::connect(hosting, &TableHosting::refused, [log](Address directory, const QString &reason) {
+        log(directory, QStringLiteral("refused: ") + reason);
+    });
+    QObject::connect(hosting, &TableHosting::relayOpened, [log](Address directory, const QHostAddress &peer) {
+        log(directory, QStringLiteral("a player at %1 joins through the relay").arg(peer.toString()));
+    });
+    QObject::connect(hosting, &TableHosting::relayFailed,
+                     [log](Address directory, const QHostAddress &peer, const QString &reason) {
+                         log(directory, QStringLiteral("a player at %1 could not join through the relay: %2")
+                                            .arg(peer.toString(), reason));
+                     });
+    QObject::connect(hosting, &TableHosting::lost, [log](Address directory, const QString &reason) {
+        log(directory, QStringLiteral("no connection: ") + reason);
+    });
 }
 
 } // namespace
@@ -89,46 +116,38 @@ int runHeadlessHost(quint16 port, int pauseSeconds, int chatLimit, bool announce
         say(line);
     });
 
+    auto hosting = std::make_unique<TableHosting>(server);
+    QObject::connect(hosting.get(), &TableHosting::listening, [pauseSeconds](quint16 port) {
+        say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)
+            + " seconds between frames");
+    });
+    QObject::connect(hosting.get(), &TableHosting::announced, [](const QString &name, bool overMdns) {
+        writeTerminalLine(stdout, QStringLiteral("announced \"%1\" on the local network over %2")
+                                      .arg(name, overMdns ? QStringLiteral("mDNS") : QStringLiteral("UDP")));
+    });
+    logDirectoryEvents(hosting.get());
+    QObject::connect(hosting.get(), &TableHosting::reachTold, [](const QString &text, const QString &why) {
+        writeTerminalLine(stdout, why.isEmpty() ? text : text + QStringLiteral(" (") + why + QLatin1Char(')'));
+    });
+    TableHosting::Plan plan;
+    plan.port = port;
+    plan.announce = announce;
+    plan.name = tableName.isEmpty() ? TableInfo::defaultName(QSysInfo::machineHostName()) : tableName;
+    plan.directories = directories;
+    plan.portMapping = portMapping;
     try {
-        server.listen(port, QHostAddress(QHostAddress::Any));
+        hosting->open(plan);
     } catch (const ESockException &error) {
         writeTerminalLine(stderr,
                           QStringLiteral("pinlex: port %1: %2").arg(port).arg(QString::fromUtf8(error.what())));
         return 1;
     }
-    say("listening on port " + QByteArray::number(port) + ", " + QByteArray::number(pauseSeconds)
-        + " seconds between frames");
     QObject::connect(&server, &TServer::probeAnswered, [](const QString &peer) {
         say("reachability probe from " + peer.toLatin1() + " answered");
     });
-    std::unique_ptr<TableAnnouncement> announcement;
-    if (announce) {
-        const QString name = tableName.isEmpty() ? TableInfo::defaultName(QSysInfo::machineHostName()) : tableName;
-        announcement = std::make_unique<TableAnnouncement>(server, name, port, directories);
-        Announcer &announcer = announcement->announcer();
-        QObject::connect(&announcer, &Announcer::announced, [&announcer] {
-            const QString how = announcer.announcesOnMdns() ? QStringLiteral("mDNS") : QStringLiteral("UDP");
-            writeTerminalLine(stdout, QStringLiteral("announced \"%1\" on the local network over %2")
-                                          .arg(announcer.mdnsName(), how));
-        });
-        if (DirectoryRegistration *registration = announcement->directories())
-            registration->logEvents([](const QString &line) { writeTerminalLine(stdout, line); });
-        announcement->start();
-    }
-    std::unique_ptr<TableReach> reach;
-    if (announce && portMapping) {
-        reach = std::make_unique<TableReach>(port, announcement->directories() != nullptr);
-        QObject::connect(reach.get(), &TableReach::told, [](const QString &text, const QString &why) {
-            writeTerminalLine(stdout, why.isEmpty() ? text : text + QStringLiteral(" (") + why + QLatin1Char(')'));
-        });
-        if (DirectoryRegistration *registration = announcement->directories())
-            QObject::connect(reach.get(), &TableReach::told, registration, &DirectoryRegistration::recheck);
-        reach->start();
-    }
     QCoreApplication::exec();
     // The router forgets the mapping before "stopped" is said.
-    reach.reset();
-    announcement.reset();
+    hosting.reset();
     say("stopped");
     return 0;
 }

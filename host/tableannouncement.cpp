@@ -60,17 +60,3 @@ void TableAnnouncement::publish()
         m_directories->publish(table);
     m_sincePublish.start();
 }
-
-TableAnnouncement *announceTable(TServer &server, const QString &name, quint16 port,
-                                 const QList<DirectoryAddress> &directories)
-{
-    stopAnnouncing(server);
-    auto *announcement = new TableAnnouncement(server, name, port, directories, &server);
-    announcement->start();
-    return announcement;
-}
-
-void stopAnnouncing(TServer &server)
-{
-    delete server.findChild<TableAnnouncement *>(QString(), Qt::FindDirectChildrenOnly);
-}

@@ -32,6 +32,7 @@ public:
 
     void start();
     Announcer &announcer() { return m_announcer; }
+    const Announcer &announcer() const { return m_announcer; }
     // Null without directories.
     DirectoryRegistration *directories() { return m_directories; }
 
@@ -51,9 +52,3 @@ private:
     QTimer m_update;
     QElapsedTimer m_sincePublish;
 };
-
-// The window's host: announces the table as long as the server lives, or
-// until stopAnnouncing().
-TableAnnouncement *announceTable(TServer &server, const QString &name, quint16 port,
-                                 const QList<DirectoryAddress> &directories = {});
-void stopAnnouncing(TServer &server);

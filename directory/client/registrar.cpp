@@ -83,6 +83,28 @@ void Registrar::recheck()
         sendBytes(msg::encode(msg::DirRecheck{}));
 }
 
+void Registrar::openRelay(const QByteArray &session, const QHostAddress &peer, Dispatcher *queue)
+{
+    auto *conn = new Connection(queue, this);
+    connect(conn, &Connection::connected, this, [this, conn, session, peer] {
+        try {
+            conn->send(msg::encode(msg::DirRelayHello{session}));
+        } catch (const ESockException &error) {
+            conn->deleteLater();
+            emit relayFailed(peer, QString::fromUtf8(error.what()));
+            return;
+        }
+        // The player's address, as for a player who connected directly.
+        conn->sock()->setHostName(peer.toString());
+        emit relayOpened(conn, peer);
+    });
+    connect(conn, &Connection::connectFailed, this, [this, conn, peer](const QString &reason) {
+        conn->deleteLater();
+        emit relayFailed(peer, reason);
+    });
+    conn->open(m_directory.host, QString::number(m_directory.port));
+}
+
 void Registrar::open()
 {
     if (!m_table || m_connection)

@@ -21,10 +21,12 @@ class Connection;
 // only passes it on), and says whether the probe came through. A lost or
 // refused connection is tried again later, each time twice as late up to
 // five minutes, with some randomness so that hosts do not return together.
-// A directory that relays the table asks over it for a connection per player.
+// A directory that relays the table asks over it for a connection per player:
+// openRelay() opens it to the directory and names the session.
 class Registrar : public QObject
 {
     Q_OBJECT
+    Q_MOC_INCLUDE("net/connection.h")
 
 public:
     static constexpr int kHeartbeatMs = 30000;
@@ -41,6 +43,9 @@ public:
     // The table's way in from the internet changed: the directory probes
     // it again (a directory that does not know the request ignores it).
     void recheck();
+    // Opens the connection a relayRequested() asked for, its messages queued
+    // on queue: relayOpened() once it named the session, else relayFailed().
+    void openRelay(const QByteArray &session, const QHostAddress &peer, Dispatcher *queue);
 
     const DirectoryAddress &directory() const { return m_directory; }
     bool isConnected() const;
@@ -64,6 +69,10 @@ signals:
     // A player at peer joins through the directory's relay: a new
     // connection to the directory must name session first.
     void relayRequested(const QByteArray &session, const QHostAddress &peer);
+    // The player's connection through the relay, its host name the player's
+    // address as the directory saw it: the game host's to seat and to own.
+    void relayOpened(Connection *connection, const QHostAddress &peer);
+    void relayFailed(const QHostAddress &peer, const QString &reason);
     // The connection failed or ended; it is tried again.
     void lost(const QString &reason);
 

@@ -366,7 +366,11 @@ void TestGameClient::spyListKeepsOneEntryPerSlot()
     ClientRig me;
     me.seat(1);
     Tspylist list;
-    list.follow(&me.roster);
+    list.follow(&me.roster, me.client);
+    // "Remove From Game" is the hosting copy's alone.
+    QVERIFY(!list.popup_kickhim->isEnabled());
+    emit me.client.hostingChanged(true);
+    QVERIFY(list.popup_kickhim->isEnabled());
     const auto hear = [&](const QByteArray &line) {
         me.client.receivedlist()->enqueue(line);
         QTRY_COMPARE(me.client.receivedlist()->pending(), 0);

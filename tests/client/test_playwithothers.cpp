@@ -11,6 +11,7 @@
 #include "finder/fallbackquerier.h"
 #include "host/serverform.h"
 #include "host/tableannouncement.h"
+#include "host/tablehosting.h"
 #include "net/tsock.h"
 #include "settings/inifile.h"
 
@@ -155,7 +156,7 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
         launch(*solo.chat(), {QStringLiteral("--port"), QString::number(freePort())});
         // A solo game listens on the loopback address only: nothing to show.
         QTRY_VERIFY(solo.existingServer() && solo.existingServer()->Sock1->isListening());
-        QVERIFY(!solo.existingServer()->findChild<TableAnnouncement *>());
+        QVERIFY(!solo.existingServer()->findChild<TableHosting *>()->announcement());
         hostArguments = play(*solo.chat(), true, QStringLiteral("Ann"), QString(), port);
         Tchat joiner;
         joiner.session().options.setFileName(m_dir.filePath(QStringLiteral("bob.ini")));
@@ -174,7 +175,7 @@ void TestPlayWithOthers::copiesStartedFromTheDialogMeet()
     QCOMPARE(seatName(*join.chat(), 1), QStringLiteral("Ann"));
     // The hosting copy tells where others can find it, and shows its table.
     QVERIFY(chatText(*host.chat()).contains(QStringLiteral("port %1").arg(port)));
-    auto *announcement = host.server()->findChild<TableAnnouncement *>();
+    const TableAnnouncement *announcement = host.server()->findChild<TableHosting *>()->announcement();
     QVERIFY(announcement);
     QCOMPARE(announcement->announcer().table().name, QStringLiteral("Ann's table"));
     QCOMPARE(announcement->announcer().table().port, port);
