@@ -28,7 +28,6 @@ public:
     virtual Tspylist *spylist() = 0;
     // The host, when this copy has made one.
     virtual TServer *existingServer() const = 0;
-    virtual Tspylist *existingSpylist() const = 0;
     virtual WordsWindow *words() = 0;
     virtual WordsWindow *existingWords() const = 0;
 

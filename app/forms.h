@@ -29,7 +29,6 @@ public:
     TServer *server() override;
     Tspylist *spylist() override;
     TServer *existingServer() const override { return m_server.get(); }
-    Tspylist *existingSpylist() const override { return m_spylist.get(); }
     WordsWindow *words() override;
     WordsWindow *existingWords() const override { return m_words.get(); }
 
