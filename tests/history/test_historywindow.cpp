@@ -18,6 +18,7 @@
 #include <QHorizontalStackedBarSeries>
 #include <QLineSeries>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QValueAxis>
 #include <QLabel>
 #include <QLineEdit>
@@ -210,6 +211,20 @@ void TestHistoryWindow::chosenGameShowsCardAndWords()
     QVERIFY2(ann.startsWith(scripted::refused(2).toUpper() + QStringLiteral(" (refused)")), qPrintable(ann));
     QVERIFY2(ann.endsWith(scripted::annWords(2).join(QStringLiteral(", ")).toUpper()), qPrintable(ann));
     QCOMPARE(cell(1, QStringLiteral("Robot (Hard)")), scripted::robotWords(2).join(QStringLiteral(", ")).toUpper());
+
+    // Every column is in view, at the window's own size and at half of it;
+    // a cell cut short is whole in its tooltip and for a screen reader.
+    for (const int width : {window.width(), window.width() / 2}) {
+        window.resize(width, window.height());
+        QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
+    }
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            const QTableWidgetItem *item = table->item(row, column);
+            QCOMPARE(item->toolTip(), item->text());
+            QCOMPARE(item->data(Qt::AccessibleTextRole).toString(), item->text());
+        }
+    }
 }
 
 void TestHistoryWindow::plotsAreToldInWords()
