@@ -222,8 +222,13 @@ QString BoardView::myletter(int key)
 RackModel::Key BoardView::boardKey(int key, Qt::KeyboardModifiers modifiers)
 {
     using Key = RackModel::Key;
+    // Menus, help and short-cuts stay reachable while typing.
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)
+        || (key >= Qt::Key_F1 && key <= Qt::Key_F35) || key == Qt::Key_Alt || key == Qt::Key_Control
+        || key == Qt::Key_Meta)
+        return Key::Window;
     // Shift turns Tab into Backtab; only the digit keys of the main row
-    // clear and shuffle. Other modifiers are not looked at.
+    // clear and shuffle.
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     switch (key) {
     case Qt::Key_Tab:

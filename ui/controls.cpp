@@ -211,7 +211,9 @@ void ElidedLabel::paintEvent(QPaintEvent *event)
 
 FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; a click leaves the focus where it was (the chat
+    // line keeps its caret when a phrase button is clicked).
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     // Repainted as the pointer comes and goes.
     setAttribute(Qt::WA_Hover);
@@ -230,6 +232,12 @@ void FlatButton::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 QLabel *makeProblemLabel(QWidget *parent)

@@ -42,6 +42,8 @@ private slots:
     void keysReadAsTheBoardsKeys_data();
     void keysReadAsTheBoardsKeys();
     void theChatLineWithTheFocusKeepsTheKeys();
+    void menusAndHelpAnswerWhileTyping_data();
+    void menusAndHelpAnswerWhileTyping();
 };
 
 void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
@@ -104,10 +106,12 @@ void TestBoardView::keysReadAsTheBoardsKeys_data()
                                             << Key::Other << "";
     QTest::newRow("Space") << int(Qt::Key_Space) << none << Key::Space << "";
     QTest::newRow("A") << int(Qt::Key_A) << none << Key::Letter << "a";
-    QTest::newRow("Ctrl+Z is a letter too") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                            << Key::Letter << "z";
+    QTest::newRow("Ctrl+Z is the window's") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                            << Key::Window << "z";
+    QTest::newRow("Alt+F is the window's") << int(Qt::Key_F) << Qt::KeyboardModifiers(Qt::AltModifier)
+                                           << Key::Window << "f";
     QTest::newRow("2") << int(Qt::Key_2) << none << Key::Other << "";
-    QTest::newRow("F1") << int(Qt::Key_F1) << none << Key::Other << "";
+    QTest::newRow("F1 is the window's") << int(Qt::Key_F1) << none << Key::Window << "";
 }
 
 void TestBoardView::keysReadAsTheBoardsKeys()
@@ -157,15 +161,15 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     QVERIFY(board.rack.wordTiles().isEmpty() && sent.isEmpty());
 
     // A click on the board gives it the keys, and the mark shows where the
-    // next letter goes; F1 is the board's then, and Esc clears the word.
+    // next letter goes; F1 still opens the help, and Esc clears the word.
     QTest::mousePress(board.view.rackTile(5), Qt::LeftButton);
     QVERIFY(!chatLine->hasFocus());
     type(Qt::Key_I);
     type(Qt::Key_F1);
     QCOMPARE(board.rack.wordTiles(), (QList<int>{5, 7}));
-    QCOMPARE(helped.count(), 1);
+    QCOMPARE(helped.count(), 2);
     QVERIFY(mark->isVisible());
-    QCOMPARE(mark->pos(), board.view.wordSlot(3)->pos());
+    QCOMPARE(mark->pos(), board.view.wordSlot(3)->mapTo(board.panel, QPoint()));
     type(Qt::Key_Escape);
     QVERIFY(board.rack.wordTiles().isEmpty());
 
@@ -188,6 +192,41 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     QVERIFY(chatLine->hasFocus() && !mark->isVisible());
     type(Qt::Key_T);
     QCOMPARE(chatLine->text(), QStringLiteral("t"));
+}
+
+void TestBoardView::menusAndHelpAnswerWhileTyping_data()
+{
+    QTest::addColumn<QKeySequence>("sequence");
+    QTest::newRow("F1") << QKeySequence(Qt::Key_F1);
+    QTest::newRow("F10") << QKeySequence(Qt::Key_F10);
+    QTest::newRow("Alt+F") << QKeySequence(Qt::ALT | Qt::Key_F);
+    QTest::newRow("Alt+O") << QKeySequence(Qt::ALT | Qt::Key_O);
+    QTest::newRow("Ctrl+S, s on the rack") << QKeySequence(Qt::CTRL | Qt::Key_S);
+}
+
+// With Type Words on, the board once took every key of the own turn, so
+// that neither the menus nor the help could be reached from the keyboard.
+void TestBoardView::menusAndHelpAnswerWhileTyping()
+{
+    QFETCH(QKeySequence, sequence);
+    const QKeyCombination key = sequence[0];
+    Board board;
+    auto *action = new QAction(&board.window);
+    action->setShortcut(sequence);
+    board.window.addAction(action);
+    QSignalSpy triggered(action, &QAction::triggered);
+    board.view.watchKeys(&board.window);
+    board.rack.setTypeWords(true);
+    board.window.show();
+    QApplication::setActiveWindow(&board.window);
+    board.panel->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&board.window));
+    QTest::keyClick(board.panel, key.key(), key.keyboardModifiers());
+    QCOMPARE(triggered.count(), 1);
+    QVERIFY(board.rack.wordTiles().isEmpty());
+    // The letter alone is still the word's.
+    QTest::keyClick(board.panel, Qt::Key_S);
+    QCOMPARE(board.rack.wordTiles(), QList<int>{1});
 }
 
 QTEST_MAIN(TestBoardView)
