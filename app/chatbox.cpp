@@ -162,8 +162,14 @@ void ChatBox::bind()
         m_mychat->setPalette(palette);
     });
     const auto showPhrases = [this, &options] {
-        for (int n = 1; n <= Options::kPhraseCount; ++n)
-            m_phrases[n]->setToolTip(options.phrase(n));
+        for (int n = 1; n <= Options::kPhraseCount; ++n) {
+            const QString phrase = options.phrase(n);
+            m_phrases[n]->setToolTip(phrase);
+            // The phrase first; the tooltip would be read again as the description.
+            m_phrases[n]->setAccessibleName(phrase.isEmpty() ? QStringLiteral("Phrase %1").arg(n)
+                                                             : QStringLiteral("Phrase %1: %2").arg(n).arg(phrase));
+            m_phrases[n]->setAccessibleDescription(QStringLiteral("says it in the chat"));
+        }
     };
     showPhrases();
     connect(&options, &Options::phrasesChanged, this, showPhrases);

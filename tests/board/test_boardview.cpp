@@ -64,21 +64,23 @@ void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
     QCOMPARE(board.view.rackTile(7)->pos(), home4);
     QVERIFY(board.view.rackTile(2)->y() < board.view.rackTile(1)->y());
     QVERIFY(board.view.rackTile(5)->pixmap().isNull());
-    QCOMPARE(board.view.rackTile(5)->accessibleName(), QStringLiteral("empty rack place"));
-    QCOMPARE(board.view.rackTile(8)->accessibleName(), QStringLiteral("E"));
+    QCOMPARE(board.view.rackTile(5)->accessibleName(), QStringLiteral("Rack, tile 5 of 10: empty"));
+    QCOMPARE(board.view.rackTile(8)->accessibleName(), QStringLiteral("Rack, tile 8 of 10: E"));
+    // Named by its place on the screen, not its number.
+    QCOMPARE(board.view.rackTile(4)->accessibleName(), QStringLiteral("Rack, tile 7 of 10: A"));
     QCOMPARE(board.view.wordSlot(1)->picture().cacheKey(),
              tileimages::picture(tileimages::numofletter(u'm')).cacheKey());
     QCOMPARE(board.view.wordSlot(1)->tag(), 5);
-    QCOMPARE(board.view.wordSlot(1)->accessibleName(), QStringLiteral("M"));
-    QCOMPARE(board.view.wordSlot(3)->accessibleName(), QStringLiteral("pin 3"));
+    QCOMPARE(board.view.wordSlot(1)->accessibleName(), QStringLiteral("Word, letter 1: M"));
+    QCOMPARE(board.view.wordSlot(3)->accessibleName(), QStringLiteral("Word, letter 3: pin 3"));
 
     // Only the last letter of the word comes back.
     QTest::mouseClick(board.view.wordSlot(1), Qt::LeftButton);
     QTest::mouseClick(board.view.wordSlot(2), Qt::LeftButton);
     QCOMPARE(board.rack.wordTiles(), QList<int>{5});
-    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("pin 2"));
+    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("Word, letter 2: pin 2"));
     board.rack.acceptWord(1, 10, false);
-    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("knocked-down pin"));
+    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("Word, letter 2: knocked-down pin"));
 }
 
 void TestBoardView::keysReadAsTheBoardsKeys_data()
