@@ -75,8 +75,9 @@ QString gamePlay()
         "is on, type letters to build the word, and:</p>"
         "<ul><li>Enter sends the word,</li>"
         "<li>Backspace removes the last letter,</li>"
-        "<li>\"1\" clears the word,</li>"
-        "<li>\"6\" shuffles the rack.</li></ul>");
+        "<li>\"1\" or Esc clears the word,</li>"
+        "<li>\"6\" shuffles the rack.</li></ul>"
+        "<p>Keys with Ctrl or Alt and the function keys still reach the menus and this help.</p>");
 }
 
 QString scoring()
@@ -86,7 +87,12 @@ QString scoring()
         "<ul><li>An open frame scores the letters of its words.</li>"
         "<li>A spare scores 10 plus the letters of the next frame's first word.</li>"
         "<li>A strike scores 10 plus the letters of the next two words.</li></ul>"
-        "<p>A frame that waits for a bonus shows its score once the bonus is played.</p>"
+        "<p>A frame that waits for a bonus shows its score once the bonus is played, and TOTAL "
+        "counts it only then: after a strike or a spare in the first frame TOTAL still shows 0. "
+        "The letters of later frames count as they are played.</p>"
+        "<p>The tenth frame has a third box. After a strike or a spare there you get fresh bonus "
+        "letters and play on; the third box shows the letters of your third word, and the tenth "
+        "frame scores all three words, with no further bonus.</p>"
         "<p><b>Example.</b> Frame 1: BACKSTROKE, a strike. Frame 2: two words of five letters, a "
         "spare. Frame 3: words of three and four letters.</p>"
         "<ul><li>Frame 1: 10 + 5 + 5 = 20.</li>"
