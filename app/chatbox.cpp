@@ -71,6 +71,9 @@ void ChatBox::build(QWidget *b)
     m_mychat->setAccessibleName(QStringLiteral("Chat line"));
     m_smilies = makeButton(b, QStringLiteral("button_smilies"), QStringLiteral(":)"), {470, 500, 25, 19});
     m_smilies->setAccessibleName(QStringLiteral("Smilies"));
+    // The window opens with the keyboard on the chat, not on a button that
+    // comes before it: a stray Space would start a game or send a phrase.
+    m_mainchat->setFocus(Qt::OtherFocusReason);
 }
 
 // The menus belong to the window, after its main menu.

@@ -182,6 +182,11 @@ void BoardView::typingChanged(bool typing)
     // board the keys while typing; out of typing, clicks leave the focus be.
     if (typing) {
         m_panel->setFocusPolicy(Qt::StrongFocus);
+        // Tab from the chat line gives the board the keys, before any
+        // button that follows the line (an order kept only while both take
+        // the focus).
+        if (m_chatLine)
+            QWidget::setTabOrder(m_chatLine, m_panel);
         if (m_model->chatHasKeys() && m_chatIdle && m_chatIdle())
             m_panel->setFocus(Qt::OtherFocusReason);
     } else {

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -134,6 +135,7 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     board.rack.closeBoard();
     auto *chatLine = new QLineEdit(&board.window);
     chatLine->move(0, 340);
+    (new QPushButton(&board.window))->move(0, 370);
     auto *help = new QAction(&board.window);
     help->setShortcut(Qt::Key_F1);
     board.window.addAction(help);
@@ -161,6 +163,10 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     type(Qt::Key_Return);
     QCOMPARE(chatLine->text(), QStringLiteral("mi"));
     QVERIFY(board.rack.wordTiles().isEmpty() && sent.isEmpty());
+    // Tab from the chat line gives the keys to the board, before the button.
+    type(Qt::Key_Tab);
+    QVERIFY(board.panel->hasFocus());
+    chatLine->setFocus();
 
     // A click on the board gives it the keys, and the mark shows where the
     // next letter goes; F1 still opens the help, and Esc clears the word.
