@@ -100,9 +100,10 @@ void CardLabels::refreshSeat(int seat)
 void CardLabels::refreshCard()
 {
     for (int seat = 1; seat <= 4; ++seat) {
-        m_seats[seat].score->setText(m_score.scoreText(seat));
+        const QString total = m_score.scoreText(seat);
+        m_seats[seat].score->setText(total);
         // Read with its meaning first, as a listener needs it.
-        m_seats[seat].score->setAccessibleName(QStringLiteral("Seat %1, total %2").arg(seat).arg(m_score.scoreText(seat)));
+        m_seats[seat].score->setAccessibleName(QStringLiteral("Seat %1, total %2").arg(seat).arg(total));
         for (int k = 1; k <= 3; ++k)
             m_seats[seat].words[k]->setText(m_score.wordText(seat, k));
     }

@@ -361,7 +361,8 @@ QString resultsSummary(const QList<Statistics::Results> &results, const QString 
         parts.append(part);
         tied = tied || r.ties > 0;
     }
-    QString text = QStringLiteral("Results against %1. ").arg(what) + parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+    QString text =
+        QStringLiteral("Results against %1. ").arg(what) + parts.join(QStringLiteral("; ")) + QLatin1Char('.');
     if (tied)
         text += QStringLiteral(" A tie is a game you both won, on equal totals.");
     return text;

@@ -99,7 +99,8 @@ void PictureBox::setChecked(bool checked)
 void PictureBox::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if ((m_kind == Kind::Button || m_kind == Kind::CheckBox) && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    const bool pressable = m_kind == Kind::Button || m_kind == Kind::CheckBox;
+    if (pressable && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
         // Enter belongs to the window's default action when this is a check box.
         if (m_kind == Kind::Button || key == Qt::Key_Space) {
             emit clicked();

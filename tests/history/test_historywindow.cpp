@@ -383,8 +383,9 @@ void TestHistoryWindow::statisticsPageTellsEveryFigure()
     }
     const auto *time = qobject_cast<QDateTimeAxis *>(chart(QStringLiteral("totals"))->axes(Qt::Horizontal).first());
     QSet<QString> days;
+    const qint64 span = time->min().msecsTo(time->max());
     for (int k = 0; k < time->tickCount(); ++k)
-        days << time->min().addMSecs(time->min().msecsTo(time->max()) * k / (time->tickCount() - 1)).toString(time->format());
+        days << time->min().addMSecs(span * k / (time->tickCount() - 1)).toString(time->format());
     QCOMPARE(days.size(), time->tickCount());
     for (const QString &name : {QStringLiteral("opponents"), QStringLiteral("strengths")}) {
         auto *axis = qobject_cast<QValueAxis *>(chart(name)->axes(Qt::Horizontal).first());
