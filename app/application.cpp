@@ -81,7 +81,7 @@ int runGame(const QStringList &launchParameters, quint16 port, bool announce, bo
                          });
         chat->setLaunchParameters(launchParameters);
         chat->setPort(port);
-        chat->session().client.announceTable = announce;
+        chat->session().client.setAnnounceTable(announce);
         chat->setPortMapping(portMapping);
         chat->show();
         status = QApplication::exec();

@@ -3,9 +3,11 @@
 #include "app/formhelpers.h"
 #include "board/scorecardmodel.h"
 #include "client/gameflow.h"
-#include "client/robottable.h"
 #include "client/roster.h"
+#include "robots/robottable.h"
 #include "ui/artwork.h"
+
+#include <QMouseEvent>
 
 using namespace formhelpers;
 
@@ -47,6 +49,7 @@ CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &s
                                       {421, kWordTops[n][k], 134, 13}, QString(),
                                       QStringLiteral("seat %1 word %2").arg(n).arg(k));
             seat.words[k]->setFont(arial(11, true));
+            offerMeaning(seat.words[k]);
         }
     }
     m_theWord = makeLabel(b, QStringLiteral("label_theword"), {16, 189, 536, 14}, QString(),
@@ -54,6 +57,7 @@ CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &s
     m_theWord->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_theWord->setFont(arial(13, true));
     setTextColour(m_theWord, 3621960);
+    offerMeaning(m_theWord);
 
     connect(&roster, &Roster::seatChanged, this, [this](int seat) {
         if (seat < 1 || seat > 4)
@@ -75,6 +79,27 @@ CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &s
     connect(&flow, &GameFlow::changed, this, &CardLabels::refreshGame);
     refreshGame();
     refreshCard();
+}
+
+void CardLabels::offerMeaning(QLabel *label)
+{
+    label->installEventFilter(this);
+    label->setCursor(Qt::PointingHandCursor);
+    label->setToolTip(QStringLiteral("Click to see what the word means"));
+}
+
+bool CardLabels::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto *click = event->type() == QEvent::MouseButtonRelease ? static_cast<QMouseEvent *>(event) : nullptr;
+    if (!click || click->button() != Qt::LeftButton)
+        return false;
+    const auto *label = static_cast<QLabel *>(watched);
+    // The word line reads "Original Word: SPARE" or "Original Words: A / B / C".
+    const QString word = label == m_theWord ? label->text().section(QStringLiteral(": "), 1).section(u' ', 0, 0)
+                                            : label->text();
+    if (!word.isEmpty())
+        emit wordClicked(word);
+    return false;
 }
 
 void CardLabels::refreshGame()

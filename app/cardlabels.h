@@ -16,7 +16,8 @@ class ScoreCardModel;
 // The labels on the painted scorecard: each seat's name, score, last three
 // words, watching eyes and winner banner, the kind of game and the word
 // line. They show the roster, the card and the game's course; a seat of
-// this copy's computer players tells their strength.
+// this copy's computer players tells their strength. A click on a word
+// asks for its meaning.
 class CardLabels : public QObject
 {
     Q_OBJECT
@@ -28,8 +29,16 @@ public:
 signals:
     // The seat's name was right-clicked, at this point of the screen.
     void seatMenuRequested(int seat, const QPoint &at);
+    // A played word or the word line was clicked: the word, to look up.
+    void wordClicked(const QString &word);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A click on a word asks for its meaning.
+    void offerMeaning(QLabel *label);
+
     void refreshGame();
     void refreshCard();
     void refreshSeat(int seat);

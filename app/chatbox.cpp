@@ -3,17 +3,21 @@
 #include "app/formhelpers.h"
 #include "app/optionsmenu.h"
 #include "app/session.h"
+#include "chat/chataccessible.h"
 #include "chat/chatedit.h"
 #include "chat/chatlog.h"
 #include "chat/chatmessages.h"
 #include "chat/chatview.h"
 #include "chat/smilies.h"
 #include "client/gameevents.h"
+#include "definitions/worddefinitions.h"
 #include "settings/colortext.h"
 #include "ui/tcolor.h"
 #include "sound/soundtable.h"
 
 #include <QFrame>
+
+#include <algorithm>
 
 using namespace formhelpers;
 
@@ -59,6 +63,7 @@ void ChatBox::build(QWidget *b)
     frame->setGeometry(35, 333, 526, 164);
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setFrameShadow(QFrame::Sunken);
+    ChatAccessible::install();
     m_mainchat = new ChatView(frame);
     m_mainchat->setObjectName(QStringLiteral("mainchat"));
     m_mainchat->setGeometry(2, 2, 522, 160);
@@ -85,6 +90,9 @@ void ChatBox::buildPopups(QWidget *b)
         return menu;
     };
     m_popupMainchat = popup("popup_mainchat");
+    // Shown with the word at the pointer, or the one selected.
+    m_define = addItem(m_popupMainchat, QStringLiteral("DefineWord1"), QStringLiteral("Define"));
+    connect(m_define, &QAction::triggered, this, [this] { emit defineRequested(m_define->data().toString()); });
     connect(addItem(m_popupMainchat, QStringLiteral("SelectAll1"), QStringLiteral("Select All")), &QAction::triggered,
             m_mainchat, &ChatView::selectAll);
     QAction *copy = addItem(m_popupMainchat, QStringLiteral("Copy1"), QStringLiteral("Copy"));
@@ -134,7 +142,17 @@ void ChatBox::bind()
 {
     m_mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mainchat, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { m_popupMainchat->popup(m_mainchat->viewport()->mapToGlobal(at)); });
+            [this](const QPoint &at) {
+                const QString selected = m_mainchat->selectedPlainText().trimmed();
+                const bool oneWord = !selected.isEmpty() && std::all_of(selected.begin(), selected.end(), [](QChar c) {
+                    return c.isLetter() && c.unicode() < 128;
+                });
+                const QString word = oneWord ? selected : m_mainchat->wordAt(at);
+                m_define->setData(word);
+                m_define->setText(QStringLiteral("Define ") + word.toUpper());
+                m_define->setVisible(!word.isEmpty() && word.size() <= WordDefinitions::kMaxLetters);
+                m_popupMainchat->popup(m_mainchat->viewport()->mapToGlobal(at));
+            });
     connect(m_mainchat, &ChatView::jump, this, [this](int link) { m_log->mainchatJump(link); });
     m_mychat->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_mychat, &QWidget::customContextMenuRequested, this,
@@ -151,8 +169,13 @@ void ChatBox::bind()
                 const chatmessages::Received line = chatmessages::received(slot, text, colour);
                 addlinetochat(line.line, line.colour);
             });
-    connect(&m_session.client, &GameClient::systemLine, this,
-            [this](const QString &line) { addlinetochat(line, ChatLog::kSystemColour); });
+    // Each says its own; they come in the order the game's events happen.
+    connect(&m_session.client, &GameClient::notice, this, &ChatBox::notice);
+    connect(&m_session.roster, &Roster::notice, this, &ChatBox::notice);
+    connect(&m_session.flow, &GameFlow::notice, this, &ChatBox::notice);
+    const auto history = [this](const QString &text) { notice(QStringLiteral("History: ") + text); };
+    connect(&m_session.history, &HistoryDatabase::notice, this, history);
+    connect(&m_session.recorder, &GameRecorder::notice, this, history);
 
     Options &options = m_session.options;
     options.follow(m_mainchat, &Options::textSize, &Options::textSizeChanged, [this](int points) {
@@ -186,6 +209,11 @@ QString ChatBox::hint(int n) const
 void ChatBox::addlinetochat(const QString &line, quint32 colour)
 {
     m_log->addlinetochat(line, colour, !m_session.options.scrollChatOff());
+}
+
+void ChatBox::notice(const QString &text)
+{
+    m_log->addNotice(text, !m_session.options.scrollChatOff());
 }
 
 void ChatBox::sendit()

@@ -32,6 +32,13 @@ public:
     QString hint(int n) const;
     // The view empties and the chat line takes the focus.
     void ClearMainChat1Click();
+    // A line of the game's own (arrivals, the launch, the host's reach...),
+    // shown as the host's notices are.
+    void notice(const QString &text);
+
+signals:
+    // "Define WORD" was chosen in the chat's pop-up menu.
+    void defineRequested(const QString &word);
 
 private:
     void build(QWidget *board);
@@ -46,6 +53,7 @@ private:
     ChatView *m_mainchat = nullptr;
     ChatEdit *m_mychat = nullptr;
     QMenu *m_popupMainchat = nullptr;
+    QAction *m_define = nullptr;
     QMenu *m_popupMychat = nullptr;
     QMenu *m_popupSounds = nullptr;
     QMenu *m_popupSmilies = nullptr;

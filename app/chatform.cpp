@@ -3,7 +3,7 @@
 #include "app/cardlabels.h"
 #include "app/chatbox.h"
 #include "app/formhelpers.h"
-#include "app/forms.h"
+#include "app/formopener.h"
 #include "app/optionsmenu.h"
 #include "app/session.h"
 #include "app/singleinstance.h"
@@ -11,6 +11,7 @@
 #include "board/boardview.h"
 #include "board/scorecardview.h"
 #include "chat/chatedit.h"
+#include "client/turnclockview.h"
 #include "dialogs/aboutform.h"
 #include "settings/inifile.h"
 #include "ui/artwork.h"
@@ -94,7 +95,7 @@ void Tchat::buildBoard()
     makePicture(b, QStringLiteral("Image4"), {6, 5, 554, 205}, &artwork::scorecardCard, false,
                 QStringLiteral("Scorecard"));
     (new ScoreCardView(&m_session->score, b))->setObjectName(QStringLiteral("scorecard"));
-    auto *card = new CardLabels(b, *m_session->client.roster, m_session->score, m_session->flow, m_session->robots);
+    auto *card = new CardLabels(b, m_session->roster, m_session->score, m_session->flow, m_session->robots);
     connect(card, &CardLabels::seatMenuRequested, this, &Tchat::label_playername1ContextPopup);
 
     m_start = commandButton(b, QStringLiteral("button_start"), {64, 212, 104, 23}, QStringLiteral("Start Game"));
@@ -112,8 +113,8 @@ void Tchat::buildBoard()
 
     auto *boardView = new BoardView(&m_session->rack, b);
     makePicture(b, QStringLiteral("Image1"), {453, 288, 107, 44}, &artwork::timerFrame);
-    m_timerBar = makePicture(b, QStringLiteral("image_timer"), {459, 293, 97, 34}, &artwork::timerBar, true,
-                             QStringLiteral("time left"));
+    m_timerBar = makePicture(b, QStringLiteral("image_timer"), {459, 293, turnclockview::kBarWidth, 34},
+                             &artwork::timerBar, true, QStringLiteral("time left"));
     m_timer = makeLabel(b, QStringLiteral("label_timer"), {463, 301, 90, 18}, QStringLiteral("Time: 0:00"),
                         QStringLiteral("turn clock"));
     m_timer->setFont(arial(15, true));
@@ -137,6 +138,7 @@ void Tchat::buildBoard()
     boardView->watchKeys(this);
 
     m_chat = new ChatBox(b, *m_session);
+    bindWords(card);
     boardView->shareKeysWith(m_chat->chatLine(), [line = m_chat->chatLine()] {
         return line->text().isEmpty() || line->showsPlaceholder();
     });
@@ -160,7 +162,6 @@ void Tchat::FormCreate()
 {
     m_session->flow.clearall();
     Random::randomizeFromClock();
-    m_session->client.ishost = false;
     m_session->rack.setTurnseat(0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/gameclient.h"
+#include "definitions/framewords.h"
 #include "host/pausesetting.h"
 
 #include <QMainWindow>
@@ -8,11 +9,12 @@
 
 #include <memory>
 
+class CardLabels;
 class ChatBox;
 class ChatLog;
 class DirectoryFinder;
+class FormOpener;
 class GameDirectoriesDialog;
-class Forms;
 class OptionsMenu;
 class PictureBox;
 class QAction;
@@ -40,7 +42,7 @@ public:
     ~Tchat() override;
 
     // The other windows, made when first used; set once at start-up.
-    void setForms(Forms *forms) { m_forms = forms; }
+    void setForms(FormOpener *forms) { m_forms = forms; }
     // The launch parameters: name, host address, "true" to host.
     void setLaunchParameters(const QStringList &parameters) { m_parameters = parameters; }
     // The game's TCP port, for hosting and joining.
@@ -77,6 +79,11 @@ private:
     void buildBoard();
     void buildMenus();
     void bindGame();
+    void bindWords(CardLabels *card);
+    // The Words window with the last frame's words, word (if any) chosen
+    // and listed, from source, when it is not one of them; with activate
+    // it takes the keys.
+    void showWords(bool activate, const QString &word = {}, const QString &source = {});
     void refreshGame();
     void refreshClock();
     void startHost(quint16 port, bool everyAddress);
@@ -116,10 +123,13 @@ private:
     // Resolves a code given to join by.
     DirectoryFinder *m_codeFinder = nullptr;
 
-    Forms *m_forms = nullptr;
+    FormOpener *m_forms = nullptr;
     QStringList m_parameters;
     std::unique_ptr<RunMarker> m_marker;
     bool m_shown = false;
     bool m_portMapping = false;
     TPlayDialog *m_playDialog = nullptr;
+    // The last posted frame's words, for the Words window.
+    QString m_frameHeading;
+    QList<WordToDefine> m_frameWords;
 };

@@ -1,7 +1,8 @@
 #include "app/chatform.h"
 
+#include "app/chatbox.h"
 #include "app/formhelpers.h"
-#include "app/forms.h"
+#include "app/formopener.h"
 #include "app/optionsmenu.h"
 #include "app/session.h"
 #include "base/errordisplay.h"
@@ -9,6 +10,7 @@
 #include "client/playdialog.h"
 #include "client/roster.h"
 #include "client/spylistform.h"
+#include "client/turnclockview.h"
 #include "dialogs/downloadform.h"
 #include "protocol/joincode.h"
 #include "directory/client/directoryfinder.h"
@@ -85,7 +87,7 @@ void Tchat::bindGame()
         dialog->raise();
     });
 
-    Roster *roster = client->roster;
+    Roster *roster = &m_session->roster;
     connect(roster, &Roster::ownWatchingChanged, m_optionsMenu->justWatch, &QAction::setChecked);
     const QList<QAction *> kick = m_popupKick->actions();
     connect(kick[0], &QAction::triggered, roster, &Roster::RemoveFromGame1Click);
@@ -102,16 +104,14 @@ void Tchat::startHost(quint16 port, bool everyAddress)
     m_forms->server()->listen(port,
                               everyAddress ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost),
                               TServer::FirstSlot::HostingWindow);
-    if (!everyAddress || !m_session->client.announceTable)
+    if (!everyAddress || !m_session->client.announceTable())
         return;
-    TableAnnouncement *announcement = announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname),
+    TableAnnouncement *announcement = announceTable(*m_forms->server(), TableInfo::defaultName(m_session->client.myname()),
                                                     port, m_session->gameDirectories());
-    GameClient *client = &m_session->client;
     if (m_portMapping) {
         // Lives as long as the host; tells the chat how players outside get in.
         auto *reach = new TableReach(port, announcement->directories() != nullptr, m_forms->server());
-        connect(reach, &TableReach::told, client,
-                [client](const QString &text) { emit client->systemLine(QStringLiteral("0+") + text); });
+        connect(reach, &TableReach::told, m_chat, &ChatBox::notice);
         // The directories' probes may have come before the router opened the port.
         if (DirectoryRegistration *directories = announcement->directories())
             connect(reach, &TableReach::told, directories, &DirectoryRegistration::recheck);
@@ -120,13 +120,13 @@ void Tchat::startHost(quint16 port, bool everyAddress)
     DirectoryRegistration *directories = announcement->directories();
     if (!directories)
         return;
-    connect(directories, &DirectoryRegistration::codeAssigned, this, [client](const DirectoryAddress &, const QString &code) {
-        emit client->systemLine(QStringLiteral("0+") + DirectoryRegistration::codeLine(code));
+    connect(directories, &DirectoryRegistration::codeAssigned, this, [this](const DirectoryAddress &, const QString &code) {
+        m_chat->notice(DirectoryRegistration::codeLine(code));
     });
     connect(directories, &DirectoryRegistration::refused, this,
-            [client](const DirectoryAddress &directory, const QString &reason) {
-                emit client->systemLine(QStringLiteral("0+The game directory %1 did not list this table: %2")
-                                            .arg(directory.toString(), reason));
+            [this](const DirectoryAddress &directory, const QString &reason) {
+                m_chat->notice(QStringLiteral("The game directory %1 did not list this table: %2")
+                                   .arg(directory.toString(), reason));
             });
 }
 
@@ -175,14 +175,14 @@ void Tchat::refreshClock()
 {
     const TurnClock &clock = m_session->clock;
     m_timer->setText(clock.text());
-    setTextColour(m_timer, clock.textColour());
-    m_timerBar->resize(clock.barWidth(), m_timerBar->height());
+    setTextColour(m_timer, turnclockview::textColour(clock));
+    m_timerBar->resize(turnclockview::barWidth(clock), m_timerBar->height());
     m_timerBar->setAccessibleDescription(QStringLiteral("%1 seconds left").arg(clock.turnleft()));
 }
 
 void Tchat::label_playername1ContextPopup(int seat, const QPoint &at)
 {
-    const Roster::SeatMenu menu = m_session->client.roster->label_playername1ContextPopup(seat);
+    const Roster::SeatMenu menu = m_session->roster.label_playername1ContextPopup(seat);
     const QList<QAction *> kick = m_popupKick->actions();
     kick[0]->setEnabled(menu.remove);
     kick[1]->setEnabled(menu.setWatch);
@@ -194,7 +194,7 @@ void Tchat::label_playername1ContextPopup(int seat, const QPoint &at)
 void Tchat::JustWatch1Click()
 {
     // The check follows the host's answer alone.
-    Roster *roster = m_session->client.roster;
+    Roster *roster = &m_session->roster;
     m_optionsMenu->justWatch->setChecked(roster->ownWatching());
     roster->JustWatch1Click();
 }
@@ -222,7 +222,7 @@ void Tchat::playWithOthers(bool hosting)
                 m_forms->existingServer()->Sock1->setListen(false);
                 stopAnnouncing(*m_forms->existingServer());
             }
-            m_session->client.sock->abort();
+            m_session->client.sock()->abort();
             // The new copy may map the same port at the router: this copy's
             // mapping goes first, or its late deletion would take the new one.
             const QStringList arguments = choice.launchArguments();
@@ -240,7 +240,7 @@ void Tchat::playWithOthers(bool hosting)
     m_playDialog->setDirectories(m_session->gameDirectories());
     // A solo copy plays as "You", which is no name to offer; a copy given
     // only a name has not taken it yet.
-    const QString &myname = m_session->client.myname;
+    const QString &myname = m_session->client.myname();
     const QString running = m_parameters.isEmpty() ? QString() : myname.isEmpty() ? m_parameters.first() : myname;
     m_playDialog->present(PlayChoice::load(IniFile(m_session->options.fileName()), Options::kSection, running),
                           hosting);
@@ -262,6 +262,6 @@ void Tchat::gamestartCreated(Tgamestart *gamestart)
 
 void Tchat::spylistCreated(Tspylist *spylist)
 {
-    spylist->follow(m_session->client.roster);
-    spylist->popup_kickhim->setEnabled(m_session->client.ishost);
+    spylist->follow(&m_session->roster);
+    spylist->popup_kickhim->setEnabled(m_session->client.ishost());
 }

@@ -2,7 +2,7 @@
 
 #include "app/chatbox.h"
 #include "app/formhelpers.h"
-#include "app/forms.h"
+#include "app/formopener.h"
 #include "app/optionsmenu.h"
 #include "app/session.h"
 #include "chat/phrasesform.h"
@@ -61,14 +61,16 @@ void Tchat::buildMenus()
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     item(view, "ViewTally1", QStringLiteral("View Tally"), &Tchat::ViewTally1Click);
-    item(view, "SpyList1", QStringLiteral("Spy List"), show(&Forms::spylist));
+    item(view, "SpyList1", QStringLiteral("Spy List"), show(&FormOpener::spylist));
     item(view, "PrhaseList1", QStringLiteral("Phrase List"), &Tchat::PrhaseList1Click);
+    item(view, "Words1", QStringLiteral("Words"), [this] { showWords(true); })
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
-    item(help, "Help2", QStringLiteral("Content"), show(&Forms::help))
+    item(help, "Help2", QStringLiteral("Content"), show(&FormOpener::help))
         ->setShortcut(QKeySequence(Qt::Key_F1));
     addSeparator(help, QStringLiteral("N4"));
-    item(help, "About1", QStringLiteral("About"), show(&Forms::about));
+    item(help, "About1", QStringLiteral("About"), show(&FormOpener::about));
 
     m_popupKick = new QMenu(this);
     m_popupKick->setObjectName(QStringLiteral("popup_kick"));
@@ -126,6 +128,6 @@ void Tchat::ViewTally1Click()
     if (!m_forms)
         return;
     Ttallylist *tally = m_forms->tallylist();
-    tally->loadchecklist(m_session->client.roster->opponents());
+    tally->loadchecklist(m_session->roster.opponents());
     showForm(tally);
 }

@@ -2,39 +2,32 @@
 
 #include "app/chatform.h"
 #include "app/session.h"
-#include "chat/chatlog.h"
 #include "chat/phrasesform.h"
 #include "client/gamestartform.h"
 #include "client/spylistform.h"
+#include "definitions/worddefinitions.h"
 #include "dialogs/aboutform.h"
 #include "dialogs/downloadform.h"
 #include "dialogs/helpform.h"
-#include "history/gamerecorder.h"
-#include "history/historydatabase.h"
+#include "dialogs/wordswindow.h"
 #include "history/historywindow.h"
 #include "host/serverform.h"
-#include "tally/tallykeeper.h"
 #include "tally/tallylistform.h"
 #include "ui/windowplacement.h"
 
 Forms::Forms()
 {
-    m_tally = std::make_unique<TallyKeeper>();
     m_chat = std::make_unique<Tchat>();
     m_chat->setForms(this);
-    m_tally->follow(m_chat->session().client);
-    m_historyDatabase = std::make_unique<HistoryDatabase>();
-    m_recorder = std::make_unique<GameRecorder>(m_historyDatabase.get());
-    m_recorder->follow(m_chat->session().client, m_chat->session().rack);
-    QObject::connect(m_historyDatabase.get(), &HistoryDatabase::notice, m_chat.get(), [this](const QString &text) {
-        m_chat->chatLog().addlinetochat(QStringLiteral("0+History: ") + text, ChatLog::kSystemColour, true);
-    });
 }
 
-// The host goes before the windows whose clients it serves.
+// The host goes before the windows whose clients it serves; the views of
+// the tally and the history before the session that keeps them.
 Forms::~Forms()
 {
     m_server.reset();
+    m_tallylist.reset();
+    m_history.reset();
     m_chat.reset();
 }
 
@@ -50,7 +43,7 @@ Tabout *Forms::about()
 Ttallylist *Forms::tallylist()
 {
     if (!m_tallylist) {
-        m_tallylist = std::make_unique<Ttallylist>(*m_tally);
+        m_tallylist = std::make_unique<Ttallylist>(m_chat->session().tally);
         openAsTransientOf(*m_tallylist, *m_chat);
     }
     return m_tallylist.get();
@@ -59,11 +52,11 @@ Ttallylist *Forms::tallylist()
 HistoryWindow *Forms::history()
 {
     if (!m_history) {
-        m_history = std::make_unique<HistoryWindow>(m_historyDatabase.get());
+        Session &session = m_chat->session();
+        m_history = std::make_unique<HistoryWindow>(&session.history);
         openAsTransientOf(*m_history, *m_chat);
-        // An open window lists a game as soon as it is won; reads come
-        // after the writes given before them.
-        QObject::connect(m_recorder.get(), &GameRecorder::gameFinished, m_history.get(), [this] {
+        // An open window lists a game as soon as it is written.
+        QObject::connect(&session.recorder, &GameRecorder::gameFinished, m_history.get(), [this] {
             if (m_history->isVisible())
                 m_history->refresh();
         });
@@ -127,4 +120,15 @@ Tspylist *Forms::spylist()
         m_chat->spylistCreated(m_spylist.get());
     }
     return m_spylist.get();
+}
+
+WordsWindow *Forms::words()
+{
+    if (!m_words) {
+        // The data is opened at the first lookup, not here.
+        m_words = std::make_unique<WordsWindow>(WordDefinitions::shared());
+        m_words->setMainWindow(m_chat.get());
+        openAsTransientOf(*m_words, *m_chat);
+    }
+    return m_words.get();
 }

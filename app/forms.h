@@ -1,26 +1,16 @@
 #pragma once
 
+#include "app/formopener.h"
+
 #include <memory>
 
 class Tchat;
-class Tabout;
-class Ttallylist;
-class Tdownload;
-class Tgamestart;
-class Thelp;
-class Tphrases;
-class TServer;
-class Tspylist;
-class TallyKeeper;
-class GameRecorder;
-class HistoryDatabase;
-class HistoryWindow;
 
-// Every window of the program, one each, living until the program ends,
-// and the tally and the game history they share. The main window is made at once; the others
-// when first used, so that the main window shows without waiting for
-// windows nobody may open.
-class Forms
+// Every window of the program, one each, living until the program ends.
+// The main window is made at once; the others when first used, so that the
+// main window shows without waiting for windows nobody may open. The tally
+// and the game history they show are the main window's session's.
+class Forms final : public FormOpener
 {
 public:
     Forms();
@@ -29,30 +19,21 @@ public:
     Forms &operator=(const Forms &) = delete;
 
     Tchat *chat() const { return m_chat.get(); }
-    // The player's tally, following the main window's games.
-    TallyKeeper *tally() const { return m_tally.get(); }
-    // The game history's file and the recorder of the main window's games.
-    HistoryDatabase *historyDatabase() const { return m_historyDatabase.get(); }
-    GameRecorder *recorder() const { return m_recorder.get(); }
-    Tabout *about();
-    Ttallylist *tallylist();
-    HistoryWindow *history();
-    Tdownload *download();
-    Tgamestart *gamestart();
-    Thelp *help();
-    Tphrases *phrases();
-    TServer *server();
-    Tspylist *spylist();
-    // The host, when this copy has made one.
-    TServer *existingServer() const { return m_server.get(); }
-    Tspylist *existingSpylist() const { return m_spylist.get(); }
+    Tabout *about() override;
+    Ttallylist *tallylist() override;
+    HistoryWindow *history() override;
+    Tdownload *download() override;
+    Tgamestart *gamestart() override;
+    Thelp *help() override;
+    Tphrases *phrases() override;
+    TServer *server() override;
+    Tspylist *spylist() override;
+    TServer *existingServer() const override { return m_server.get(); }
+    Tspylist *existingSpylist() const override { return m_spylist.get(); }
+    WordsWindow *words() override;
+    WordsWindow *existingWords() const override { return m_words.get(); }
 
 private:
-    // The tally and the history go last: their views and the window go
-    // first; the file is closed after the recorder's last frame.
-    std::unique_ptr<TallyKeeper> m_tally;
-    std::unique_ptr<HistoryDatabase> m_historyDatabase;
-    std::unique_ptr<GameRecorder> m_recorder;
     std::unique_ptr<Tchat> m_chat;
     std::unique_ptr<Tabout> m_about;
     std::unique_ptr<Ttallylist> m_tallylist;
@@ -63,4 +44,5 @@ private:
     std::unique_ptr<Tphrases> m_phrases;
     std::unique_ptr<TServer> m_server;
     std::unique_ptr<Tspylist> m_spylist;
+    std::unique_ptr<WordsWindow> m_words;
 };

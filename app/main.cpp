@@ -79,6 +79,7 @@ int main(int argc, char *argv[])
         return compressFileCommand(line.input, line.output);
     case Mode::Decompress:
         return decompressFileCommand(line.input, line.output);
+    case Mode::Define:
     case Mode::Robot:
     case Mode::Serve:
     case Mode::Directory:

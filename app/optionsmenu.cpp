@@ -93,6 +93,8 @@ OptionsMenu::OptionsMenu(Options &o, QWidget *parent) : QMenu(QStringLiteral("&O
     justWatch = addItem(this, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"), true);
     check("RobotChatter1", "Computer Players Chat", &Options::robotChatter, &Options::setRobotChatter,
           &Options::robotChatterChanged);
+    check("ShowDefinitions1", "Show Word Definitions After Each Frame", &Options::showDefinitions,
+          &Options::setShowDefinitions, &Options::showDefinitionsChanged);
     formhelpers::addSeparator(this, QStringLiteral("N9"));
     gameDirectories = addItem(this, QStringLiteral("GameDirectories1"), QStringLiteral("Game Directories\u2026"));
 }

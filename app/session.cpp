@@ -1,7 +1,6 @@
 #include "app/session.h"
 
 #include "base/errordisplay.h"
-#include "client/roster.h"
 #include "settings/inifile.h"
 
 #include <QApplication>
@@ -15,11 +14,12 @@ Session::Session(const QString &settingsFile, QObject *parent) : QObject(parent)
             QApplication::beep();
     });
     client.setSoundOutput(&sounds);
-    GameClient::Options &heard = client.options;
-    options.follow(this, &Options::playSounds, &Options::playSoundsChanged, [&heard](bool on) { heard.playSounds = on; });
-    options.follow(this, &Options::chatterSounds, &Options::chatterSoundsChanged,
-                   [&heard](bool on) { heard.chatterSounds = on; });
-    options.follow(this, &Options::turnSound, &Options::turnSoundChanged, [&heard](int sound) { heard.turnSound = sound; });
+    options.follow(&client, &Options::playSounds, &Options::playSoundsChanged,
+                   std::bind_front(&GameClient::setPlaySounds, &client));
+    options.follow(&client, &Options::chatterSounds, &Options::chatterSoundsChanged,
+                   std::bind_front(&GameClient::setChatterSounds, &client));
+    options.follow(&client, &Options::turnSound, &Options::turnSoundChanged,
+                   std::bind_front(&GameClient::setTurnSound, &client));
     options.follow(&rack, &Options::typeWords, &Options::typeWordsChanged,
                    std::bind_front(&RackModel::setTypeWords, &rack));
     options.follow(&rack, &Options::useSpace, &Options::useSpaceChanged, std::bind_front(&RackModel::setUseSpace, &rack));
@@ -31,7 +31,9 @@ Session::Session(const QString &settingsFile, QObject *parent) : QObject(parent)
                    std::bind_front(&RobotTable::setChatter, &robots));
     // The keyboard's switch of Type Words is the player's choice too.
     connect(&rack, &RackModel::typeWordsToggled, &options, &Options::setTypeWords);
-    connect(client.roster, &Roster::ownArrival, this, &Session::loadinifile);
+    connect(&roster, &Roster::ownArrival, this, &Session::loadinifile);
+    tally.follow(client, roster);
+    recorder.follow(client, roster, flow);
 }
 
 void Session::loadinifile()

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +22,16 @@ QString writableProgramFolder()
     if (!sharedFolderProblem(folder).isEmpty())
         return {};
     return folder;
+}
+
+QString recordsFolder()
+{
+    const QString tally = qEnvironmentVariable("PINLEX_TALLY_FILE");
+    if (!tally.isEmpty())
+        return QFileInfo(tally).absolutePath();
+    if (const QString programFolder = writableProgramFolder(); !programFolder.isEmpty())
+        return programFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
 QString sharedFolderProblem(const QString &path)

@@ -13,10 +13,10 @@ ChatComposer::ChatComposer(GameClient &client, const Options &options, QObject *
 
 bool ChatComposer::sendit(const QString &text)
 {
-    if (!m_client.loggedin)
+    if (!m_client.loggedin())
         return false;
     const QByteArray message =
-        chatmessages::forChatLine(m_client.myseat, text, m_options.textColor(), kActionColour);
+        chatmessages::forChatLine(m_client.myseat(), text, m_options.textColor(), kActionColour);
     return message.isEmpty() || m_client.sendBytes(message);
 }
 
@@ -25,7 +25,7 @@ bool ChatComposer::b_phrase1Click(int n)
     // Phrases do not wait for the login.
     if (!phraseLockReady() || n < 1 || n > Options::kPhraseCount)
         return false;
-    if (!m_client.sendBytes(chatmessages::forPhrase(m_client.myseat, m_options.phrase(n), kActionColour)))
+    if (!m_client.sendBytes(chatmessages::forPhrase(m_client.myseat(), m_options.phrase(n), kActionColour)))
         return false;
     m_phraseLock.start();
     return true;

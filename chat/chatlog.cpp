@@ -42,6 +42,11 @@ void ChatLog::addlinetochat(const QString &line, quint32 colour, bool scroll)
     }
 }
 
+void ChatLog::addNotice(const QString &text, bool scroll)
+{
+    addlinetochat(QStringLiteral("0+") + text, kSystemColour, scroll);
+}
+
 void ChatLog::clear()
 {
     m_view->removeAll();

@@ -13,7 +13,7 @@ class ChatView;
 class ChatLog
 {
 public:
-    // The host's notices, "0+" lines: clBlue.
+    // The host's notices and the game's own: clBlue.
     static constexpr quint32 kSystemColour = 0xFF0000;
 
     explicit ChatLog(ChatView *view);
@@ -24,6 +24,9 @@ public:
     void addLine(const QString &line, quint32 colour, bool scroll);
     // The same, a line it cannot read going to the error display instead.
     void addlinetochat(const QString &line, quint32 colour, bool scroll);
+    // A notice of the game's own, shown as the host's slot speaks, in its
+    // colour.
+    void addNotice(const QString &text, bool scroll);
     // Empties the view; link numbers start again.
     void clear();
 

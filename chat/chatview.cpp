@@ -1,7 +1,5 @@
 #include "chat/chatview.h"
 
-#include "chat/chataccessible.h"
-
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -31,7 +29,6 @@ void announce(QWidget *view, QAccessible::Event type, int child = -1)
 
 ChatView::ChatView(QWidget *parent) : QAbstractScrollArea(parent)
 {
-    ChatAccessible::install();
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
@@ -321,6 +318,30 @@ void ChatView::copySelection()
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(selectedPlainText());
+}
+
+QString ChatView::wordAt(QPoint viewportPos) const
+{
+    const int row = lineAt(viewportPos);
+    if (row < 0 || row >= m_placed)
+        return {};
+    const QString &text = m_model.row(row).text;
+    const auto letter = [&text](qsizetype at) {
+        return at >= 0 && at < text.size() && text[at].isLetter() && text[at].unicode() < 128;
+    };
+    // A click on a letter's right half puts the position after it.
+    qsizetype at = posAt(viewportPos).offset;
+    if (!letter(at))
+        --at;
+    if (!letter(at))
+        return {};
+    qsizetype start = at;
+    qsizetype end = at + 1;
+    while (letter(start - 1))
+        --start;
+    while (letter(end))
+        ++end;
+    return text.mid(start, end - start);
 }
 
 int ChatView::lineAt(QPoint viewportPos) const

@@ -20,7 +20,8 @@
 // of repainting what is visible. Only a change of font or width lays lines
 // out again.
 //
-// Items added are shown once format() has run.
+// Items added are shown once format() has run. A screen reader reads it
+// through ChatAccessible, which whoever shows a chat view installs.
 class ChatView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -57,6 +58,9 @@ public:
     QString selectedPlainText() const;
     // Puts the selection on the clipboard as plain text; nothing without one.
     void copySelection();
+
+    // The word (a run of letters) at a point of the viewport; empty when none.
+    QString wordAt(QPoint viewportPos) const;
 
     // Where lines and links are in the viewport; -1 and empty when nowhere.
     int lineAt(QPoint viewportPos) const;

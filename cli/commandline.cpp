@@ -32,9 +32,11 @@ struct ModeOption
     Mode mode;
     const char *description;
     const char *form;           // its usage, after the program's name
-    int values;                 // how many positional values it takes
+    int values;                 // how many positional values it takes; kSome: one or more
     const char *valuesError;
 };
+
+constexpr int kSome = -1;
 
 const ModeOption kModes[] = {
     {"serve", Mode::Serve, "Run a game host without a window (no display needed).",
@@ -57,6 +59,11 @@ const ModeOption kModes[] = {
     {"history", Mode::History,
      "Print the recorded games, newest first, one a line (with --json one JSON object a game), and exit.",
      "--history [--last N] [--json]", 0, "--history takes no other arguments."},
+    {"define", Mode::Define,
+     "Print the meanings of each WORD from WordNet, one a line with tab-separated fields (word, part of "
+     "speech, gloss), and exit: 0 when every word was found, 1 when one was not, 2 when WordNet's data is not "
+     "installed.",
+     "--define WORD...", kSome, "--define takes one or more words."},
     {"compress", Mode::Compress, "Compress file IN into OUT in the tally file's format.", "--compress IN OUT", 2,
      "--compress and --decompress take two files, IN and OUT."},
     {"decompress", Mode::Decompress, "Decompress file IN, made by --compress, into OUT.", "--decompress IN OUT", 2,
@@ -296,7 +303,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             line.mode = Mode::Loading;
     } else {
         for (const ModeOption &option : kModes) {
-            if (option.mode == line.mode && values.size() != option.values)
+            const bool fits = option.values == kSome ? !values.isEmpty() : values.size() == option.values;
+            if (option.mode == line.mode && !fits)
                 return failed(QString::fromUtf8(option.valuesError));
         }
     }
@@ -324,6 +332,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.host = values[0];
         if (line.robotName.isEmpty())
             line.robotName = defaultRobotName(line.level);
+        break;
+    case Mode::Define:
+        line.words = values;
         break;
     case Mode::Compress:
     case Mode::Decompress:

@@ -27,6 +27,7 @@ public:
         ListGames,
         Tally,
         History,
+        Define,
         Compress,
         Decompress,
         Help,
@@ -51,6 +52,7 @@ public:
     int seconds = 3;                // --list-games: how long to look
     int last = 0;                   // --history: the newest this many games (0: all)
     bool json = false;              // --history: one JSON object a game
+    QStringList words;              // --define's WORDs
     QString host;                   // --robot's HOST
     QString input;                  // --compress and --decompress
     QString output;

@@ -1,6 +1,8 @@
 #include "cli/headless.h"
 
 #include "base/terminaltext.h"
+#include "definitions/definecommand.h"
+#include "definitions/worddefinitions.h"
 #include "directory/client/gamelisting.h"
 #include "directory/server/rundirectory.h"
 #include "host/headlesshost.h"
@@ -34,6 +36,8 @@ std::optional<int> runWithoutWindow(const CommandLine &line)
         return runDirectory(line.port, line.expirySeconds);
     case Mode::ListGames:
         return listGames(line.seconds, stdout, headlessDirectories(line.directories));
+    case Mode::Define:
+        return defineCommand(WordDefinitions::shared(), line.words, stdout, stderr);
     default:
         return std::nullopt;
     }

@@ -5,7 +5,7 @@
 #include <optional>
 
 // The modes that run without a window (--serve, --robot, --list-games,
-// --directory), as the programs without a window run them. Returns the exit
+// --define, --directory), as the programs without a window run them. Returns the exit
 // status, or nothing for a mode that needs the window's program.
 std::optional<int> runWithoutWindow(const CommandLine &line);
 

@@ -44,7 +44,8 @@ QString programWithoutWindow(CommandLine::Mode mode)
     switch (mode) {
     case Mode::Serve:
     case Mode::Robot:
-    case Mode::ListGames: name = QStringLiteral("pinlex-server"); break;
+    case Mode::ListGames:
+    case Mode::Define: name = QStringLiteral("pinlex-server"); break;
     case Mode::Directory: name = QStringLiteral("pinlex-directory"); break;
     default: return QString();
     }

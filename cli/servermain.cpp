@@ -1,5 +1,5 @@
-// pinlex-server: a table, a computer player or a listing, without a window
-// (Qt Core and Network only).
+// pinlex-server: a table, a computer player, a listing or word meanings,
+// without a window (Qt Core and Network only).
 #include "base/version.h"
 #include "cli/headless.h"
 #include "cli/programs.h"

@@ -3,90 +3,83 @@
 #include "base/errordisplay.h"
 #include "base/version.h"
 #include "client/gameevents.h"
-#include "client/roster.h"
+#include "client/gamelink.h"
 #include "net/connection.h"
 #include "net/tsock.h"
-#include "protocol/directorymessages.h"
 #include "sound/soundoutput.h"
 #include "sound/soundtable.h"
 
 #include <QNetworkInterface>
 
-GameClient::GameClient(QObject *parent) : QObject(parent)
+GameClient::GameClient(QObject *parent) : QObject(parent), m_link(new GameLink(this)), m_sock11(new TSock(this))
 {
-    m_events = new GameEvents(this);
-    receivedlist = new Dispatcher(this);
-    receivedlist->setObjectName(QStringLiteral("receivedlist"));
-    receivedlist->setHandler([this](const QByteArray &line, quint64) {
-        // A relay that turns the join down says why before it closes.
-        if (!m_relayCode.isEmpty() && !loggedin) {
-            const auto fromDirectory = msg::readFromDirectory(line);
-            if (const auto *refusal = fromDirectory ? std::get_if<msg::DirRefused>(&*fromDirectory) : nullptr) {
-                emit systemLine(QStringLiteral("0+The game directory did not relay this game: %1.")
-                                    .arg(QString::fromUtf8(refusal->reason.left(200))));
-                return;
-            }
-        }
-        m_events->received(line);
-    });
+    receivedlist()->setObjectName(QStringLiteral("receivedlist"));
     // The queue starts with a line that is taken and ignored like any line
     // without a '+'.
-    receivedlist->enqueue("receivedlist");
-    receivedlist->setEndHandler([this](quint64 connection) {
+    receivedlist()->enqueue("receivedlist");
+    connect(m_link, &GameLink::ended, this, [this] {
         // Turned away: the window closes once "Game is full" is read.
-        if (sock && connection == sock->id() && !m_full)
+        if (!m_full)
             emit connectionEnded(m_removed ? Ending::Removed : Ending::HostEnded);
     });
-
-    sock = new Connection(receivedlist, this);
-    sock->setObjectName(QStringLiteral("sock"));
-    connect(sock, &Connection::info, this, &GameClient::sockInfo);
-    connect(sock, &Connection::connected, this, [this] {
-        // Through a relay, the first words are the directory's: which table.
-        if (!m_relayCode.isEmpty())
-            sendBytes(msg::encode(msg::DirJoin{m_relayCode.toLatin1()}));
+    connect(m_link, &GameLink::relayRefused, this, [this](const QString &reason) {
+        emit notice(QStringLiteral("The game directory did not relay this game: %1.").arg(reason));
     });
-    connect(sock, &Connection::connectFailed, this, [this](const QString &reason) {
-        const QString host = ishost ? QStringLiteral("127.0.0.1") : hostaddress;
-        emit systemLine(QStringLiteral("0+Could not connect to %1 on port %2: %3.").arg(host).arg(m_port).arg(reason));
+    sock()->setObjectName(QStringLiteral("sock"));
+    connect(m_link, &GameLink::connectFailed, this, [this](const QString &reason) {
+        const QString host = m_ishost ? QStringLiteral("127.0.0.1") : m_hostaddress;
+        emit notice(QStringLiteral("Could not connect to %1 on port %2: %3.").arg(host).arg(m_port).arg(reason));
     });
 
-    Sock11 = new TSock(this);
-    Sock11->setObjectName(QStringLiteral("Sock11"));
-    Sock11->setHostName(QStringLiteral("127.0.0.1"));
-    Sock11->setPortName(QStringLiteral("9001"));
+    m_sock11->setObjectName(QStringLiteral("Sock11"));
+    m_sock11->setHostName(QStringLiteral("127.0.0.1"));
+    m_sock11->setPortName(QStringLiteral("9001"));
 
-    connect(m_events, &GameEvents::slotOffered, this, &GameClient::sendloginfo);
-    connect(m_events, &GameEvents::full, this, [this] {
+    const GameEvents *events = m_link->events();
+    connect(events, &GameEvents::slotOffered, this, &GameClient::sendloginfo);
+    connect(events, &GameEvents::full, this, [this] {
         m_full = true;
         emit gameFull();
     });
-    connect(m_events, &GameEvents::otherVersion, this, [this](const QByteArray &name) {
-        emit systemLine(QStringLiteral("0+") + QString::fromLatin1(name)
-                        + QStringLiteral(" has a different version of the game then you."));
+    connect(events, &GameEvents::otherVersion, this, [this](const QByteArray &name) {
+        emit notice(QString::fromLatin1(name) + QStringLiteral(" has a different version of the game then you."));
     });
-    connect(m_events, &GameEvents::ownVersionDiffers, this, [this] {
-        emit systemLine(QStringLiteral("0+You have a differnt version of the game then the host."));
+    connect(events, &GameEvents::ownVersionDiffers, this, [this] {
+        emit notice(QStringLiteral("You have a differnt version of the game then the host."));
     });
-    connect(m_events, &GameEvents::chatterSound, this, &GameClient::playasound);
+    connect(events, &GameEvents::chatterSound, this, &GameClient::playasound);
     // The host tells a copy it removes of its own departure before it closes.
-    connect(m_events, &GameEvents::left, this, [this](int slot) {
-        if (loggedin && slot == myseat)
+    connect(events, &GameEvents::left, this, [this](int slot) {
+        if (m_loggedin && slot == m_myseat)
             m_removed = true;
     });
-    roster = new Roster(*this, this);
 }
 
 GameClient::~GameClient() = default;
+
+Connection *GameClient::sock() const
+{
+    return m_link->connection();
+}
+
+Dispatcher *GameClient::receivedlist() const
+{
+    return m_link->queue();
+}
+
+GameEvents *GameClient::events() const
+{
+    return m_link->events();
+}
 
 void GameClient::processparams(const QStringList &parameters)
 {
     emit hostingChanged(false);
     if (parameters.isEmpty()) {
-        emit systemLine(QStringLiteral("0+Loading Solo Game..Please wait."));
+        emit notice(QStringLiteral("Loading Solo Game..Please wait."));
         emit downloadDialogRequested();
-        hostaddress = QStringLiteral("127.0.0.1");
-        myname = QStringLiteral("You");
+        m_hostaddress = QStringLiteral("127.0.0.1");
+        m_myname = QStringLiteral("You");
         try {
             hostpress(true);
         } catch (const std::exception &error) {
@@ -94,11 +87,11 @@ void GameClient::processparams(const QStringList &parameters)
         }
         return;
     }
-    emit systemLine(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
+    emit notice(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (parameters.size() < 3)
         return; // nothing follows the loading line
-    myname = parameters[0];
-    hostaddress = parameters[1];
+    m_myname = parameters[0];
+    m_hostaddress = parameters[1];
     try {
         if (parameters[2] == QLatin1String("true"))
             hostpress();
@@ -110,7 +103,7 @@ void GameClient::processparams(const QStringList &parameters)
         return;
     }
     try {
-        Sock11->open();
+        m_sock11->open();
     } catch (const std::exception &) {
         // The lobby link is silent when nobody listens.
     }
@@ -121,7 +114,7 @@ void GameClient::hostpress(bool solo)
     // Nobody on the network may walk into a solo game.
     if (m_startHost)
         m_startHost(m_port, !solo);
-    ishost = true;
+    m_ishost = true;
     openGameConnection(QStringLiteral("127.0.0.1"));
     emit hostingChanged(true);
     if (!solo)
@@ -138,30 +131,30 @@ void GameClient::announceAddresses()
         addresses << address.toString();
     }
     if (addresses.isEmpty()) {
-        emit systemLine(QStringLiteral("0+Hosting on port %1; this computer has no network address others can reach.")
-                            .arg(m_port));
+        emit notice(QStringLiteral("Hosting on port %1; this computer has no network address others can reach.")
+                        .arg(m_port));
         return;
     }
     // The address list goes after the line's first ':', where a chat line
     // is not cut into speaker and text.
-    emit systemLine(QStringLiteral("0+Others can join this game on port %1 at: %2")
-                        .arg(m_port)
-                        .arg(addresses.join(QStringLiteral(" or "))));
+    emit notice(QStringLiteral("Others can join this game on port %1 at: %2")
+                    .arg(m_port)
+                    .arg(addresses.join(QStringLiteral(" or "))));
 }
 
 void GameClient::joinpress()
 {
-    const QString code = hostaddress;
+    const QString code = m_hostaddress;
     const auto resolved = [this, code](const QString &address, quint16 port, const QString &problem,
                                        const QString &relayCode) {
         joinResolved(code, address, port, problem, relayCode);
     };
     if (m_resolveCode && m_resolveCode(code, resolved)) {
-        emit systemLine(QStringLiteral("0+Looking up the table with the code %1...").arg(code));
+        emit notice(QStringLiteral("Looking up the table with the code %1...").arg(code));
         emit hostingChanged(false);
         return;
     }
-    openGameConnection(hostaddress);
+    openGameConnection(m_hostaddress);
     emit hostingChanged(false);
 }
 
@@ -170,50 +163,43 @@ void GameClient::joinResolved(const QString &code, const QString &address, quint
 {
     if (!problem.isEmpty()) {
         // The window stays, not connected, as after any failed launch.
-        emit systemLine(QStringLiteral("0+") + problem);
+        emit notice(problem);
         return;
     }
-    hostaddress = address;
+    m_hostaddress = address;
     m_port = port;
-    m_relayCode = relayCode;
     if (relayCode.isEmpty())
-        emit systemLine(QStringLiteral("0+The code %1 is the table at %2, port %3.").arg(code, address).arg(port));
+        emit notice(QStringLiteral("The code %1 is the table at %2, port %3.").arg(code, address).arg(port));
     else
-        emit systemLine(QStringLiteral("0+The code %1 is a table joined through the game directory at %2, port %3.")
-                            .arg(code, address)
-                            .arg(port));
+        emit notice(QStringLiteral("The code %1 is a table joined through the game directory at %2, port %3.")
+                        .arg(code, address)
+                        .arg(port));
     try {
-        openGameConnection(hostaddress);
+        openGameConnection(m_hostaddress, relayCode);
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
     }
 }
 
-void GameClient::openGameConnection(const QString &host)
+void GameClient::openGameConnection(const QString &host, const QString &relayCode)
 {
     m_full = false;
     m_removed = false;
-    sock->open(host, QString::number(m_port));
+    m_link->open(host, m_port, relayCode);
 }
 
 void GameClient::sendloginfo(int slot)
 {
-    myseat = slot;
-    loggedin = true;
+    m_myseat = slot;
+    m_loggedin = true;
     emit loggedIn(slot);
-    send(msg::LoginInfo{slot, kVersionText, myname.toLatin1()});
-}
-
-void GameClient::sockInfo(SocketInfo, const QString &)
-{
-    // The socket layer's texts are not shown; the end of the connection
-    // arrives as its own event, behind the messages sent before it.
+    send(msg::LoginInfo{slot, kVersionText, m_myname.toLatin1()});
 }
 
 bool GameClient::sendBytes(const QByteArray &bytes)
 {
     try {
-        sock->send(bytes);
+        m_link->send(bytes);
         return true;
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
@@ -223,27 +209,19 @@ bool GameClient::sendBytes(const QByteArray &bytes)
 
 void GameClient::playsounds(const QString &name)
 {
-    if (options.playSounds && m_sound)
+    if (m_options.playSounds && m_sound)
         m_sound->play(name);
 }
 
 void GameClient::wave20Click(int number)
 {
-    if (number < 1 || number > game::kChatterSounds || isSpectator() || !loggedin)
+    if (number < 1 || number > game::kChatterSounds || isSpectator() || !m_loggedin)
         return;
-    send(msg::PlayASound{myseat, number});
+    send(msg::PlayASound{m_myseat, number});
 }
 
-void GameClient::playasound(int slot, int wave)
+void GameClient::playasound(int, int wave)
 {
-    const QString name = sounds::chatterName(wave);
-    if (options.chatterSounds) {
-        if (m_sound)
-            m_sound->play(name);
-        return;
-    }
-    if (!game::isSeat(slot))
-        return;
-    emit systemLine(QStringLiteral("0+") + roster->seatName(slot) + QStringLiteral(": <Chatter Sound> ")
-                    + sounds::chatterCaption(wave));
+    if (m_options.chatterSounds && m_sound)
+        m_sound->play(sounds::chatterName(wave));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/framing.h"
+#include "base/gamenumbers.h"
 #include "protocol/messages.h"
 
 #include <QByteArray>
@@ -11,27 +11,27 @@
 #include <functional>
 
 class Connection;
+class Dispatcher;
 class GameEvents;
-class Roster;
+class GameLink;
 class SoundOutput;
 class TSock;
-enum class SocketInfo;
 
 // The main window's side of the protocol, without the window: the launch
 // parameters, the connection to the host (the hosting player's own copy
-// included, over 127.0.0.1) and the login. What the host sends is told by
-// its events(); the roster and the sounds live here too.
+// included, over 127.0.0.1), the login and the sounds. What the host sends
+// is told by its events(); who sits where, by a Roster that follows them.
 class GameClient : public QObject
 {
     Q_OBJECT
 
 public:
-    // The options the window's menus hold that this side reads.
     // Why the connection ended: the host removed this copy (it says so
     // just before), or the host ended the game (or was lost).
     enum class Ending { HostEnded, Removed };
     Q_ENUM(Ending)
 
+    // The options the window's menus hold that this side reads.
     struct Options
     {
         bool playSounds = true;
@@ -62,33 +62,39 @@ public:
     void setSoundOutput(SoundOutput *output) { m_sound = output; }
     void setPort(quint16 port) { m_port = port; }
     quint16 port() const { return m_port; }
-    Options options;
+    const Options &options() const { return m_options; }
+    void setPlaySounds(bool on) { m_options.playSounds = on; }
+    void setChatterSounds(bool on) { m_options.chatterSounds = on; }
+    void setTurnSound(int sound) { m_options.turnSound = sound; }
 
-    // The connection state.
-    QString myname;
-    QString hostaddress;
-    bool ishost = false;
+    // Who this copy is and where it plays: the name and the host's address
+    // the launch gave (a code, until it is resolved), whether it hosts, and
+    // the slot the host gave it once logged in.
+    const QString &myname() const { return m_myname; }
+    void setMyname(const QString &name) { m_myname = name; }
+    const QString &hostaddress() const { return m_hostaddress; }
+    void setHostaddress(const QString &address) { m_hostaddress = address; }
+    bool ishost() const { return m_ishost; }
+    bool loggedin() const { return m_loggedin; }
+    int myseat() const { return m_myseat; }
+    bool isSpectator() const { return game::isSpectatorSlot(m_myseat); }
     // Whether a game hosted for others is shown on the local network (never
     // a solo game). Off unless the program says so: the command line
     // switches it on unless told --no-announce.
-    bool announceTable = false;
-    bool loggedin = false;
-    int myseat = 0;
-    bool isSpectator() const { return game::isSpectatorSlot(myseat); }
+    bool announceTable() const { return m_announceTable; }
+    void setAnnounceTable(bool on) { m_announceTable = on; }
 
-    Connection *sock = nullptr;   // the game connection
-    TSock *Sock11 = nullptr;      // the lobby link, opened and never used
-    Dispatcher *receivedlist = nullptr;
-    Roster *roster = nullptr;
+    Connection *sock() const;        // the game connection
+    Dispatcher *receivedlist() const;   // its receive queue
+    TSock *Sock11() const { return m_sock11; }   // the lobby link, opened and never used
     // Everything the host sends, as typed events.
-    GameEvents *events() const { return m_events; }
+    GameEvents *events() const;
 
     // The launch step: the lobby's three parameters, or none for a solo game.
     void processparams(const QStringList &parameters);
     void hostpress(bool solo = false);
     void joinpress();
     void sendloginfo(int slot);
-    void sockInfo(SocketInfo kind, const QString &text);
 
     // Hands a message to the host; a refusal goes to the error display and
     // gives false.
@@ -97,18 +103,21 @@ public:
     bool sendBytes(const QByteArray &bytes);
 
     // The sounds. Game sounds follow "Play Sounds"; chatter sounds are
-    // sent to everybody and played, or named in the chat, on arrival.
+    // sent to everybody and played on arrival when "Chatter Sounds" is on
+    // (the roster names them in the chat otherwise).
     void playsounds(const QString &name);
     void wave20Click(int number);
     void playasound(int slot, int wave);
 
 signals:
-    // A system line, "0+" and the notice.
-    void systemLine(const QString &line);
+    // A line of the client's own for the chat: the launch, the connection,
+    // versions.
+    void notice(const QString &text);
     void downloadDialogRequested();
     // The hosting copy: the start picture, "Start Game" and the spy list's
     // "Remove From Game" come on; a joining copy: off.
     void hostingChanged(bool hosting);
+    // The host seated us at slot: logged in, and myseat is the slot.
     void loggedIn(int slot);
     // The host turned us away: "Game is full", then the window closes.
     // The connection's end that follows is not reported as well.
@@ -117,8 +126,9 @@ signals:
     void connectionEnded(GameClient::Ending why);
 
 private:
-    void openGameConnection(const QString &host);
-    // The addresses others can join this hosted game at, as a system line.
+    // With a relay code, host and port are a directory's relay (see GameLink).
+    void openGameConnection(const QString &host, const QString &relayCode = {});
+    // The addresses others can join this hosted game at, as a notice.
     void announceAddresses();
 
     void joinResolved(const QString &code, const QString &address, quint16 port, const QString &problem,
@@ -128,9 +138,15 @@ private:
     CodeResolver m_resolveCode;
     SoundOutput *m_sound = nullptr;
     quint16 m_port = game::kDefaultPort;
+    Options m_options;
+    QString m_myname;
+    QString m_hostaddress;
+    bool m_ishost = false;
+    bool m_announceTable = false;
+    bool m_loggedin = false;
+    int m_myseat = 0;
     bool m_full = false;
     bool m_removed = false;
-    // The code of a table joined through a directory's relay, else empty.
-    QString m_relayCode;
-    GameEvents *m_events = nullptr;
+    GameLink *m_link;
+    TSock *m_sock11;
 };

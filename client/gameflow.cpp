@@ -7,8 +7,9 @@
 #include "client/roster.h"
 #include "client/turnclock.h"
 
-GameFlow::GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, TurnClock &clock, QObject *parent)
-    : QObject(parent), m_client(client), m_rack(rack), m_score(score), m_clock(clock)
+GameFlow::GameFlow(GameClient &client, const Roster &roster, RackModel &rack, ScoreCardModel &score, TurnClock &clock,
+                   QObject *parent)
+    : QObject(parent), m_client(client), m_roster(roster), m_rack(rack), m_score(score), m_clock(clock)
 {
     connect(&m_clock, &TurnClock::ranOut, this, &GameFlow::onClockRanOut);
     connect(&m_clock, &TurnClock::sound, &m_client, &GameClient::playsounds);
@@ -19,8 +20,7 @@ GameFlow::GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, T
         m_rack.setLoggedIn(true);
     });
     connect(&m_rack, &RackModel::sound, &m_client, &GameClient::playsounds);
-    connect(&m_rack, &RackModel::sendword, &m_client,
-            [this](const QList<int> &tiles) { m_client.send(msg::SendWord{m_client.myseat, tiles}); });
+    connect(&m_rack, &RackModel::sendword, this, &GameFlow::sendword);
     connect(&m_score, &ScoreCardModel::ownWordPosted, &m_rack, &RackModel::showFrameWord);
     connect(&m_client, &GameClient::hostingChanged, this, [this](bool hosting) {
         m_startShown = hosting;
@@ -41,9 +41,19 @@ GameFlow::GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, T
     });
 }
 
+void GameFlow::sendword(const QList<int> &tiles)
+{
+    // The host hears tile numbers; the letters are the word row's.
+    QString word;
+    for (int k = 1; k <= m_rack.wordlen(); ++k)
+        word += m_rack.slot(k).hint;
+    if (m_client.send(msg::SendWord{m_client.myseat(), tiles}))
+        emit wordSent(m_client.myseat(), word);
+}
+
 void GameFlow::button_startClick()
 {
-    if (m_client.loggedin)
+    if (m_client.loggedin())
         emit startDialogRequested();
     else
         emit notConnected();
@@ -51,7 +61,7 @@ void GameFlow::button_startClick()
 
 void GameFlow::startGame(int secondsPerTurn, bool team)
 {
-    m_client.send(msg::StartGame{m_client.myname.toLatin1(), secondsPerTurn, team ? "t" : "f"});
+    m_client.send(msg::StartGame{m_client.myname().toLatin1(), secondsPerTurn, team ? "t" : "f"});
 }
 
 void GameFlow::startthegame(const msg::StartGame &start)
@@ -66,8 +76,7 @@ void GameFlow::startthegame(const msg::StartGame &start)
     m_team = start.isTeam();
     setTurnLimit(start.seconds);
     emit changed();
-    emit m_client.systemLine(QStringLiteral("0+") + QString::fromLatin1(start.name)
-                             + QStringLiteral(" has started a game."));
+    emit notice(QString::fromLatin1(start.name) + QStringLiteral(" has started a game."));
 }
 
 void GameFlow::clearall()
@@ -91,19 +100,19 @@ void GameFlow::getnextplayer(const msg::NextPlayer &turn)
     m_noPlay = false;
     m_rack.setBadWordPanelVisible(false);
     m_score.clearWords();
-    if (seat == m_client.myseat && m_client.roster->ownWatching()) {
+    if (seat == m_client.myseat() && m_roster.ownWatching()) {
         // The host left a watching seat out of this deal and would drop
         // its words: the board stays closed.
         m_rack.closeBoard();
         m_noPlay = true;
-    } else if (seat == m_client.myseat) {
+    } else if (seat == m_client.myseat()) {
         m_rack.setTurnseat(seat);
         emit statusText(QStringLiteral("Create a word."));
-        m_client.playsounds(m_client.options.turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+        m_client.playsounds(m_client.options().turnSound == 1 ? QStringLiteral("turnnew") : QStringLiteral("turn"));
         m_rack.setCommandsVisible(true);
     } else {
         m_rack.setTurnseat(seat);
-        emit statusText(m_client.roster->seatName(seat) + QStringLiteral("'s turn."));
+        emit statusText(m_roster.seatName(seat) + QStringLiteral("'s turn."));
     }
     m_clock.start();
     emit changed();
@@ -124,7 +133,7 @@ void GameFlow::timeisup()
 
 void GameFlow::goodword(const msg::GoodWord &verdict)
 {
-    if (verdict.seat != m_client.myseat)
+    if (verdict.seat != m_client.myseat())
         return;
     const std::optional<ScoreCardModel::GoodWord> shown =
         m_score.goodword(verdict.seat, verdict.frame, verdict.ball, verdict.letters);
@@ -138,7 +147,7 @@ void GameFlow::goodword(const msg::GoodWord &verdict)
 
 void GameFlow::worderror(int seat)
 {
-    if (seat == m_client.myseat)
+    if (seat == m_client.myseat())
         m_rack.refuseWord();
 }
 
@@ -149,22 +158,22 @@ void GameFlow::winner(const QList<int> &winners)
     QString text;
     for (int seat : winners) {
         m_winners[seat] = true;
-        const QString name = seat == m_client.myseat ? QStringLiteral("You") : m_client.roster->seatName(seat);
+        const QString name = seat == m_client.myseat() ? QStringLiteral("You") : m_roster.seatName(seat);
         text += text.isEmpty() ? name : QStringLiteral(" and ") + name;
     }
-    const bool plural = winners.size() > 1 || winners.first() == m_client.myseat;
+    const bool plural = winners.size() > 1 || winners.first() == m_client.myseat();
     m_client.playsounds(QStringLiteral("gameover"));
     const QString status = text + (plural ? QStringLiteral(" have Won the Game!") : QStringLiteral(" has Won the Game!"));
     emit statusText(status);
-    emit m_client.systemLine(QStringLiteral("0+") + status);
-    if (m_client.ishost)
+    emit notice(status);
+    if (m_client.ishost())
         m_startShown = true;
     emit changed();
 }
 
 void GameFlow::loadstats(const msg::LoadStats &state)
 {
-    if (state.slot != m_client.myseat)
+    if (state.slot != m_client.myseat())
         return;
     for (int seat = 1; seat <= game::kSeats; ++seat)
         m_score.setScoreText(seat, QString::fromLatin1(state.scores[seat - 1]));
@@ -173,7 +182,7 @@ void GameFlow::loadstats(const msg::LoadStats &state)
     if (state.countdown > 4) {
         m_clock.resume(state.countdown);
         // No rack for the running frame: the next deal brings one.
-        if (game::isSeat(m_client.myseat))
+        if (game::isSeat(m_client.myseat()))
             m_noPlay = true;
     }
     m_team = state.isTeam();

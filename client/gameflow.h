@@ -12,6 +12,7 @@
 
 class GameClient;
 class RackModel;
+class Roster;
 class ScoreCardModel;
 class TurnClock;
 
@@ -27,7 +28,8 @@ class GameFlow : public QObject
 public:
     static constexpr quint32 kDarkRed = 221;   // 0x0000DD, 00BBGGRR
     static constexpr quint32 kBlack = 0;
-    GameFlow(GameClient &client, RackModel &rack, ScoreCardModel &score, TurnClock &clock, QObject *parent = nullptr);
+    GameFlow(GameClient &client, const Roster &roster, RackModel &rack, ScoreCardModel &score, TurnClock &clock,
+             QObject *parent = nullptr);
 
     // What the window shows besides the board and the card.
     bool teamGame() const { return m_team; }
@@ -57,6 +59,10 @@ public:
     void clearall();
 
 signals:
+    // A line for the chat: a game started, who won.
+    void notice(const QString &text);
+    // The own word went to the host, as its letters, in the own seat.
+    void wordSent(int seat, const QString &word);
     void changed();
     void statusText(const QString &text);
     void startDialogRequested();
@@ -65,8 +71,10 @@ signals:
 private:
     void setTurnLimit(int seconds);
     void onClockRanOut();
+    void sendword(const QList<int> &tiles);
 
     GameClient &m_client;
+    const Roster &m_roster;
     RackModel &m_rack;
     ScoreCardModel &m_score;
     TurnClock &m_clock;

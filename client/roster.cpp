@@ -2,6 +2,8 @@
 
 #include "client/gameclient.h"
 #include "client/gameevents.h"
+#include "protocol/introduction.h"
+#include "sound/soundtable.h"
 
 namespace {
 
@@ -20,6 +22,8 @@ Roster::Roster(GameClient &client, QObject *parent) : QObject(parent), m_client(
     connect(events, &GameEvents::left, this, &Roster::playerdisconnected);
     connect(events, &GameEvents::watching, this, &Roster::justwatching);
     connect(events, &GameEvents::gameStarted, this, &Roster::gameStarted);
+    connect(events, &GameEvents::chatLine, this, &Roster::introduction);
+    connect(events, &GameEvents::chatterSound, this, &Roster::chatterSound);
 }
 
 QString Roster::seatName(int seat) const
@@ -32,11 +36,35 @@ bool Roster::isWatching(int seat) const
     return game::isSeat(seat) && m_watching[seat];
 }
 
+std::optional<Strength> Roster::computerAt(int seat) const
+{
+    return game::isSeat(seat) ? m_computers[seat] : std::nullopt;
+}
+
+void Roster::introduction(int slot, const QByteArray &text)
+{
+    if (!game::isSeat(slot))
+        return;
+    const std::optional<Strength> strength = msg::introducedStrength(text, m_names[slot].toLatin1());
+    if (!strength)
+        return;
+    m_computers[slot] = strength;
+    emit computerIntroduced(slot, *strength);
+}
+
+// A chatter sound the player does not hear is named in the chat.
+void Roster::chatterSound(int slot, int wave)
+{
+    if (m_client.options().chatterSounds || !game::isSeat(slot))
+        return;
+    emit notice(seatName(slot) + QStringLiteral(": <Chatter Sound> ") + sounds::chatterCaption(wave));
+}
+
 QStringList Roster::opponents() const
 {
     QStringList names;
     for (int seat = 1; seat <= game::kSeats; ++seat) {
-        if (seat != m_client.myseat && isSeated(seat))
+        if (seat != m_client.myseat() && isSeated(seat))
             names << m_names[seat];
     }
     return names;
@@ -62,14 +90,15 @@ qsizetype Roster::spectatorRow(int slot) const
 void Roster::newplayerinfo(int slot, const QByteArray &payloadName)
 {
     const QString name = nameOf(payloadName);
-    if (slot == m_client.myseat) {
-        emit m_client.systemLine(QStringLiteral("0+You are Connected."));
+    if (slot == m_client.myseat()) {
+        emit notice(QStringLiteral("You are Connected."));
         emit ownArrival();
     } else {
-        emit m_client.systemLine(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
+        emit notice(name + QStringLiteral(" is Connected."));
     }
     if (game::isSeat(slot)) {
         m_names[slot] = name;
+        m_computers[slot].reset();
         emit seatChanged(slot);
     } else {
         // A slot announced again (a new login on it) keeps its one entry.
@@ -81,20 +110,22 @@ void Roster::newplayerinfo(int slot, const QByteArray &payloadName)
             m_spectators << Spectator{slot, name};
             emit spectatorAdded(int(m_spectators.size() - 1));
         }
-        emit m_client.systemLine(slot == m_client.myseat ? QStringLiteral("0+You are spying.")
-                                                         : QStringLiteral("0+") + name + QStringLiteral(" is spying."));
+        emit notice(slot == m_client.myseat() ? QStringLiteral("You are spying.")
+                                              : name + QStringLiteral(" is spying."));
     }
     m_client.playsounds(QStringLiteral("entered"));
 }
 
 void Roster::playerdisconnected(int slot, const QByteArray &)
 {
+    if (game::isSeat(slot))
+        m_computers[slot].reset();
     // The own departure comes only with a removal; the window tells it.
-    if (slot == m_client.myseat)
+    if (slot == m_client.myseat())
         return;
     if (game::isSeat(slot)) {
         if (m_names[slot] != kWaiting)
-            emit m_client.systemLine(QStringLiteral("0+") + m_names[slot] + QStringLiteral(" disconnected."));
+            emit notice(m_names[slot] + QStringLiteral(" disconnected."));
         m_names[slot] = kWaiting;
         emit seatChanged(slot);
         if (std::exchange(m_watching[slot], false))
@@ -104,19 +135,19 @@ void Roster::playerdisconnected(int slot, const QByteArray &)
     const qsizetype row = spectatorRow(slot);
     if (row < 0)
         return;
-    emit m_client.systemLine(QStringLiteral("0+") + m_spectators[row].name + QStringLiteral(" has left."));
+    emit notice(m_spectators[row].name + QStringLiteral(" has left."));
     m_spectators.removeAt(row);
     emit spectatorRemoved(int(row));
 }
 
 void Roster::justwatching(int seat, bool watching)
 {
-    if (seat == m_client.myseat && m_ownWatching != watching) {
+    if (seat == m_client.myseat() && m_ownWatching != watching) {
         m_ownWatching = watching;
         emit ownWatchingChanged(watching);
     }
-    emit m_client.systemLine(QStringLiteral("0+") + m_names[seat]
-                             + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
+    emit notice(m_names[seat]
+                + (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
     m_watching[seat] = watching;
     emit watchingChanged(seat, watching);
 }
@@ -135,7 +166,7 @@ void Roster::gameStarted()
 Roster::SeatMenu Roster::label_playername1ContextPopup(int seat)
 {
     SeatMenu menu;
-    if (m_client.ishost)
+    if (m_client.ishost())
         menu = {true, true, true};
     if (seatName(seat) == kWaiting)
         menu.remove = false;
@@ -160,18 +191,18 @@ void Roster::UnsetJustWatch1Click()
 
 void Roster::watch(int seat, bool on)
 {
-    if (m_client.loggedin && game::isSeat(seat))
+    if (m_client.loggedin() && game::isSeat(seat))
         m_client.send(msg::JustWatch{seat, on});
 }
 
 void Roster::JustWatch1Click()
 {
-    if (m_client.loggedin && game::isSeat(m_client.myseat))
-        watch(m_client.myseat, !m_ownWatching);
+    if (m_client.loggedin() && game::isSeat(m_client.myseat()))
+        watch(m_client.myseat(), !m_ownWatching);
 }
 
 void Roster::kicking(int slot)
 {
-    if (m_client.ishost && m_client.loggedin && game::isSlot(slot))
-        m_client.send(msg::KickHim{m_client.myseat, slot});
+    if (m_client.ishost() && m_client.loggedin() && game::isSlot(slot))
+        m_client.send(msg::KickHim{m_client.myseat(), slot});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/gamenumbers.h"
+#include "base/strength.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -8,15 +9,17 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class GameClient;
 class GameEvents;
 
-// Who is in the game, as the host announces it: the four seats' names and
-// their watching marks, and the spectators in order of arrival, one entry
-// per slot. The host keeps the real roster and enforces every change; this
-// side asks and shows. Names are cut as the host cuts them, whatever a
-// host sends.
+// Who is in the game, as the host announces it to the client: the four
+// seats' names and their watching marks, which of them said they are
+// computer players, and the spectators in order of arrival, one entry per
+// slot. The host keeps the real roster and enforces every change; this side
+// asks through the client and shows. Names are cut as the host cuts them,
+// whatever a host sends.
 class Roster : public QObject
 {
     Q_OBJECT
@@ -30,6 +33,9 @@ public:
     bool isSeated(int seat) const { return seatName(seat) != kWaiting && !seatName(seat).isEmpty(); }
     bool isWatching(int seat) const;    // the eye picture beside the seat
     bool ownWatching() const { return m_ownWatching; }   // Options > Just Watch's check
+    // The strength a seat's player gave when it introduced itself as a
+    // computer player; none for a person (or a player who did not say).
+    std::optional<Strength> computerAt(int seat) const;
     struct Spectator
     {
         int slot = 0;
@@ -66,6 +72,8 @@ public:
     void kicking(int slot);
 
 signals:
+    // A line for the chat: arrivals, departures, watching.
+    void notice(const QString &text);
     void seatChanged(int seat);
     // The spectator list changed at one row: a spectator came (added), a
     // slot was announced again (renamed), or one left (removed).
@@ -76,14 +84,19 @@ signals:
     void ownWatchingChanged(bool watching);
     // The host confirmed the own arrival: time to load the settings.
     void ownArrival();
+    // The player in seat introduced itself as a computer player.
+    void computerIntroduced(int seat, Strength strength);
 
 private:
+    void introduction(int slot, const QByteArray &text);
+    void chatterSound(int slot, int wave);
     void watch(int seat, bool on);
     qsizetype spectatorRow(int slot) const;
 
     GameClient &m_client;
     std::array<QString, game::kSeats + 1> m_names;
     std::array<bool, game::kSeats + 1> m_watching{};
+    std::array<std::optional<Strength>, game::kSeats + 1> m_computers{};
     QList<Spectator> m_spectators;
     bool m_ownWatching = false;
     int m_popupseat = 0;

@@ -9,8 +9,6 @@ TurnClock::TurnClock(QObject *parent) : QObject(parent), m_text(clockText(0))
 void TurnClock::setTurnlimit(int seconds)
 {
     m_turnlimit = seconds;
-    // A turn of no time (or a negative one from a bad message) has no bar.
-    m_barstep = seconds >= kBarWidth ? 1 : seconds > 0 ? kBarWidth / seconds : 0;
 }
 
 QString TurnClock::turnTimeText() const
@@ -42,8 +40,8 @@ void TurnClock::tick()
 {
     --m_turnleft;
     if (m_turnleft >= 1) {
-        m_barWidth = int(qMin<qint64>(qint64(m_barstep) * m_turnleft, kBarWidth));
-        m_colour = m_turnleft >= 20 ? kPaleYellow : kRed;
+        m_bar = Bar{m_turnleft, m_turnlimit};
+        m_hurried = m_turnleft < 20;
         m_text = clockText(m_turnleft);
         emit changed();
         if (m_turnleft == 20 || m_turnleft == 15 || m_turnleft <= 10)
@@ -53,7 +51,7 @@ void TurnClock::tick()
     // Nothing is sent: the host keeps its own, longer clock.
     m_timer.stop();
     m_turnleft = 0;
-    m_barWidth = 0;
+    m_bar = Bar{0, m_turnlimit};
     m_text = clockText(0);
     emit changed();
     emit ranOut();

@@ -4,32 +4,39 @@
 #include <QString>
 #include <QTimer>
 
-// The client's turn clock: seconds left in the own turn, the bar that
-// shrinks with them and the clock text. It counts once a second while it
-// runs; tick() is the one-second step, so a test drives it directly.
+#include <optional>
+
+// The client's turn clock: seconds left in the own turn, and what the clock
+// shows of them, its bar and its text; the view turns those into pixels
+// and colours. It counts once a second while it runs; tick() is the
+// one-second step, so a test drives it directly.
 class TurnClock : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int kBarWidth = 97;
-    static constexpr quint32 kPaleYellow = 10347488;  // 0x9DE3E0, 00BBGGRR
-    static constexpr quint32 kRed = 255;
-
     explicit TurnClock(QObject *parent = nullptr);
 
     int turnlimit() const { return m_turnlimit; }
     int turnleft() const { return m_turnleft; }
-    int barstep() const { return m_barstep; }
-    // Seconds per turn of the running game; sets barstep with it.
+    // Seconds per turn of the running game.
     void setTurnlimit(int seconds);
     // "Time Per Turn: 60 s."
     QString turnTimeText() const;
 
-    // What the clock shows: the bar's width, "Time: m:ss" and its colour.
-    int barWidth() const { return m_barWidth; }
+    // The bar stands for the seconds left at the clock's last count, out of
+    // the turn it counted (0 once the turn ran out); none before the first
+    // count, when it is full. Starting and stopping leave it as it is.
+    struct Bar
+    {
+        int left = 0;
+        int limit = 0;
+    };
+    std::optional<Bar> bar() const { return m_bar; }
+    // "Time: m:ss", and whether its last count was under twenty seconds:
+    // the text warns then.
     QString text() const { return m_text; }
-    quint32 textColour() const { return m_colour; }
+    bool hurried() const { return m_hurried; }
 
     bool isRunning() const { return m_timer.isActive(); }
     // A frame's turn begins: the full turn on the clock, counting.
@@ -55,8 +62,7 @@ private:
     QTimer m_timer;
     int m_turnlimit = 0;
     int m_turnleft = 0;
-    int m_barstep = 0;
-    int m_barWidth = kBarWidth;
+    std::optional<Bar> m_bar;
     QString m_text;
-    quint32 m_colour = kPaleYellow;
+    bool m_hurried = false;
 };

@@ -77,7 +77,16 @@ QString gamePlay()
         "<li>Backspace removes the last letter,</li>"
         "<li>\"1\" or Esc clears the word,</li>"
         "<li>\"6\" shuffles the rack.</li></ul>"
-        "<p>Keys with Ctrl or Alt and the function keys still reach the menus and this help.</p>");
+        "<p>Keys with Ctrl or Alt and the function keys still reach the menus and this help.</p>"
+        "<p><b>What did that word mean?</b> Click a word on the scorecard (a word a player played, or the "
+        "frame's own word under the card), choose <i>Define WORD</i> in the chat's right-click menu, or press "
+        "Ctrl+D (<i>View &gt; Words</i>): the <i>Words</i> window beside the game lists the frame's own word, "
+        "then every word played with its player, each with its part of speech and up to three short meanings. "
+        "<i>Options &gt; Show Word Definitions After Each Frame</i> opens it by itself at the end of every "
+        "frame, without taking the keys from the board. The game history shows the meanings of the words of "
+        "the frame you choose. The meanings come from WordNet, read on your own computer from the Debian "
+        "package <tt>wordnet-base</tt>; without it the window says so, and the rest of the game is "
+        "unchanged. Nothing is sent to the host.</p>");
 }
 
 QString scoring()
@@ -148,6 +157,8 @@ QString license()
                "<p><b>SCOWL</b> (Spell Checker Oriented Word Lists) by Kevin Atkinson, used under "
                "this notice:</p>")
         + noticeFile(QStringLiteral(":/dialogs/words/scowl-copyright.txt"))
+        + QStringLiteral("<h3>Word meanings</h3>")
+        + noticeFile(QStringLiteral(":/dialogs/wordnet-LICENSE.txt"))
         + QStringLiteral("<h3>GNU General Public License, version 3</h3>")
         + noticeFile(QStringLiteral(":/dialogs/COPYING"));
 }

@@ -38,11 +38,6 @@ QString alternativeName(const QString &name)
     return base + number;
 }
 
-QString avahiError(int error)
-{
-    return QString::fromUtf8(avahi_strerror(error));
-}
-
 } // namespace
 
 struct AnnouncerCallbacks
@@ -122,7 +117,7 @@ void Announcer::startMdns()
                                            &error);
     if (!client) {
         m_poll.reset();
-        mdnsFailed(avahiError(error));
+        mdnsFailed(avahiErrorText(error));
         return;
     }
     m_client = client;
@@ -145,7 +140,7 @@ void Announcer::clientState(AvahiClient *client, int state)
         m_mdnsLive = false;
         break;
     case AVAHI_CLIENT_FAILURE:
-        mdnsFailed(avahiError(avahi_client_errno(client)));
+        mdnsFailed(avahiErrorText(avahi_client_errno(client)));
         break;
     default:
         break;
@@ -170,7 +165,7 @@ void Announcer::groupState(AvahiEntryGroup *group, int state)
         registerService();
         break;
     case AVAHI_ENTRY_GROUP_FAILURE:
-        mdnsFailed(avahiError(avahi_client_errno(avahi_entry_group_get_client(group))));
+        mdnsFailed(avahiErrorText(avahi_client_errno(avahi_entry_group_get_client(group))));
         break;
     default:
         break;
@@ -184,7 +179,7 @@ void Announcer::registerService()
     if (!m_group) {
         m_group = avahi_entry_group_new(m_client, AnnouncerCallbacks::group, this);
         if (!m_group) {
-            mdnsFailed(avahiError(avahi_client_errno(m_client)));
+            mdnsFailed(avahiErrorText(avahi_client_errno(m_client)));
             return;
         }
     }
@@ -205,7 +200,7 @@ void Announcer::registerService()
         if (result >= 0)
             result = avahi_entry_group_commit(m_group);
         if (result < 0)
-            mdnsFailed(avahiError(result));
+            mdnsFailed(avahiErrorText(result));
         return;
     }
     mdnsFailed(QStringLiteral("no free name"));
@@ -221,7 +216,7 @@ void Announcer::updateTxt()
         kTableServiceType, nullptr, txt);
     avahi_string_list_free(txt);
     if (result < 0) {
-        qCDebug(lcFinder) << "TXT update refused:" << avahiError(result) << "; announcing again";
+        qCDebug(lcFinder) << "TXT update refused:" << avahiErrorText(result) << "; announcing again";
         avahi_entry_group_reset(m_group);
         m_mdnsLive = false;
         registerService();

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <avahi-common/error.h>
 #include <avahi-common/watch.h>
 #include <sys/time.h>
 
@@ -180,4 +181,9 @@ AvahiQtPoll::~AvahiQtPoll()
 const AvahiPoll *AvahiQtPoll::api() const
 {
     return &d->api;
+}
+
+QString avahiErrorText(int error)
+{
+    return QString::fromUtf8(avahi_strerror(error));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 
 struct AvahiPoll;
@@ -23,3 +25,6 @@ public:
 private:
     std::unique_ptr<Private> d;
 };
+
+// Avahi's words for one of its error codes.
+QString avahiErrorText(int error);

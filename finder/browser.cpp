@@ -13,11 +13,6 @@ namespace {
 // DNS-SD allows more; nobody of ours sends more than a few.
 constexpr int kMaxTxtStrings = 32;
 
-QString avahiError(int error)
-{
-    return QString::fromUtf8(avahi_strerror(error));
-}
-
 QHostAddress hostAddress(const AvahiAddress *address, AvahiIfIndex interface)
 {
     char text[AVAHI_ADDRESS_STR_MAX] = {};
@@ -85,14 +80,14 @@ bool Browser::start()
     int error = 0;
     m_client = avahi_client_new(m_poll->api(), AvahiClientFlags(0), BrowserCallbacks::client, this, &error);
     if (!m_client) {
-        qCInfo(lcFinder) << "no mDNS browsing:" << avahiError(error);
+        qCInfo(lcFinder) << "no mDNS browsing:" << avahiErrorText(error);
         drop();
         return false;
     }
     m_browser = avahi_service_browser_new(m_client, AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, kTableServiceType, nullptr,
                                           AvahiLookupFlags(0), BrowserCallbacks::service, this);
     if (!m_browser) {
-        qCInfo(lcFinder) << "no mDNS browsing:" << avahiError(avahi_client_errno(m_client));
+        qCInfo(lcFinder) << "no mDNS browsing:" << avahiErrorText(avahi_client_errno(m_client));
         drop();
         return false;
     }
@@ -121,7 +116,7 @@ void Browser::clientState(AvahiClient *client, int state)
 {
     if (state != AVAHI_CLIENT_FAILURE)
         return;
-    failed(avahiError(avahi_client_errno(client)));
+    failed(avahiErrorText(avahi_client_errno(client)));
 }
 
 void Browser::failed(const QString &why)
@@ -173,7 +168,7 @@ void Browser::serviceEvent(int interface, int event, const char *name, const cha
         break;
     }
     case AVAHI_BROWSER_FAILURE:
-        failed(avahiError(avahi_client_errno(m_client)));
+        failed(avahiErrorText(avahi_client_errno(m_client)));
         break;
     default:
         break;

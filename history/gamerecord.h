@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/gamenumbers.h"
-#include "robots/robotbrain.h"
+#include "base/strength.h"
 
 #include <QDateTime>
 #include <QList>

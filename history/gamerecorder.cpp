@@ -1,8 +1,8 @@
 #include "history/gamerecorder.h"
 
-#include "board/rackmodel.h"
 #include "client/gameclient.h"
 #include "client/gameevents.h"
+#include "client/gameflow.h"
 #include "client/roster.h"
 #include "history/historydatabase.h"
 
@@ -22,32 +22,45 @@ int clampedRunning(int running)
     return running >= -1 && running <= kBestScore ? running : -1;
 }
 
+// What became of a write, told back from the history's thread: done, or
+// why not. A history that cannot be written at all said so when it was
+// opened; its games are not told of again.
+struct Written
+{
+    bool done = false;
+    QString reason;
+};
+
+Written written(const HistoryStore &store, bool done)
+{
+    if (done || !store.isWritable())
+        return Written{done, QString()};
+    return Written{false, store.lastError().isEmpty() ? QStringLiteral("the file refused it") : store.lastError()};
+}
+
 } // namespace
 
 GameRecorder::GameRecorder(HistoryDatabase *database, QObject *parent) : QObject(parent), m_database(database) {}
 
-void GameRecorder::follow(const GameClient &client, const RackModel &rack)
+void GameRecorder::follow(const GameClient &client, const Roster &roster, const GameFlow &flow)
 {
     m_client = &client;
+    m_roster = &roster;
     const GameEvents *events = client.events();
     connect(events, &GameEvents::gameStarted, this, [this](const msg::StartGame &start) {
         startFollowed(false, nullptr, start.isTeam(), start.seconds);
     });
     connect(events, &GameEvents::gameJoined, this, [this](const msg::LoadStats &state) {
-        if (state.slot == m_client->myseat)
+        if (state.slot == m_client->myseat())
             startFollowed(true, &state, state.isTeam(), state.seconds);
     });
     connect(events, &GameEvents::rackDealt, this, &GameRecorder::rackDealt);
     connect(events, &GameEvents::turnBegan, this, &GameRecorder::turnBegan);
-    // The host names the own word's seat, never its letters: those are in
-    // the board's word row as it sends them.
-    connect(&rack, &RackModel::sendword, this, [this, &rack] {
-        m_sentWord.clear();
-        for (int k = 1; k <= rack.wordlen(); ++k)
-            m_sentWord += rack.slot(k).hint;
-    });
+    // The host names the own word's seat, never its letters: the game flow
+    // tells them as it sends the word.
+    connect(&flow, &GameFlow::wordSent, this, [this](int, const QString &word) { m_sentWord = word; });
     const auto verdict = [this](int seat, bool accepted) {
-        if (seat == m_client->myseat)
+        if (seat == m_client->myseat())
             wordPlayed(seat, std::exchange(m_sentWord, QString()), accepted);
     };
     connect(events, &GameEvents::wordAccepted, this,
@@ -57,43 +70,31 @@ void GameRecorder::follow(const GameClient &client, const RackModel &rack)
     connect(events, &GameEvents::gameWon, this, &GameRecorder::gameWon);
     connect(&client, &GameClient::connectionEnded, this, &GameRecorder::gameAbandoned);
 
-    connect(events, &GameEvents::seated, this, [this](int slot, const QByteArray &) {
-        if (!isSeat(slot))
-            return;
-        m_computers[slot].reset();
-        if (m_inGame)
-            seatTaken(SeatRecord{slot, m_client->roster->seatName(slot), std::nullopt, 0, false});
+    // The roster has the seat's name by now, and forgot what its last
+    // player said it is.
+    connect(events, &GameEvents::seated, this, [this](int slot) {
+        if (m_inGame && isSeat(slot))
+            seatTaken(SeatRecord{slot, m_roster->seatName(slot), std::nullopt, 0, false});
     });
-    connect(events, &GameEvents::left, this, [this](int slot) {
-        if (isSeat(slot))
-            m_computers[slot].reset();
-    });
-    connect(events, &GameEvents::chatLine, this, [this](int slot, const QByteArray &text) {
-        if (!isSeat(slot))
-            return;
-        const QString name = m_client->roster->seatName(slot);
-        const std::optional<Strength> strength = introducedStrength(QString::fromLatin1(text), name);
-        if (!strength)
-            return;
-        m_computers[slot] = strength;
-        if (m_inGame && seat(slot))
-            seatTaken(SeatRecord{slot, name, strength, 0, false});
+    connect(&roster, &Roster::computerIntroduced, this, [this](int seat, Strength strength) {
+        if (m_inGame && this->seat(seat))
+            seatTaken(SeatRecord{seat, m_roster->seatName(seat), strength, 0, false});
     });
 }
 
 void GameRecorder::startFollowed(bool joinedLate, const msg::LoadStats *state, bool team, int secondsPerTurn)
 {
     GameStart start;
-    start.table = m_client->ishost ? QStringLiteral("this computer")
-                                   : QStringLiteral("%1:%2").arg(m_client->hostaddress).arg(m_client->port());
+    start.table = m_client->ishost() ? QStringLiteral("this computer")
+                                     : QStringLiteral("%1:%2").arg(m_client->hostaddress()).arg(m_client->port());
     start.team = team;
     start.secondsPerTurn = secondsPerTurn;
-    start.ownSlot = m_client->myseat;
+    start.ownSlot = m_client->myseat();
     start.joinedLate = joinedLate;
     for (int number = 1; number <= kSeats; ++number) {
-        if (!m_client->roster->isSeated(number))
+        if (!m_roster->isSeated(number))
             continue;
-        SeatRecord s{number, m_client->roster->seatName(number), m_computers[number], 0, false};
+        SeatRecord s{number, m_roster->seatName(number), m_roster->computerAt(number), 0, false};
         if (state)
             s.total = state->scores[number - 1].toInt();
         start.seats.append(s);
@@ -128,6 +129,7 @@ void GameRecorder::gameStarted(const GameStart &start)
         seat.fill(-2);
     m_clock.start();
     m_inGame = true;
+    m_framesGiven = false;
 }
 
 void GameRecorder::seatTaken(const SeatRecord &taken)
@@ -224,9 +226,16 @@ void GameRecorder::frameScored(const msg::PostScores &scores)
     m_lastScored = std::max(m_lastScored, number);
     touch();
 
-    m_database->write([game = m_game, frame, earlier](HistoryStore &store) {
-        store.writeFrame(game, frame, earlier);
-    });
+    m_framesGiven = true;
+    m_database->write<Written>(
+        this,
+        [game = m_game, frame, earlier](HistoryStore &store) {
+            return written(store, store.writeFrame(game, frame, earlier));
+        },
+        [this, key = m_game.key](const Written &result) {
+            if (!result.done)
+                writeFailed(key, result.reason);
+        });
 }
 
 // Each seat's words in the order played: this copy's own with the host's
@@ -267,9 +276,27 @@ void GameRecorder::gameWon(const QList<int> &winners)
         s.winner = winners.contains(s.seat);
     m_game.finished = true;
     touch();
-    m_database->write([game = m_game](HistoryStore &store) { store.finishGame(game); });
     m_inGame = false;
-    emit gameFinished();
+    // Nothing of a game without a scored frame was written: nothing to finish.
+    if (!m_framesGiven)
+        return;
+    m_database->write<Written>(
+        this, [game = m_game](HistoryStore &store) { return written(store, store.finishGame(game)); },
+        [this, key = m_game.key](const Written &result) {
+            if (result.done)
+                emit gameFinished();
+            else
+                writeFailed(key, result.reason);
+        });
+}
+
+void GameRecorder::writeFailed(const QString &key, const QString &reason)
+{
+    // The history said already that it records nothing; and once a game is enough.
+    if (reason.isEmpty() || key == m_reported)
+        return;
+    m_reported = key;
+    emit notice(QStringLiteral("this game could not be written whole (%1); it is kept as unfinished.").arg(reason));
 }
 
 void GameRecorder::gameAbandoned()

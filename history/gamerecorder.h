@@ -10,8 +10,9 @@
 #include <utility>
 
 class GameClient;
+class GameFlow;
 class HistoryDatabase;
-class RackModel;
+class Roster;
 
 namespace history {
 
@@ -33,7 +34,8 @@ struct GameStart
 // written when its scores are posted, in one transaction on the history's
 // own thread: what the calls here cost is a copy of the frame's values. A
 // game is written from its first scored frame on; one that ends without a
-// winner keeps its last complete frame and stays unfinished.
+// winner keeps its last complete frame and stays unfinished, and so does
+// one of which a frame could not be written.
 //
 // Everything arriving here came from a peer: numbers out of range are
 // ignored, names and words are capped.
@@ -45,9 +47,9 @@ public:
     explicit GameRecorder(HistoryDatabase *database, QObject *parent = nullptr);
 
     // Follows the games of the client's copy from its events and roster,
-    // and the own words from the board that sends them. A computer player
-    // is known by the introduction it makes when it sits down.
-    void follow(const GameClient &client, const RackModel &rack);
+    // and the own words from the game flow that sends them. A computer
+    // player is known by the introduction it makes when it sits down.
+    void follow(const GameClient &client, const Roster &roster, const GameFlow &flow);
 
     // A game starts, or a running one is joined; a game in play is
     // abandoned.
@@ -74,21 +76,26 @@ public:
     const history::GameRecord &game() const { return m_game; }
 
 signals:
-    // A game was won and is written (after everything given before).
+    // A game was won and is written whole.
     void gameFinished();
+    // A line for the chat: the game could not be written whole. Said once
+    // a game; the history says "unfinished" of it.
+    void notice(const QString &text);
 
 private:
     void startFollowed(bool joinedLate, const msg::LoadStats *state, bool team, int secondsPerTurn);
     history::SeatRecord *seat(int number);
     QList<history::WordRecord> wordsOf(const msg::PostScores &scores) const;
     void touch();
+    void writeFailed(const QString &key, const QString &reason);
 
     HistoryDatabase *m_database;
     const GameClient *m_client = nullptr;
-    // What each seat's player said it is, by seat; cleared when it leaves.
-    std::array<std::optional<Strength>, history::kSeats + 1> m_computers;
+    const Roster *m_roster = nullptr;
     QString m_sentWord;   // the own word awaiting the host's verdict
     bool m_inGame = false;
+    bool m_framesGiven = false;   // a frame of this game went to be written
+    QString m_reported;           // the last game whose failed write was told
     history::GameRecord m_game;
     QElapsedTimer m_clock;
     int m_lastScored = 0;

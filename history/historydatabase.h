@@ -37,6 +37,15 @@ public:
 
     // Runs work on the database's thread after everything given before.
     void write(std::function<void(HistoryStore &)> work);
+    // The same, then done here with its answer, unless context is gone by
+    // then.
+    template <typename T>
+    void write(QObject *context, std::function<T(HistoryStore &)> work, std::function<void(T)> done)
+    {
+        run(context, true, [work = std::move(work), done = std::move(done)](HistoryStore &store) {
+            return std::function<void()>([answer = work(store), done] { done(answer); });
+        });
+    }
 
     // Runs work there, then done here with its answer, unless context is
     // gone by then.

@@ -1,6 +1,6 @@
 #include "history/historystore.h"
 
-#include "tally/tallyfile.h"
+#include "base/programfolder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -81,7 +81,7 @@ QString HistoryStore::defaultPath()
     const QString chosen = qEnvironmentVariable("PINLEX_HISTORY_FILE");
     if (!chosen.isEmpty())
         return chosen;
-    return QFileInfo(TallyFile::defaultPath()).absoluteDir().filePath(kFileName);
+    return QDir(recordsFolder()).filePath(kFileName);
 }
 
 HistoryStore::HistoryStore(QString path) : m_path(std::move(path)) {}
@@ -361,6 +361,7 @@ bool HistoryStore::writeFrame(const GameRecord &game, const FrameRecord &frame, 
     QSqlDatabase db = database();
     if (!db.transaction()) {
         m_lastError = db.lastError().text();
+        m_notWhole.insert(game.key);
         return false;
     }
     const qint64 id = upsertGame(game);
@@ -417,6 +418,7 @@ bool HistoryStore::writeFrame(const GameRecord &game, const FrameRecord &frame, 
     if (ok)
         m_lastError = db.lastError().text();
     db.rollback();
+    m_notWhole.insert(game.key);
     return false;
 }
 
@@ -424,6 +426,10 @@ bool HistoryStore::finishGame(const GameRecord &game)
 {
     if (!isWritable())
         return false;
+    if (m_notWhole.contains(game.key)) {
+        m_lastError = QStringLiteral("a frame of it is missing");
+        return false;
+    }
     QSqlDatabase db = database();
     if (!db.transaction()) {
         m_lastError = db.lastError().text();

@@ -2,6 +2,7 @@
 
 #include "history/gamerecord.h"
 
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -28,8 +29,8 @@ public:
     static inline const QString kFileName = QStringLiteral("Pinlex1history.sqlite");
     static constexpr int kSchemaVersion = 1;
 
-    // Beside the tally file; the environment variable PINLEX_HISTORY_FILE
-    // names another file.
+    // In the records folder, beside the tally file; the environment
+    // variable PINLEX_HISTORY_FILE names another file.
     static QString defaultPath();
 
     explicit HistoryStore(QString path = defaultPath());
@@ -79,7 +80,8 @@ public:
     bool writeFrame(const history::GameRecord &game, const history::FrameRecord &frame,
                     const QList<RunningTotal> &earlier);
     // Marks a recorded game finished with its winners and totals; a game
-    // of which no frame was written stays unwritten.
+    // of which no frame was written stays unwritten, and one of which a
+    // frame could not be written stays unfinished.
     bool finishGame(const history::GameRecord &game);
 
     // The connection, for queries on this thread.
@@ -107,4 +109,6 @@ private:
     State m_state = State::Closed;
     QString m_keptAside;
     QString m_lastError;
+    // Games of this run of which a frame could not be written, by key.
+    QSet<QString> m_notWhole;
 };

@@ -1,6 +1,8 @@
 #include "history/historywindow.h"
 
 #include "board/scorecardmodel.h"
+#include "definitions/worddefinitions.h"
+#include "dialogs/definitionsview.h"
 #include "history/gamelistmodel.h"
 #include "history/statisticscharts.h"
 #include "history/historydatabase.h"
@@ -58,6 +60,11 @@ QString frameWordText(const FrameRecord &frame)
 } // namespace
 
 HistoryWindow::HistoryWindow(HistoryDatabase *database, QWidget *parent)
+    : HistoryWindow(database, WordDefinitions::shared(), parent)
+{
+}
+
+HistoryWindow::HistoryWindow(HistoryDatabase *database, WordDefinitions &definitions, QWidget *parent)
     : QDialog(parent), m_database(database), m_games(new GameListModel(this)), m_card(new ScoreCardModel(this))
 {
     setObjectName(QStringLiteral("Thistory"));
@@ -66,7 +73,7 @@ HistoryWindow::HistoryWindow(HistoryDatabase *database, QWidget *parent)
 
     m_tabs = new QTabWidget(this);
     m_tabs->setAccessibleName(QStringLiteral("Game History pages"));
-    m_tabs->addTab(makeGamesPage(), QStringLiteral("&Games"));
+    m_tabs->addTab(makeGamesPage(definitions), QStringLiteral("&Games"));
     m_tabs->addTab(makeStatisticsPage(), QStringLiteral("&Statistics"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
@@ -101,7 +108,7 @@ QWidget *HistoryWindow::makeStatisticsPage()
     return m_statisticsPage;
 }
 
-QWidget *HistoryWindow::makeGamesPage()
+QWidget *HistoryWindow::makeGamesPage(WordDefinitions &definitions)
 {
     auto *page = new QSplitter(Qt::Horizontal);
 
@@ -155,9 +162,18 @@ QWidget *HistoryWindow::makeGamesPage()
     m_frames->setTextElideMode(Qt::ElideRight);
     m_frames->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_frames->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The chosen frame's words are looked up, not the whole game's.
+    m_definitions = new DefinitionsView(definitions);
+    m_definitions->setAccessibleName(QStringLiteral("Meanings of the chosen frame's words"));
+    connect(m_frames, &QTableWidget::currentCellChanged, this, [this](int row) { showFrameWords(row); });
+    auto *words = new QSplitter(Qt::Horizontal);
+    words->addWidget(m_frames);
+    words->addWidget(m_definitions);
+    words->setStretchFactor(0, 3);
+    words->setStretchFactor(1, 2);
     rightLayout->addWidget(m_heading);
     rightLayout->addWidget(m_cardPanel);
-    rightLayout->addWidget(m_frames, 1);
+    rightLayout->addWidget(words, 1);
 
     page->addWidget(left);
     page->addWidget(right);
@@ -208,10 +224,35 @@ QString HistoryWindow::wordsText(const FrameRecord &frame, int seat)
     return words.join(QStringLiteral(", "));
 }
 
+QList<WordToDefine> HistoryWindow::wordsToDefine(const GameRecord &game, const FrameRecord &frame)
+{
+    QList<WordToDefine> words;
+    framewords::add(words, frame.word, framewords::frameWordSource());
+    framewords::add(words, frame.bonusWord2, framewords::bonusWordSource());
+    framewords::add(words, frame.bonusWord3, framewords::bonusWordSource());
+    for (const WordRecord &w : frame.words) {
+        const SeatRecord *seat = game.seat(w.seat);
+        if (w.accepted)
+            framewords::add(words, w.word, seat ? seat->name : QStringLiteral("seat %1").arg(w.seat));
+    }
+    return words;
+}
+
+void HistoryWindow::showFrameWords(int row)
+{
+    if (!m_game || row < 0 || row >= m_game->frames.size()) {
+        m_definitions->setWords({});
+        return;
+    }
+    m_definitions->setWords(wordsToDefine(*m_game, m_game->frames[row]));
+}
+
 void HistoryWindow::showDetail(const std::optional<GameRecord> &game)
 {
+    m_game = game;
     if (!game) {
         m_heading->setText(QStringLiteral("This game is no longer in the history."));
+        showFrameWords(-1);
         return;
     }
     m_heading->setText(headingText(*game));
@@ -251,6 +292,8 @@ void HistoryWindow::showDetail(const std::optional<GameRecord> &game)
     }
     // The frame's number needs no more than its own width.
     m_frames->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_frames->setCurrentCell(0, 1);
+    showFrameWords(m_frames->currentRow());
     emit gameShown(game->id);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "definitions/framewords.h"
 #include "history/gamerecord.h"
 
 #include <QDialog>
@@ -7,6 +8,7 @@
 
 #include <optional>
 
+class DefinitionsView;
 class GameListModel;
 class StatisticsCharts;
 class HistoryDatabase;
@@ -16,10 +18,12 @@ class QTableView;
 class QTableWidget;
 class QTabWidget;
 class ScoreCardModel;
+class WordDefinitions;
 
 // "Game History": the recorded games, newest first and searchable by an
 // opponent's name; a chosen game's scorecard beside the words each seat
-// played in every frame and the rack's own word; and a page of statistics.
+// played in every frame and the rack's own word, and beside those the
+// meanings of the chosen frame's words; and a page of statistics.
 // Everything is read on the history's own thread; the window shows the
 // answers as they come.
 class HistoryWindow : public QDialog
@@ -28,10 +32,13 @@ class HistoryWindow : public QDialog
 
 public:
     explicit HistoryWindow(HistoryDatabase *database, QWidget *parent = nullptr);
+    // Meanings from definitions instead of the program's own.
+    HistoryWindow(HistoryDatabase *database, WordDefinitions &definitions, QWidget *parent = nullptr);
 
     GameListModel *games() const { return m_games; }
     ScoreCardModel *card() const { return m_card; }
     QTableWidget *frameTable() const { return m_frames; }
+    DefinitionsView *definitions() const { return m_definitions; }
     // Null when the charts module is missing; the page then says so.
     StatisticsCharts *charts() const { return m_charts; }
     QWidget *statisticsPage() const { return m_statisticsPage; }
@@ -43,6 +50,9 @@ public:
     // The text of one frame's cell for a seat: its words in the order
     // played, a refused one marked so.
     static QString wordsText(const history::FrameRecord &frame, int seat);
+    // A frame's words to look up: its rack's words, then each accepted
+    // word with its player.
+    static QList<WordToDefine> wordsToDefine(const history::GameRecord &game, const history::FrameRecord &frame);
 
 signals:
     void gameShown(qint64 id);
@@ -55,7 +65,8 @@ private:
     void askPage(const QString &search, int offset, int count);
     void showDetail(const std::optional<history::GameRecord> &game);
     void loadStatistics();
-    QWidget *makeGamesPage();
+    QWidget *makeGamesPage(WordDefinitions &definitions);
+    void showFrameWords(int row);
     QWidget *makeStatisticsPage();
 
     HistoryDatabase *m_database;
@@ -68,6 +79,8 @@ private:
     QLabel *m_heading = nullptr;
     QWidget *m_cardPanel = nullptr;
     QTableWidget *m_frames = nullptr;
+    DefinitionsView *m_definitions = nullptr;
+    std::optional<history::GameRecord> m_game;
     StatisticsCharts *m_charts = nullptr;
     QWidget *m_statisticsPage = nullptr;
     qint64 m_shown = 0;

@@ -69,20 +69,20 @@ int runHeadlessRobot(Strength strength, const QString &name, const QString &host
         },
         Qt::QueuedConnection);
 
-    const auto join = [&](const QString &address, quint16 at, const QByteArray &greeting) {
+    const auto join = [&](const QString &address, quint16 at, const QString &relayCode) {
         say(QStringLiteral("joining the game at %1 port %2 as \"%3\" (%4)%5")
                 .arg(address)
                 .arg(at)
                 .arg(name, strengthName(strength))
-                .arg(greeting.isEmpty() ? QString() : QStringLiteral(" through the directory's relay")));
-        robot.connectTo(address, at, greeting);
+                .arg(relayCode.isEmpty() ? QString() : QStringLiteral(" through the directory's relay")));
+        robot.connectTo(address, at, relayCode);
     };
     DirectoryFinder codes(nullptr);
     if (!directories.isEmpty() && joincode::isCode(host)) {
         codes.setDirectories(directories);
         QObject::connect(&codes, &DirectoryFinder::resolved, [&](const TableInfo &table, const DirectoryAddress &at) {
             if (table.isRelayed())
-                join(at.host, at.port, msg::encode(msg::DirJoin{table.code.toLatin1()}));
+                join(at.host, at.port, table.code);
             else
                 join(table.address.toString(), table.port, {});
         });

@@ -1,11 +1,13 @@
 #include "robots/robot.h"
 
 #include "base/numbers.h"
-#include "base/overloaded.h"
 #include "base/version.h"
+#include "client/gameevents.h"
+#include "client/gamelink.h"
 #include "net/connection.h"
 #include "net/framing.h"
 #include "net/tsock.h"
+#include "protocol/introduction.h"
 
 #include <algorithm>
 #include <limits>
@@ -47,7 +49,7 @@ std::optional<letterwords::Rack> rackOf(const msg::TheLetters &deal)
 Robot::Robot(Strength strength, QString name, QObject *parent)
     : QObject(parent),
       m_name(std::move(name)),
-      m_queue(new Dispatcher(this)),
+      m_link(new GameLink(this)),
       m_brain(strength, WordIndex::shared(), QRandomGenerator::global()->generate()),
       m_random(QRandomGenerator::global()->generate())
 {
@@ -57,8 +59,7 @@ Robot::Robot(Strength strength, QString name, QObject *parent)
     m_chatterDelay.setSingleShot(true);
     connect(&m_chatterDelay, &QTimer::timeout, this, &Robot::chatter);
 
-    m_queue->setHandler([this](const QByteArray &line, quint64) { received(line); });
-    m_queue->setEndHandler([this](quint64) { ended(); });
+    follow();
 }
 
 Robot::~Robot()
@@ -72,32 +73,17 @@ void Robot::setSeed(quint32 seed)
     m_random.seed(seed ^ 0x9e3779b9u);
 }
 
-void Robot::connectTo(const QString &host, quint16 port, const QByteArray &greeting)
+void Robot::connectTo(const QString &host, quint16 port, const QString &relayCode)
 {
-    if (m_connection)
+    if (std::exchange(m_connecting, true))
         return;
-    m_connection = std::make_unique<Connection>(m_queue);
-    if (!greeting.isEmpty()) {
-        connect(m_connection.get(), &Connection::connected, this, [this, greeting] {
-            try {
-                m_connection->send(greeting);
-            } catch (const ESockException &) {
-                // its end follows
-            }
-        });
-    }
-    connect(m_connection.get(), &Connection::connectFailed, this, [this](const QString &reason) {
-        m_failed = true;
-        emit connectFailed(reason);
-        ended();
-    });
-    m_connection->open(host, QString::number(port));
+    m_link->open(host, port, relayCode);
 }
 
 void Robot::leave()
 {
-    if (m_connection)
-        m_connection->close();
+    if (m_connecting)
+        m_link->connection()->close();
 }
 
 QByteArray Robot::nameOf(int slot) const
@@ -107,46 +93,50 @@ QByteArray Robot::nameOf(int slot) const
 
 bool Robot::isBusy() const
 {
-    return m_thinking.isActive() || m_awaitingVerdict || m_queue->pending() > 0;
+    return m_thinking.isActive() || m_awaitingVerdict || m_link->queue()->pending() > 0;
 }
 
 void Robot::sendBytes(const QByteArray &bytes)
 {
-    if (!m_connection || !m_connection->isConnected())
+    if (!m_link->connection()->isConnected())
         return;
     try {
-        m_connection->send(bytes);
+        m_link->send(bytes);
     } catch (const ESockException &) {
         // Its end is on the way and reported through the queue.
     }
 }
 
-void Robot::received(const QByteArray &line)
+// The robot follows the host's events as a person's window does; what it
+// does not connect to (other versions, chatter sounds) it has no use for.
+void Robot::follow()
 {
-    const std::optional<msg::ToClient> message = msg::readToClient(line);
-    if (!message)
-        return;
-    std::visit(Overloaded{
-                   [this](const msg::SendLoginInfo &m) { sendloginfo(m); },
-                   [this](const msg::Chat &m) { chatFromOthers(m.slot); },
-                   [this](const msg::Action &m) { chatFromOthers(m.slot); },
-                   [this](const msg::NewPlayerInfo &m) { playerinfo(m.slot, m.name); },
-                   [this](const msg::ExistingPlayers &m) { playerinfo(m.slot, m.name); },
-                   [this](const msg::PlayerDisconnected &m) { playerdisconnected(m); },
-                   [this](const msg::StartGame &m) { startthegame(m); },
-                   [this](const msg::NextPlayer &m) { getnextplayer(m); },
-                   [this](const msg::Winner &m) { winner(m); },
-                   [this](const msg::Full &) { full(); },
-                   [this](const msg::JustWatching &m) { justwatching(m); },
-                   [this](const msg::PostScores &m) { postscores(m); },
-                   [this](const msg::TheLetters &m) { theletters(m); },
-                   [this](const msg::WordError &m) { worderror(m); },
-                   [this](const msg::GoodWord &m) { goodword(m); },
-                   [this](const msg::TimeIsUp &) { timeisup(); },
-                   [this](const msg::LoadStats &m) { loadstats(m); },
-                   [](const auto &) {},
-               },
-               *message);
+    connect(m_link, &GameLink::connectFailed, this, [this](const QString &reason) {
+        m_failed = true;
+        emit connectFailed(reason);
+        ended();
+    });
+    connect(m_link, &GameLink::relayRefused, this, [this](const QString &reason) {
+        m_failed = true;
+        emit connectFailed(QStringLiteral("the game directory did not relay this game: %1").arg(reason));
+    });
+    connect(m_link, &GameLink::ended, this, &Robot::ended);
+    const GameEvents *events = m_link->events();
+    connect(events, &GameEvents::slotOffered, this, &Robot::sendloginfo);
+    connect(events, &GameEvents::full, this, &Robot::full);
+    connect(events, &GameEvents::seated, this, &Robot::playerinfo);
+    connect(events, &GameEvents::left, this, &Robot::playerdisconnected);
+    connect(events, &GameEvents::watching, this, &Robot::justwatching);
+    connect(events, &GameEvents::chatLine, this, &Robot::chatFromOthers);
+    connect(events, &GameEvents::gameStarted, this, &Robot::startthegame);
+    connect(events, &GameEvents::gameJoined, this, &Robot::loadstats);
+    connect(events, &GameEvents::rackDealt, this, &Robot::theletters);
+    connect(events, &GameEvents::turnBegan, this, &Robot::getnextplayer);
+    connect(events, &GameEvents::wordAccepted, this, &Robot::goodword);
+    connect(events, &GameEvents::wordRefused, this, &Robot::worderror);
+    connect(events, &GameEvents::timeUp, this, &Robot::timeisup);
+    connect(events, &GameEvents::frameScored, this, &Robot::postscores);
+    connect(events, &GameEvents::gameWon, this, &Robot::winner);
 }
 
 void Robot::ended()
@@ -160,11 +150,11 @@ void Robot::ended()
 
 // ---- Login and roster ----
 
-void Robot::sendloginfo(const msg::SendLoginInfo &message)
+void Robot::sendloginfo(int slot)
 {
     if (m_slot)
         return;
-    m_slot = message.slot;
+    m_slot = slot;
     send(msg::LoginInfo{m_slot, kVersionText, m_name.toLatin1()});
 }
 
@@ -174,14 +164,14 @@ void Robot::playerinfo(int slot, const QByteArray &name)
     if (slot == m_slot && !m_loggedIn) {
         m_loggedIn = true;
         if (m_introduce)
-            send(msg::Action{m_slot, computerIntroduction(strength()).toLatin1() + "|clBlack"});
+            send(msg::computerIntroduction(m_slot, strength()));
         emit loggedIn(slot);
     }
 }
 
-void Robot::playerdisconnected(const msg::PlayerDisconnected &message)
+void Robot::playerdisconnected(int slot)
 {
-    m_names[message.slot].clear();
+    m_names[slot].clear();
 }
 
 void Robot::chatFromOthers(int slot)
@@ -219,10 +209,10 @@ void Robot::loadstats(const msg::LoadStats &message)
     m_chatter.newGame();
 }
 
-void Robot::justwatching(const msg::JustWatching &message)
+void Robot::justwatching(int seat, bool watching)
 {
-    if (message.seat == m_slot)
-        m_watching = message.watching;   // from the next deal
+    if (seat == m_slot)
+        m_watching = watching;   // from the next deal
 }
 
 void Robot::theletters(const msg::TheLetters &message)
@@ -275,9 +265,9 @@ void Robot::goodword(const msg::GoodWord &message)
     thinkOfNextWord();
 }
 
-void Robot::worderror(const msg::WordError &message)
+void Robot::worderror(int seat)
 {
-    if (message.seat != m_slot || !m_awaitingVerdict)
+    if (seat != m_slot || !m_awaitingVerdict)
         return;
     m_awaitingVerdict = false;
     const QByteArray word = m_move ? m_move->word : QByteArray();
@@ -306,10 +296,10 @@ void Robot::postscores(const msg::PostScores &message)
     emit frameScored(message.frame, own->total, words);
 }
 
-void Robot::winner(const msg::Winner &message)
+void Robot::winner(const QList<int> &winners)
 {
     stopPlaying();
-    emit gameOver(message.seats);
+    emit gameOver(winners);
 }
 
 // ---- Playing ----

@@ -13,11 +13,9 @@
 #include <QTimer>
 
 #include <array>
-#include <memory>
 #include <optional>
 
-class Connection;
-class Dispatcher;
+class GameLink;
 
 // A computer player: a client of the game host over the real protocol, as
 // any person's window is, without a window. It logs in with the version
@@ -34,9 +32,9 @@ public:
     Robot(Strength strength, QString name, QObject *parent = nullptr);
     ~Robot() override;   // leaves the game quietly
 
-    // greeting: bytes sent first, as soon as the connection is up (the
-    // request a directory's relay reads before it becomes the game's stream).
-    void connectTo(const QString &host, quint16 port = game::kDefaultPort, const QByteArray &greeting = {});
+    // With a relay code, host and port are a game directory's relay, which
+    // is asked for the table with that code (see GameLink).
+    void connectTo(const QString &host, quint16 port = game::kDefaultPort, const QString &relayCode = {});
     // Ends the connection; left() follows.
     void leave();
 
@@ -67,8 +65,8 @@ signals:
     void loggedIn(int slot);
     // The connection has ended: removed, the host gone, or never joined.
     void left();
-    // It could not join: the host was not reached, or the game is full.
-    // left() follows.
+    // It could not join: the host was not reached, the directory did not
+    // relay the table, or the game is full. left() follows.
     void connectFailed(const QString &reason);
 
     void gameStarted(const QByteArray &starter, int secondsPerTurn);
@@ -87,24 +85,24 @@ private:
     template <typename Message>
     void send(const Message &message) { sendBytes(msg::encode(message)); }
     void sendBytes(const QByteArray &bytes);
-    void received(const QByteArray &line);
+    void follow();
     void ended();
 
-    // Message handlers.
-    void sendloginfo(const msg::SendLoginInfo &message);
+    // What it does with the host's events.
+    void sendloginfo(int slot);
     void playerinfo(int slot, const QByteArray &name);
-    void playerdisconnected(const msg::PlayerDisconnected &message);
+    void playerdisconnected(int slot);
     void chatFromOthers(int slot);
     void startthegame(const msg::StartGame &message);
     void loadstats(const msg::LoadStats &message);
     void theletters(const msg::TheLetters &message);
     void getnextplayer(const msg::NextPlayer &message);
     void goodword(const msg::GoodWord &message);
-    void worderror(const msg::WordError &message);
+    void worderror(int seat);
     void timeisup();
     void postscores(const msg::PostScores &message);
-    void winner(const msg::Winner &message);
-    void justwatching(const msg::JustWatching &message);
+    void winner(const QList<int> &winners);
+    void justwatching(int seat, bool watching);
     void full();
 
     void stopPlaying();
@@ -115,14 +113,14 @@ private:
     qint64 now() const { return m_clock.elapsed(); }
 
     QString m_name;
-    Dispatcher *m_queue;
-    std::unique_ptr<Connection> m_connection;
+    GameLink *m_link;
     RobotBrain m_brain;
     ChatterGate m_chatter;
     QRandomGenerator m_random;
     QElapsedTimer m_clock;
     QTimer m_thinking;
     QTimer m_chatterDelay;
+    bool m_connecting = false;
     bool m_instant = false;
     bool m_introduce = false;
     bool m_hasLeft = false;

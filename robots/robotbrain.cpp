@@ -47,19 +47,6 @@ constexpr double kFirstWordShare = 0.6;
 
 } // namespace
 
-QString strengthName(Strength strength)
-{
-    switch (strength) {
-    case Strength::Easy:
-        return QStringLiteral("Easy");
-    case Strength::Medium:
-        return QStringLiteral("Medium");
-    case Strength::Hard:
-        break;
-    }
-    return QStringLiteral("Hard");
-}
-
 QString defaultRobotName(Strength strength)
 {
     return QStringLiteral("Robot (%1)").arg(strengthName(strength));
@@ -79,33 +66,6 @@ QString tableRobotName(const QStringList &taken)
         if (!taken.contains(name, Qt::CaseInsensitive))
             return name;
     }
-}
-
-std::optional<Strength> strengthFromText(QStringView text)
-{
-    for (const Strength strength : {Strength::Easy, Strength::Medium, Strength::Hard}) {
-        if (text.compare(strengthName(strength), Qt::CaseInsensitive) == 0)
-            return strength;
-    }
-    return std::nullopt;
-}
-
-QString computerIntroduction(Strength strength)
-{
-    return QStringLiteral("is a computer player (%1).").arg(strengthName(strength));
-}
-
-std::optional<Strength> introducedStrength(QStringView action, QStringView name)
-{
-    if (name.isEmpty() || !action.startsWith(name) || action.sliced(name.size()).size() < 2
-        || action[name.size()] != QLatin1Char(' '))
-        return std::nullopt;
-    const QStringView said = action.sliced(name.size() + 1);
-    for (const Strength strength : {Strength::Easy, Strength::Medium, Strength::Hard}) {
-        if (said == computerIntroduction(strength))
-            return strength;
-    }
-    return std::nullopt;
 }
 
 RobotBrain::RobotBrain(Strength strength, const WordIndex &index, quint32 seed)

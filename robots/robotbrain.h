@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/strength.h"
 #include "robots/wordindex.h"
 #include "words/letterwords.h"
 
@@ -13,25 +14,11 @@
 
 #include <optional>
 
-// How well a computer player plays: its vocabulary and its pace.
-enum class Strength { Easy, Medium, Hard };
-
-// "Easy", "Medium", "Hard".
-QString strengthName(Strength strength);
 // "Robot (Easy)" and so on.
 QString defaultRobotName(Strength strength);
 // A short name for a computer player at a table, one that none of the names
 // taken there already has (in any letter case); it fits a seat's label.
 QString tableRobotName(const QStringList &taken);
-// "easy", "medium" or "hard" in any letter case.
-std::optional<Strength> strengthFromText(QStringView text);
-// What a computer player says of itself once seated, as an action, so that
-// every copy at the table can tell it from a person:
-// "is a computer player (Medium).".
-QString computerIntroduction(Strength strength);
-// The strength an action names when it is that introduction by the player
-// named name, as the chat shows it ("Bolt is a computer player (Easy).").
-std::optional<Strength> introducedStrength(QStringView action, QStringView name);
 
 // The mind of a computer player, apart from any connection: given the rack
 // it plays from, it picks the next word and how long to seem to think about

@@ -57,6 +57,10 @@ void Options::setClearWords(bool on) { change(&Settings::clearWords, on, &Option
 void Options::setShowBadWord(bool on) { change(&Settings::showBadWord, on, &Options::showBadWordChanged); }
 void Options::setTextColor(quint32 colour) { change(&Settings::textColor, colour, &Options::textColorChanged); }
 void Options::setRobotChatter(bool on) { change(&Settings::robotChatter, on, &Options::robotChatterChanged); }
+void Options::setShowDefinitions(bool on)
+{
+    change(&Settings::showDefinitions, on, &Options::showDefinitionsChanged);
+}
 
 void Options::setTurnSound(int sound)
 {
@@ -169,6 +173,7 @@ void Options::load()
     setRobotChatter(stored.robotChatter);
     setRobots(stored.robots);
     setRobotStrength(stored.robotStrength);
+    setShowDefinitions(stored.showDefinitions);
     if (stored.gameDirectories)
         setGameDirectories(*stored.gameDirectories);
     m_loading = false;

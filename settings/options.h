@@ -35,6 +35,7 @@ class Options : public QObject
     Q_PROPERTY(int timePerTurn READ timePerTurn WRITE setTimePerTurn NOTIFY timePerTurnChanged)
     Q_PROPERTY(int robots READ robots WRITE setRobots NOTIFY robotsChanged)
     Q_PROPERTY(int robotStrength READ robotStrength WRITE setRobotStrength NOTIFY robotStrengthChanged)
+    Q_PROPERTY(bool showDefinitions READ showDefinitions WRITE setShowDefinitions NOTIFY showDefinitionsChanged)
 
 public:
     static constexpr int kPhraseCount = Settings::kPhraseCount;
@@ -61,6 +62,7 @@ public:
     int timePerTurn() const { return *m_s.timePerTurn; }      // what the game start dialog offers
     int robots() const { return m_s.robots; }                 // the computer players it offers
     int robotStrength() const { return m_s.robotStrength; }   // 0 Easy, 1 Medium, 2 Hard
+    bool showDefinitions() const { return m_s.showDefinitions; }   // the Words window at each frame's end
     const Phrases &phrases() const { return m_s.phrases; }
     // Phrase button n, 1 to kPhraseCount; empty outside.
     QString phrase(int n) const;
@@ -84,6 +86,7 @@ public:
     void setTimePerTurn(int seconds);   // kept within what the game offers
     void setRobots(int count);          // kept to the free seats a table can have
     void setRobotStrength(int strength);   // kept to the strengths there are
+    void setShowDefinitions(bool on);
     // Written on its own, without the other options.
     void setGameDirectories(const QString &addresses);
     // The phrase editor's nine phrases, empty ones included; written on
@@ -132,6 +135,7 @@ signals:
     void timePerTurnChanged(int seconds);
     void robotsChanged(int count);
     void robotStrengthChanged(int strength);
+    void showDefinitionsChanged(bool on);
     void gameDirectoriesChanged(const QString &addresses);
     void phrasesChanged();
     // A load finished; the placement holds the stored bounds.

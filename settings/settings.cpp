@@ -68,6 +68,7 @@ Settings Settings::load(const IniFile &file, const QString &section)
     settings.robotChatter = readFlag(file, section, u"Robotchatter", true);
     settings.robots = std::clamp(file.readInteger(section, u"Robots", 0), 0, game::kSeats - 1);
     settings.robotStrength = std::clamp(file.readInteger(section, u"Robotstrength", 1), 0, kMaxRobotStrength);
+    settings.showDefinitions = readFlag(file, section, u"ShowDefinitions", false);
     // No value holds a line break: it stands for "none stored".
     const QString unset = QStringLiteral("\n");
     if (const QString directories = file.readString(section, u"Gamedirectories", unset); directories != unset)
@@ -96,6 +97,7 @@ void Settings::save(IniFile &file, const QString &section) const
         {QStringLiteral("Robotchatter"), flagText(robotChatter)},
         {QStringLiteral("Robots"), QString::number(robots)},
         {QStringLiteral("Robotstrength"), QString::number(robotStrength)},
+        {QStringLiteral("ShowDefinitions"), flagText(showDefinitions)},
     };
     if (gameDirectories)
         entries.append({QStringLiteral("Gamedirectories"), *gameDirectories});

@@ -35,6 +35,7 @@ struct Settings
     bool robotChatter = true;       // computer players may chat after a strike
     int robots = 0;                 // computer players the game options offer
     int robotStrength = 1;          // 0 Easy, 1 Medium, 2 Hard
+    bool showDefinitions = false;   // the Words window opens at each frame's end
     // Stored phrases of the phrase buttons; empty where none is stored.
     std::array<QString, kPhraseCount> phrases;
     // The game directories the player chose, "host:port" separated by

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QtEndian>
 
 namespace {
@@ -28,9 +27,7 @@ QString TallyFile::defaultPath()
     const QString chosen = qEnvironmentVariable("PINLEX_TALLY_FILE");
     if (!chosen.isEmpty())
         return chosen;
-    if (const QString programFolder = writableProgramFolder(); !programFolder.isEmpty())
-        return QDir(programFolder).filePath(kFileName);
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(kFileName);
+    return QDir(recordsFolder()).filePath(kFileName);
 }
 
 TallyTable TallyFile::load()

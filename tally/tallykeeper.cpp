@@ -46,13 +46,14 @@ TallyTable &TallyKeeper::loaded()
     return m_table;
 }
 
-void TallyKeeper::follow(const GameClient &client)
+void TallyKeeper::follow(const GameClient &client, const Roster &roster)
 {
     m_client = &client;
+    m_roster = &roster;
     const GameEvents *events = client.events();
     connect(events, &GameEvents::gameStarted, this, [this] { m_scores.fill(QStringLiteral("0")); });
     connect(events, &GameEvents::gameJoined, this, [this](const msg::LoadStats &state) {
-        if (state.slot != m_client->myseat)
+        if (state.slot != m_client->myseat())
             return;
         for (int seat = 1; seat <= game::kSeats; ++seat)
             m_scores[seat] = QString::fromLatin1(state.scores[seat - 1]);
@@ -64,7 +65,7 @@ void TallyKeeper::follow(const GameClient &client)
         }
     });
     connect(events, &GameEvents::wordAccepted, this, [this](const msg::GoodWord &verdict) {
-        if (verdict.seat == m_client->myseat && game::isSeat(verdict.seat) && isStrike(verdict))
+        if (verdict.seat == m_client->myseat() && game::isSeat(verdict.seat) && isStrike(verdict))
             addtomineincrease(TallyTable::kStrikes);
     });
     connect(events, &GameEvents::gameWon, this, &TallyKeeper::won);
@@ -72,14 +73,14 @@ void TallyKeeper::follow(const GameClient &client)
 
 void TallyKeeper::won(const QList<int> &seats)
 {
-    const int me = m_client->myseat;
+    const int me = m_client->myseat();
     if (!game::isSeat(me) || seats.isEmpty())
         return; // a spectator keeps no tally
     std::optional<TallyWinner> winner;
     if (seats.size() == 1)
         winner = seats.first() == me ? TallyWinner::player()
-                                     : TallyWinner::opponent(m_client->roster->seatName(seats.first()));
-    gameEnded(m_scores[me], winner, m_client->roster->opponents());
+                                     : TallyWinner::opponent(m_roster->seatName(seats.first()));
+    gameEnded(m_scores[me], winner, m_roster->opponents());
 }
 
 void TallyKeeper::addtomineincrease(int column)

@@ -12,6 +12,7 @@
 #include <optional>
 
 class GameClient;
+class Roster;
 
 // The player's tally: the table, its file and when the file is written.
 // It follows the games this copy plays in a seat, as the host tells them,
@@ -28,7 +29,7 @@ public:
     ~TallyKeeper() override;
 
     // Follows the games of the client's copy from its events and roster.
-    void follow(const GameClient &client);
+    void follow(const GameClient &client, const Roster &roster);
 
     const TallyTable &table() { return loaded(); }
 
@@ -64,6 +65,7 @@ private:
     TallyTable m_table;
     bool m_loaded = false;
     const GameClient *m_client = nullptr;
+    const Roster *m_roster = nullptr;
     // Every seat's score as last shown, for the own one at the end.
     std::array<QString, game::kSeats + 1> m_scores;
 };

@@ -23,11 +23,13 @@
 //
 //   build/bench/bench_history
 #include "bench/qtbenchmain.h"
+#include "base/errordisplay.h"
 #include "board/rackmodel.h"
 #include "board/scorecardmodel.h"
 #include "client/gameclient.h"
 #include "client/gameevents.h"
 #include "client/gameflow.h"
+#include "client/roster.h"
 #include "client/turnclock.h"
 #include "history/gamelistmodel.h"
 #include "history/gamerecorder.h"
@@ -288,18 +290,22 @@ struct Window
     QTemporaryDir dir;
     HistoryDatabase database{dir.filePath(QStringLiteral("history.sqlite"))};
     GameClient client;
+    Roster roster{client};
     RackModel rack;
     ScoreCardModel score;
     TurnClock clock;
-    GameFlow flow{client, rack, score, clock};
+    GameFlow flow{client, roster, rack, score, clock};
     GameRecorder recorder{&database};
     int frame = 0;   // the frame dealt last
 
     explicit Window(bool recording)
     {
         if (recording)
-            recorder.follow(client, rack);
-        client.myseat = 1;
+            recorder.follow(client, roster, flow);
+        // Seated by no host: the login goes nowhere.
+        const ErrorSink shown = setErrorSink({});
+        hear(msg::SendLoginInfo{1});
+        setErrorSink(shown);
         for (int seat = 1; seat <= kSeats; ++seat)
             hear(msg::NewPlayerInfo{seat, "Player " + QByteArray::number(seat)});
         hear(msg::StartGame{"Player 1", 60, "f"});

@@ -48,6 +48,8 @@ QString describe(const CommandLine &line)
         return QStringLiteral("tally");
     case Mode::History:
         return QStringLiteral("history last %1").arg(line.last) + (line.json ? QStringLiteral(" json") : QString());
+    case Mode::Define:
+        return QStringLiteral("define ") + line.words.join(QLatin1Char('|'));
     case Mode::Compress:
         return QStringLiteral("compress %1 %2").arg(line.input, line.output);
     case Mode::Decompress:
@@ -121,6 +123,7 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("tally", "--tally", "tally");
     row("history", "--history", "history last 0");
     row("history, the last games as JSON", "--history --last 5 --json", "history last 5 json");
+    row("define words", "--define Knocked spare", "define Knocked|spare");
     row("compress", "--compress in out", "compress in out");
     row("decompress", "--decompress in out", "decompress in out");
     row("help", "--help", "help");
@@ -145,6 +148,7 @@ void TestCommandLine::everyFormReadsAsDocumented_data()
     row("robot with two hosts", "--robot a b", "bad");
     row("robot of no known level", "--robot --level expert h", "bad");
     QTest::newRow("robot with an empty name") << QStringList{"--robot", "--name", " ", "h"} << "bad" << false;
+    row("define without a word", "--define", "bad");
     row("compress with one file", "--compress in", "bad");
     row("decompress with three files", "--decompress a b c", "bad");
     row("two modes", "--serve --robot h", "bad");

@@ -4,6 +4,8 @@
 #include "tests/hostmessages.h"
 #include "ui/controls.h"
 #include "app/forms.h"
+#include "base/errordisplay.h"
+#include "client/gameevents.h"
 #include "client/roster.h"
 #include "board/tileimages.h"
 #include "chat/phrasesform.h"
@@ -259,7 +261,8 @@ void TestMainWindow::menusHaveTheirCaptionsChecksAndShortcuts()
                                     "Use Space to Sort", "Automatically Clear Invalid Words", "Time Between Rounds",
                                     "Show Invalid Word Panel", "-", "Text Color", "Text Size", "Scroll Chat Off",
                                     "Clear Main Chat", "Reset Screen Location", "-", "Just Watch",
-                                    "Computer Players Chat", "-", "Game Directories\u2026"}));
+                                    "Computer Players Chat", "Show Word Definitions After Each Frame", "-",
+                                    "Game Directories\u2026"}));
 
     QStringList choices;
     for (const char *name : {"Slow1", "Normal1", "Fast1", "N8", "N14"})
@@ -363,10 +366,13 @@ void TestMainWindow::hostReadsThePauseFromTheMenu()
 void TestMainWindow::viewTallyOffersTheOtherSeatedPlayers()
 {
     Forms forms;
-    GameClient &client = forms.chat()->session().client;
-    client.myseat = 2;
+    Session &session = forms.chat()->session();
+    // Seated by no host: the login goes nowhere.
+    const ErrorSink shown = setErrorSink({});
+    session.client.events()->received("CMD_sendlogininfo+2");
+    setErrorSink(shown);
     for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Me"}, std::pair{4, "Dan"}})
-        client.roster->newplayerinfo(slot, name);
+        session.roster.newplayerinfo(slot, name);
     find(*forms.chat(), "ViewTally1")->trigger();
     QVERIFY(forms.tallylist()->isVisible());
     QStringList offered;

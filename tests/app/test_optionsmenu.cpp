@@ -82,7 +82,7 @@ void TestOptionsMenu::menusAndChatShowTheLoadedOptions()
                                     "Textcolor=clRed\nTurnsound=1\nTimebetween=15\nType=true\nUsespace=true\n"
                                     "Showbadword=false\nClearwords=true\nPlaysounds=false\nPhrase2=Strike!\n");
     w.chat.show();
-    w.chat.session().client.roster->ownArrival();   // the host seated us: the window loads
+    w.chat.session().roster.ownArrival();   // the host seated us: the window loads
     QTRY_COMPARE(w.chat.windowBounds(), QRect(50, 40, 700, 650));
     QCOMPARE(w.checked({"PlaySounds1", "PlayChatterSounds1", "Classic1", "New1", "Slow1", "Normal1", "Fast1",
                         "TypeWords1", "usespace", "clearwords1", "showbadword", "N12", "N14"}),
@@ -139,6 +139,8 @@ void TestOptionsMenu::itemsSetTheOptionAndSaveAtOnce_data()
     QTest::newRow("Show Invalid Word Panel") << "showbadword" << QByteArray("\nShowbadword=false\n") << "";
     QTest::newRow("Text Size 14") << "N14" << QByteArray("\nTextsize=14\n") << "N14";
     QTest::newRow("Computer Players Chat") << "RobotChatter1" << QByteArray("\nRobotchatter=false\n") << "";
+    QTest::newRow("Show Word Definitions") << "ShowDefinitions1" << QByteArray("\nShowDefinitions=true\n")
+                                           << "ShowDefinitions1";
 }
 
 void TestOptionsMenu::itemsSetTheOptionAndSaveAtOnce()

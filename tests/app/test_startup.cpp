@@ -60,7 +60,7 @@ void startCopy(QProcess &process, const QTemporaryDir &home, const QStringList &
 bool seated(const Tchat &chat, const QString &name)
 {
     for (int seat = 1; seat <= 4; ++seat) {
-        if (chat.session().client.roster->seatName(seat) == name)
+        if (chat.session().roster.seatName(seat) == name)
             return true;
     }
     return false;

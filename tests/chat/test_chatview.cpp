@@ -1,6 +1,7 @@
 // The chat view and the chat kept in it: styles, re-colouring, links,
 // pictures, copy, clear, scrolling, the cap on its length and what a
 // screen reader reads.
+#include "chat/chataccessible.h"
 #include "chat/chatlog.h"
 #include "chat/chatview.h"
 
@@ -20,6 +21,7 @@ struct Chat
     ChatLog log{&view};
     Chat()
     {
+        ChatAccessible::install();
         view.resize(522, 160);
         view.show();
     }

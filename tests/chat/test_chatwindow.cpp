@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "base/errordisplay.h"
 #include "chat/chatedit.h"
+#include "client/gameevents.h"
 #include "chat/chatlog.h"
 #include "chat/chatview.h"
 #include "chat/phrasesform.h"
@@ -37,11 +38,23 @@ struct Host
     {
         if (!server.listen(QHostAddress::LocalHost, 0))
             return false;
-        client.sock->open(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
-        if (!QTest::qWaitFor([&] { return server.hasPendingConnections() && client.sock->isConnected(); }))
+        client.sock()->open(QStringLiteral("127.0.0.1"), QString::number(server.serverPort()));
+        if (!QTest::qWaitFor([&] { return server.hasPendingConnections() && client.sock()->isConnected(); }))
             return false;
         peer = server.nextPendingConnection();
         return peer != nullptr;
+    }
+
+    // Seats the client in slot as a host does; its login, sent back, is
+    // read here.
+    bool seat(GameClient &client, int slot)
+    {
+        client.events()->received("CMD_sendlogininfo+" + QByteArray::number(slot));
+        QByteArray login;
+        return QTest::qWaitFor([&] {
+            login += peer->readAll();
+            return login.endsWith(kEnd);
+        });
     }
 
     // Everything sent since the last call, once nothing more is on its way.
@@ -147,8 +160,7 @@ void TestChatWindow::senditSendsTheLine()
     Composer c;
     Host host;
     QVERIFY(host.connect(c.client));
-    c.client.loggedin = true;
-    c.client.myseat = 3;
+    QVERIFY(host.seat(c.client, 3));
     c.options.setTextColor(0x0000FF);
     QVERIFY(c.composer.sendit(text));   // done with, whatever was sent
     QCOMPARE(host.received(), sent);
@@ -164,7 +176,8 @@ void TestChatWindow::chatWaitsForTheLogin()
 
     // A socket that refuses the message keeps the text and shows why.
     Composer unconnected;
-    unconnected.client.loggedin = true;
+    unconnected.client.events()->received("CMD_sendlogininfo+3");
+    m_errors.clear();   // its login went nowhere either
     QVERIFY(!unconnected.composer.sendit(QStringLiteral("lost?")));
     QCOMPARE(m_errors.size(), 1);
 }
@@ -180,8 +193,7 @@ void TestChatWindow::enterSendsTheChatEditsText()
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(edit->text(), QStringLiteral("early"));   // waits for the login
 
-    client.loggedin = true;
-    client.myseat = 3;
+    QVERIFY(host.seat(client, 3));
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(host.received(), "CMD_chat+3+early|clBlack" + kEnd);
     QCOMPARE(edit->text(), QString());
@@ -194,7 +206,7 @@ void TestChatWindow::placeholderGoesAtTheFirstKey()
     Tchat chat;
     Host host;
     QVERIFY(host.connect(chat.session().client));
-    chat.session().client.loggedin = true;
+    QVERIFY(host.seat(chat.session().client, 3));
     auto *edit = find<ChatEdit>(chat, "mychat");
     QCOMPARE(edit->text(), QStringLiteral("<Enter Chat Here>"));
     QTest::keyClick(edit, Qt::Key_Return);
@@ -246,7 +258,7 @@ void TestChatWindow::phraseLockLetsOnePhraseThroughUntilReleased()
     Tchat chat;
     Host host;
     QVERIFY(host.connect(chat.session().client));
-    chat.session().client.myseat = 2;   // phrases do not wait for the login
+    QVERIFY(host.seat(chat.session().client, 2));
     QCOMPARE(find<QWidget>(chat, "b_phrase7")->toolTip(), QStringLiteral("Thanks!"));
 
     QTest::mouseClick(find<QWidget>(chat, "b_phrase7"), Qt::LeftButton);
@@ -296,7 +308,7 @@ void TestChatWindow::phraseEditorStoresThePhrases()
 void TestChatWindow::receivedLinesAreShownInTheirColour()
 {
     Tchat chat;
-    Dispatcher *received = chat.session().client.receivedlist;
+    Dispatcher *received = chat.session().client.receivedlist();
     received->enqueue("CMD_chat+2+P2 chats: hi|clBlue");
     received->enqueue("CMD_action+2+P2 says: Thanks!|clBlack");
     received->enqueue("CMD_chat+2+P2 chats: a|b|clBlue");
@@ -313,7 +325,7 @@ void TestChatWindow::badLineNumberIsShownAsAnError()
 {
     Tchat chat;
     chat.chatLog().addlinetochat(QStringLiteral("12+Eve chats: hi"), 0, true);
-    Dispatcher *received = chat.session().client.receivedlist;
+    Dispatcher *received = chat.session().client.receivedlist();
     received->enqueue("CMD_chat+x+Eve chats: hi|clRed");
     QTRY_COMPARE(received->pending(), 0);
     QCOMPARE(m_errors, (QStringList{"List index out of bounds (17)", "'x' is not a valid integer value"}));

@@ -3,8 +3,10 @@
 #include "../host/fakewords.h"
 #include "../sound/fakesoundoutput.h"
 #include "board/rackmodel.h"
+#include "base/errordisplay.h"
 #include "board/scorecardmodel.h"
 #include "client/gameclient.h"
+#include "client/gameevents.h"
 #include "client/gameflow.h"
 #include "client/roster.h"
 #include "client/turnclock.h"
@@ -38,7 +40,7 @@ inline bool until(const std::function<bool()> &done, int timeoutMs = 5000)
 
 // A player's copy as the window holds it, without the window: the client
 // with its roster, and the game flow over the board, card and clock models.
-// It records what the window would show: system lines, the status line, the
+// It records what the window would show: notices, the status line, the
 // sounds asked for, and the end of the connection.
 struct ClientRig
 {
@@ -56,15 +58,19 @@ struct ClientRig
     bool everyAddress = false;
 
     GameClient client;
+    Roster roster{client};
     RackModel rack;
     ScoreCardModel score;
     TurnClock clock;
-    GameFlow flow{client, rack, score, clock};
+    GameFlow flow{client, roster, rack, score, clock};
 
     ClientRig()
     {
         client.setSoundOutput(&sound);
-        QObject::connect(&client, &GameClient::systemLine, [this](const QString &line) { lines << line; });
+        const auto line = [this](const QString &text) { lines << text; };
+        QObject::connect(&client, &GameClient::notice, line);
+        QObject::connect(&roster, &Roster::notice, line);
+        QObject::connect(&flow, &GameFlow::notice, line);
         QObject::connect(&client, &GameClient::connectionEnded, [this](GameClient::Ending why) {
             ++ended;
             ending = why;
@@ -91,14 +97,14 @@ struct ClientRig
     // Logged in and told of every slot already there.
     bool waitArrived(int timeoutMs = 5000)
     {
-        return until([this] { return lines.contains(QStringLiteral("0+You are Connected.")); }, timeoutMs);
+        return until([this] { return lines.contains(QStringLiteral("You are Connected.")); }, timeoutMs);
     }
 
     // Joins the host on port as a copy the lobby started to join.
     bool join(quint16 port, const QString &name)
     {
-        client.myname = name;
-        client.hostaddress = QStringLiteral("127.0.0.1");
+        client.setMyname(name);
+        client.setHostaddress(QStringLiteral("127.0.0.1"));
         client.setPort(port);
         client.joinpress();
         return waitArrived();
@@ -107,7 +113,7 @@ struct ClientRig
     // Hosts under name, as the lobby's "true" does, and logs in to its host.
     bool host(const QString &name)
     {
-        client.myname = name;
+        client.setMyname(name);
         client.hostpress();
         return waitArrived();
     }
@@ -117,5 +123,14 @@ struct ClientRig
         return until([&] { return lines.contains(line); }, timeoutMs);
     }
 
-    void leave() { client.sock->close(); }
+    void leave() { client.sock()->close(); }
+
+    // Seated in slot as a host seats a copy, with no host: the copy's
+    // answer, its login, goes nowhere.
+    void seat(int slot)
+    {
+        const ErrorSink shown = setErrorSink({});
+        client.events()->received("CMD_sendlogininfo+" + QByteArray::number(slot));
+        setErrorSink(shown);
+    }
 };

@@ -116,14 +116,14 @@ void TestClientGame::wholeGameAgainstARealHost()
 {
     TestHost host;
     ClientRig me;
-    me.client.options.turnSound = 1;
+    me.client.setTurnSound(1);
     me.rack.setClearWords(true);
     me.rack.setShowBadWord(true);
     QVERIFY(me.join(host.port, "Me"));
     TestClient *bob = host.join("Bob");
-    QVERIFY(bob && me.waitLine("0+Bob is Connected."));
+    QVERIFY(bob && me.waitLine("Bob is Connected."));
     TallyKeeper tally(m_dir.filePath(QStringLiteral("whole.tld")));
-    tally.follow(me.client);
+    tally.follow(me.client, me.roster);
     QVERIFY(tally.addOpponent(QStringLiteral("Bob")));
     const auto own = [&tally](int column) { return tally.table().cell(column, 0); };
     RackModel &rack = me.rack;
@@ -131,7 +131,7 @@ void TestClientGame::wholeGameAgainstARealHost()
 
     Frames frames(host, *bob, me.score);
     me.flow.startGame(45, false);
-    QVERIFY(me.waitLine("0+Me has started a game."));
+    QVERIFY(me.waitLine("Me has started a game."));
 
     // 1: a strike closes the board.
     QCOMPARE(play(rack, me.sound, 10), QStringLiteral("strike"));
@@ -223,7 +223,7 @@ void TestClientGame::wholeGameAgainstARealHost()
     bobPlays(*bob);
     QVERIFY(frames.next());
 
-    QVERIFY(me.waitLine("0+You have Won the Game!"));
+    QVERIFY(me.waitLine("You have Won the Game!"));
     QCOMPARE(me.status, QStringLiteral("You have Won the Game!"));
     QVERIFY(me.flow.winnerShown(1) && !me.flow.winnerShown(2));
     QVERIFY(!rack.commandsVisible());
@@ -242,11 +242,11 @@ void TestClientGame::watchingSeatIsNotOfferedTheBoard()
     ClientRig me;
     QVERIFY(me.join(host.port, "Me"));
     TestClient *bob = host.join("Bob");
-    QVERIFY(bob && me.waitLine("0+Bob is Connected."));
+    QVERIFY(bob && me.waitLine("Bob is Connected."));
     Frames frames(host, *bob, me.score);
     me.flow.startGame(45, false);
-    me.client.roster->JustWatch1Click();
-    QVERIFY(me.waitLine("0+Me is just watching"));
+    me.roster.JustWatch1Click();
+    QVERIFY(me.waitLine("Me is just watching"));
     QCOMPARE(play(me.rack, me.sound, 10), QStringLiteral("strike"));   // still in this frame
     bobPlays(*bob);
     QVERIFY(frames.next());
@@ -257,8 +257,8 @@ void TestClientGame::watchingSeatIsNotOfferedTheBoard()
     QVERIFY(!me.rack.isMyTurn() && !me.rack.commandsVisible());
     QVERIFY(me.flow.noPlayShown());
     QVERIFY(!me.sound.played.mid(heard).contains("turn"));
-    me.client.roster->JustWatch1Click();
-    QVERIFY(me.waitLine("0+Me is now playing again"));
+    me.roster.JustWatch1Click();
+    QVERIFY(me.waitLine("Me is now playing again"));
     bobPlays(*bob);
     QVERIFY(frames.next());
     QVERIFY(until([&] { return me.rack.isMyTurn(); }));
@@ -287,20 +287,20 @@ void TestClientGame::winnerTextsAndTheTally()
     QFETCH(QString, status);
     QFETCH(QString, recorded);
     ClientRig me;
-    me.client.myseat = myseat;
+    me.seat(myseat);
     for (const auto &[slot, name] : {std::pair{1, "Ann"}, std::pair{2, "Bob"}, std::pair{3, "Cy"},
                                      std::pair{4, "Dee"}, std::pair{5, "Spy"}})
-        me.client.roster->newplayerinfo(slot, name);
+        me.roster.newplayerinfo(slot, name);
     TallyKeeper tally(m_dir.filePath(QStringLiteral("winner.tld")));
     QFile::remove(m_dir.filePath(QStringLiteral("winner.tld")));
-    tally.follow(me.client);
+    tally.follow(me.client, me.roster);
     for (const char *name : {"Ann", "Bob", "Cy", "Dee"})
         tally.addOpponent(QLatin1String(name));
     QSignalSpy counted(&tally, &TallyKeeper::changed);
     me.client.events()->received("CMD_winner+" + winners);
 
     QCOMPARE(me.status, status);
-    QCOMPARE(me.lines.last(), "0+" + status);
+    QCOMPARE(me.lines.last(), status);
     for (int seat = 1; seat <= 4; ++seat)
         QCOMPARE(me.flow.winnerShown(seat), winners.contains(QByteArray::number(seat)));
     QCOMPARE(counted.count(), recorded.isEmpty() ? 0 : 1);
@@ -337,8 +337,8 @@ void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
     chat.setPort(host.port);
     chat.setLaunchParameters({"Me", "127.0.0.1", "join"});
     chat.show();
-    QVERIFY(until([&] { return session.client.loggedin && label("label_playername1")->text() == "Me"; }));
-    session.client.options.playSounds = true;
+    QVERIFY(until([&] { return session.client.loggedin() && label("label_playername1")->text() == "Me"; }));
+    session.client.setPlaySounds(true);
     TestClient *bob = host.join("Bob");
     QVERIFY(bob && until([&] { return label("label_playername2")->text() == "Bob"; }));
 
@@ -358,7 +358,7 @@ void TestClientGame::windowFollowsAPerfectGameAndKeepsTheTally()
     QCOMPARE(label("label_status")->text(), QStringLiteral("You have Won the Game!"));
     QCOMPARE(label("label_score1")->text(), QStringLiteral("300"));
 
-    const TallyTable &tally = forms.tally()->table();
+    const TallyTable &tally = forms.chat()->session().tally.table();
     QCOMPARE(tally.cell(TallyTable::kGames, 0), QStringLiteral("1"));
     QCOMPARE(tally.cell(TallyTable::kWins, 0), QStringLiteral("1"));
     QCOMPARE(tally.cell(TallyTable::kPerfectGames, 0), QStringLiteral("1"));

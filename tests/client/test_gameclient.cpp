@@ -89,22 +89,22 @@ void TestGameClient::launchStepFollowsTheParameters()
     rig.client.setPort(host.port);
     rig.client.processparams(parameters);
 
-    QCOMPARE(rig.client.Sock11->isOpen(), lobby);
+    QCOMPARE(rig.client.Sock11()->isOpen(), lobby);
     QCOMPARE(download.count(), parameters.isEmpty() ? 1 : 0);
     QCOMPARE(bool(rig.server), hosts);
     QCOMPARE(rig.everyAddress, everyAddress);
-    QCOMPARE(rig.client.ishost, hosts);
+    QCOMPARE(rig.client.ishost(), hosts);
     QCOMPARE(hosting.last().at(0).toBool(), hosts);
-    const QString loading = parameters.isEmpty() ? QStringLiteral("0+Loading Solo Game..Please wait.")
-                                                 : QStringLiteral("0+Loading Multi-player Game.. Please Wait.");
+    const QString loading = parameters.isEmpty() ? QStringLiteral("Loading Solo Game..Please wait.")
+                                                 : QStringLiteral("Loading Multi-player Game.. Please Wait.");
     if (name.isEmpty()) {
         QCOMPARE(rig.lines, QStringList{loading});
-        QVERIFY(!rig.client.sock->sock()->isOpen());
+        QVERIFY(!rig.client.sock()->sock()->isOpen());
         return;
     }
     QVERIFY(rig.waitArrived());
     QCOMPARE(rig.lines.first(), loading);
-    QCOMPARE(rig.client.myseat, 1);
+    QCOMPARE(rig.client.myseat(), 1);
     QCOMPARE((hosts ? *rig.server : host.server).players[1].name, name);
 }
 
@@ -132,14 +132,14 @@ void TestGameClient::connectionFailuresLeaveTheWindowOpen()
     if (hosting) {
         // Stopped at the listen: no connection, no lobby link, no line.
         QCOMPARE(display.errors.size(), 1);
-        QVERIFY(!rig.client.ishost);
-        QVERIFY(!rig.client.sock->sock()->isOpen());
-        QVERIFY(!rig.client.Sock11->isOpen());
+        QVERIFY(!rig.client.ishost());
+        QVERIFY(!rig.client.sock()->sock()->isOpen());
+        QVERIFY(!rig.client.Sock11()->isOpen());
         QCOMPARE(rig.lines.size(), 1);
     } else {
         QTRY_COMPARE(rig.lines.size(), 2);
         QCOMPARE(rig.lines[1],
-                 QStringLiteral("0+Could not connect to 127.0.0.1 on port %1: the connection was refused.").arg(port));
+                 QStringLiteral("Could not connect to 127.0.0.1 on port %1: the connection was refused.").arg(port));
         QVERIFY(display.errors.isEmpty());
     }
     QCOMPARE(rig.ended, 0);
@@ -151,14 +151,14 @@ void TestGameClient::fullGameTurnsTheNewcomerAwayWithTheBoxOnly()
     for (int n = 1; n <= 9; ++n)
         QVERIFY(host.join("P" + QByteArray::number(n)));
     ClientRig late;
-    late.client.hostaddress = QStringLiteral("127.0.0.1");
+    late.client.setHostaddress(QStringLiteral("127.0.0.1"));
     late.client.setPort(host.port);
     late.client.joinpress();
     QTRY_COMPARE(late.full, 1);
-    QTRY_VERIFY(late.client.sock->hasEnded() && late.client.receivedlist->pending() == 0);
+    QTRY_VERIFY(late.client.sock()->hasEnded() && late.client.receivedlist()->pending() == 0);
     // The window closes when the box is read, not behind it.
     QCOMPARE(late.ended, 0);
-    QVERIFY(!late.client.loggedin);
+    QVERIFY(!late.client.loggedin());
 }
 
 void TestGameClient::arrivalsAndDeparturesAreToldInSlotOrder()
@@ -173,28 +173,28 @@ void TestGameClient::arrivalsAndDeparturesAreToldInSlotOrder()
 
     ClientRig me;
     QVERIFY(me.join(host.port, "Me"));
-    QCOMPARE(me.client.myseat, 2);
-    QTRY_COMPARE(me.lines, (QStringList{"0+You are Connected.", "0+Ann is Connected.", "0+Cy is Connected."}));
+    QCOMPARE(me.client.myseat(), 2);
+    QTRY_COMPARE(me.lines, (QStringList{"You are Connected.", "Ann is Connected.", "Cy is Connected."}));
     QCOMPARE(me.sound.played, QStringList(3, "entered"));
-    QCOMPARE(seatNames(*me.client.roster), (QStringList{"Ann", "Me", "Cy", kWaiting}));
+    QCOMPARE(seatNames(me.roster), (QStringList{"Ann", "Me", "Cy", kWaiting}));
 
     QVERIFY(host.join("Dee"));
     ClientRig eve;
     QVERIFY(eve.join(host.port, "Eve"));
-    QCOMPARE(eve.client.myseat, 5);
-    QTRY_COMPARE(eve.lines, (QStringList{"0+You are Connected.", "0+You are spying.", "0+Ann is Connected.",
-                                         "0+Me is Connected.", "0+Cy is Connected.", "0+Dee is Connected."}));
-    QCOMPARE(eve.client.roster->spectators(), QStringList{"5: Eve"});
-    QTRY_COMPARE(me.lines.mid(3), (QStringList{"0+Dee is Connected.", "0+Eve is Connected.", "0+Eve is spying."}));
-    QCOMPARE(me.client.roster->spectators(), QStringList{"5: Eve"});
+    QCOMPARE(eve.client.myseat(), 5);
+    QTRY_COMPARE(eve.lines, (QStringList{"You are Connected.", "You are spying.", "Ann is Connected.",
+                                         "Me is Connected.", "Cy is Connected.", "Dee is Connected."}));
+    QCOMPARE(eve.roster.spectators(), QStringList{"5: Eve"});
+    QTRY_COMPARE(me.lines.mid(3), (QStringList{"Dee is Connected.", "Eve is Connected.", "Eve is spying."}));
+    QCOMPARE(me.roster.spectators(), QStringList{"5: Eve"});
     QCOMPARE(me.sound.played.size(), 5);
 
     eve.leave();
-    QVERIFY(me.waitLine("0+Eve has left."));
-    QVERIFY(me.client.roster->spectators().isEmpty());
+    QVERIFY(me.waitLine("Eve has left."));
+    QVERIFY(me.roster.spectators().isEmpty());
     cy->close();
-    QVERIFY(me.waitLine("0+Cy disconnected."));
-    QCOMPARE(seatNames(*me.client.roster), (QStringList{"Ann", "Me", kWaiting, "Dee"}));
+    QVERIFY(me.waitLine("Cy disconnected."));
+    QCOMPARE(seatNames(me.roster), (QStringList{"Ann", "Me", kWaiting, "Dee"}));
 }
 
 void TestGameClient::watchingFollowsTheHostsAnswerOnly()
@@ -204,30 +204,30 @@ void TestGameClient::watchingFollowsTheHostsAnswerOnly()
     QVERIFY(me.join(host.port, "Me"));   // slot 1 may start games
     TestClient *bob = host.join("Bob");
     TestClient *cy = host.join("Cy");
-    QVERIFY(bob && cy && me.waitLine("0+Cy is Connected."));
+    QVERIFY(bob && cy && me.waitLine("Cy is Connected."));
     me.flow.startGame(60, false);
-    QVERIFY(me.waitLine("0+Me has started a game."));
+    QVERIFY(me.waitLine("Me has started a game."));
 
-    Roster &roster = *me.client.roster;
+    Roster &roster = me.roster;
     roster.JustWatch1Click();
     QVERIFY(!roster.ownWatching());   // the click alone moves nothing
-    QVERIFY(me.waitLine("0+Me is just watching"));
+    QVERIFY(me.waitLine("Me is just watching"));
     QVERIFY(roster.ownWatching() && roster.isWatching(1));
     roster.JustWatch1Click();         // checked: asks to play again
-    QVERIFY(me.waitLine("0+Me is now playing again"));
+    QVERIFY(me.waitLine("Me is now playing again"));
     QVERIFY(!roster.ownWatching() && !roster.isWatching(1));
 
     bob->send("CMD_justwatch+2+1");
     cy->send("CMD_justwatch+3+1");
-    QVERIFY(me.waitLine("0+Bob is just watching") && me.waitLine("0+Cy is just watching"));
+    QVERIFY(me.waitLine("Bob is just watching") && me.waitLine("Cy is just watching"));
     QVERIFY(roster.isWatching(2) && roster.isWatching(3) && !roster.ownWatching());
     cy->close();
-    QVERIFY(me.waitLine("0+Cy disconnected."));
+    QVERIFY(me.waitLine("Cy disconnected."));
     QVERIFY(!roster.isWatching(3));
     // The host forgets who watched when a game starts, and says nothing.
     me.lines.clear();
     me.flow.startGame(60, false);
-    QVERIFY(me.waitLine("0+Me has started a game."));
+    QVERIFY(me.waitLine("Me has started a game."));
     QVERIFY(!roster.isWatching(2));
 }
 
@@ -253,9 +253,9 @@ void TestGameClient::seatMenuOffersItsChoicesToTheHostOnly()
     QVERIFY(hostCopy.host("Ann"));
     ClientRig joiner;
     QVERIFY(joiner.join(hostCopy.client.port(), "Bob"));
-    QVERIFY(hostCopy.waitLine("0+Bob is Connected."));
+    QVERIFY(hostCopy.waitLine("Bob is Connected."));
 
-    Roster &roster = *(hostingCopy ? hostCopy : joiner).client.roster;
+    Roster &roster = (hostingCopy ? hostCopy : joiner).roster;
     const Roster::SeatMenu menu = roster.label_playername1ContextPopup(seat);
     QCOMPARE(menu.remove, remove);
     QCOMPARE(menu.setWatch, watch);
@@ -275,19 +275,19 @@ void TestGameClient::removalAndTheHostsEndAreToldApart()
     TestClient cy, dee, eve;
     QVERIFY(cy.login(port, "Cy") && dee.login(port, "Dee") && eve.login(port, "Eve"));
     QCOMPARE(eve.slot(), 5);
-    QVERIFY(hostCopy.waitLine("0+Eve is spying.") && bob.waitLine("0+Eve is spying."));
+    QVERIFY(hostCopy.waitLine("Eve is spying.") && bob.waitLine("Eve is spying."));
     const QStringList bobSaw = bob.lines;
 
-    Roster &roster = *hostCopy.client.roster;
+    Roster &roster = hostCopy.roster;
     roster.label_playername1ContextPopup(2);
     roster.RemoveFromGame1Click();
     QTRY_COMPARE(bob.ended, 1);
     QCOMPARE(bob.ending, GameClient::Ending::Removed);
-    QVERIFY(hostCopy.waitLine("0+Bob disconnected."));
+    QVERIFY(hostCopy.waitLine("Bob disconnected."));
     QCOMPARE(bob.lines, bobSaw);
     roster.kicking(roster.spectatorList().value(0).slot);
     QVERIFY(eve.waitClosed());
-    QVERIFY(hostCopy.waitLine("0+Eve has left."));
+    QVERIFY(hostCopy.waitLine("Eve has left."));
 
     const QStringList hostSaw = hostCopy.lines;
     hostCopy.server.reset();   // the hosting copy's host goes with it
@@ -304,7 +304,7 @@ void TestGameClient::soundOptionsGateTheirOwnKind_data()
     QTest::addColumn<QStringList>("played");
     QTest::addColumn<QStringList>("lines");
     const QStringList arrivals(2, "entered");
-    const QStringList named{"0+P2: <Chatter Sound> Snoring"};
+    const QStringList named{"P2: <Chatter Sound> Snoring"};
     QTest::newRow("both on") << true << true << arrivals + QStringList{"wave6"} << QStringList();
     QTest::newRow("game sounds off") << false << true << QStringList{"wave6"} << QStringList();
     QTest::newRow("chatter sounds off") << true << false << arrivals << named;
@@ -319,12 +319,12 @@ void TestGameClient::soundOptionsGateTheirOwnKind()
     QFETCH(QStringList, lines);
     TestHost host;
     ClientRig me;
-    me.client.options.playSounds = playSounds;
-    me.client.options.chatterSounds = chatterSounds;
+    me.client.setPlaySounds(playSounds);
+    me.client.setChatterSounds(chatterSounds);
     QVERIFY(me.join(host.port, "Me"));
     ClientRig p2;
     QVERIFY(p2.join(host.port, "P2"));
-    QVERIFY(me.waitLine("0+P2 is Connected."));
+    QVERIFY(me.waitLine("P2 is Connected."));
     me.lines.clear();
 
     p2.client.wave20Click(6);
@@ -342,7 +342,7 @@ void TestGameClient::onlyALoggedInSeatSendsChatter()
     QVERIFY(p2 && host.join("P3") && host.join("P4"));
     ClientRig spy;
     QVERIFY(spy.join(host.port, "Spy"));
-    QCOMPARE(spy.client.myseat, 5);
+    QCOMPARE(spy.client.myseat(), 5);
 
     ErrorRecorder display;
     ClientRig idle;   // never connected
@@ -364,21 +364,19 @@ void TestGameClient::onlyALoggedInSeatSendsChatter()
 void TestGameClient::spyListKeepsOneEntryPerSlot()
 {
     ClientRig me;
-    me.client.myseat = 1;
-    me.client.loggedin = true;
-    me.client.ishost = true;
+    me.seat(1);
     Tspylist list;
-    list.follow(me.client.roster);
+    list.follow(&me.roster);
     const auto hear = [&](const QByteArray &line) {
-        me.client.receivedlist->enqueue(line);
-        QTRY_COMPARE(me.client.receivedlist->pending(), 0);
+        me.client.receivedlist()->enqueue(line);
+        QTRY_COMPARE(me.client.receivedlist()->pending(), 0);
     };
     hear("CMD_newplayerinfo+6+Eve");
     for (int i = 0; i < 100; ++i)
         hear("CMD_newplayerinfo+5+Spy" + QByteArray::number(i));
     hear("CMD_newplayerinfo+5+" + QByteArray(60000, 'n'));
     const QString cut = QStringLiteral("5: ") + QString(24, u'n');
-    QCOMPARE(me.client.roster->spectators(), (QStringList{"6: Eve", cut}));
+    QCOMPARE(me.roster.spectators(), (QStringList{"6: Eve", cut}));
     QCOMPARE(list.listbox_spys->count(), 2);
     QCOMPARE(list.listbox_spys->item(1)->text(), cut);
 
@@ -389,7 +387,7 @@ void TestGameClient::spyListKeepsOneEntryPerSlot()
     QCOMPARE(removal.at(0).at(0).toInt(), 5);
 
     hear("CMD_playerdisconnected+5+Other");
-    QCOMPARE(me.client.roster->spectators(), QStringList{"6: Eve"});
+    QCOMPARE(me.roster.spectators(), QStringList{"6: Eve"});
     QCOMPARE(list.listbox_spys->count(), 1);
     QCOMPARE(list.listbox_spys->item(0)->text(), QStringLiteral("6: Eve"));
 }
@@ -417,26 +415,25 @@ void TestGameClient::hostileFieldsAreIgnored()
     QFETCH(QByteArray, message);
     QFETCH(bool, notANumber);
     ClientRig me;
-    me.client.myseat = 2;
-    me.client.loggedin = true;
-    me.client.roster->newplayerinfo(1, "Ann");
-    me.client.roster->newplayerinfo(2, "Me");
-    me.client.roster->newplayerinfo(5, "Spy");
+    me.seat(2);
+    me.roster.newplayerinfo(1, "Ann");
+    me.roster.newplayerinfo(2, "Me");
+    me.roster.newplayerinfo(5, "Spy");
     me.lines.clear();
     me.sound.played.clear();
 
     ErrorRecorder display;
-    me.client.receivedlist->enqueue(message);
-    QTRY_COMPARE(me.client.receivedlist->pending(), 0);
+    me.client.receivedlist()->enqueue(message);
+    QTRY_COMPARE(me.client.receivedlist()->pending(), 0);
     QCOMPARE(display.errors.size(), notANumber ? 1 : 0);
     QCOMPARE(me.lines, QStringList());
     QCOMPARE(me.sound.played, QStringList());
     QCOMPARE(me.status, QString());
-    QCOMPARE(me.client.myseat, 2);
-    QCOMPARE(seatNames(*me.client.roster), (QStringList{"Ann", "Me", kWaiting, kWaiting}));
-    QCOMPARE(me.client.roster->spectators(), QStringList{"5: Spy"});
+    QCOMPARE(me.client.myseat(), 2);
+    QCOMPARE(seatNames(me.roster), (QStringList{"Ann", "Me", kWaiting, kWaiting}));
+    QCOMPARE(me.roster.spectators(), QStringList{"5: Spy"});
     for (int seat = 1; seat <= 4; ++seat)
-        QVERIFY(!me.client.roster->isWatching(seat) && !me.flow.winnerShown(seat));
+        QVERIFY(!me.roster.isWatching(seat) && !me.flow.winnerShown(seat));
     QVERIFY(!me.clock.isRunning());
 }
 

@@ -43,7 +43,7 @@ void launch(Tchat &chat, const QStringList &arguments)
     const CommandLine line = CommandLine::parse(QStringList{QStringLiteral("pinlex")} + arguments);
     chat.setLaunchParameters(line.launchParameters);
     chat.setPort(line.port);
-    chat.session().client.announceTable = line.announce;
+    chat.session().client.setAnnounceTable(line.announce);
     chat.show();
 }
 
@@ -54,7 +54,7 @@ QString chatText(const Tchat &chat)
 
 QString seatName(const Tchat &chat, int seat)
 {
-    return chat.session().client.roster->seatName(seat);
+    return chat.session().roster.seatName(seat);
 }
 
 } // namespace
@@ -342,7 +342,7 @@ void TestPlayWithOthers::aRealCopyHostsOnItsPort()
         return false;
     };
     QVERIFY(QTest::qWaitFor(joined, 20000));
-    QTRY_COMPARE(seatName(*joiner, joiner->session().client.myseat), QStringLiteral("Dee"));
+    QTRY_COMPARE(seatName(*joiner, joiner->session().client.myseat()), QStringLiteral("Dee"));
 }
 
 QTEST_MAIN(TestPlayWithOthers)

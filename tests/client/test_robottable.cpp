@@ -2,7 +2,7 @@
 #include "clientrig.h"
 
 #include "client/gameevents.h"
-#include "client/robottable.h"
+#include "robots/robottable.h"
 
 class TestRobotTable : public QObject
 {
@@ -19,11 +19,11 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
 {
     ClientRig hosting;
     QVERIFY(hosting.host(QStringLiteral("Ann")));
-    RobotTable table(hosting.client);
+    RobotTable table(hosting.client, hosting.roster);
     const auto seated = [&] {
         QStringList names;
         for (int seat = 2; seat <= 4; ++seat)
-            names << hosting.client.roster->seatName(seat);
+            names << hosting.roster.seatName(seat);
         return names;
     };
 
@@ -52,7 +52,7 @@ void TestRobotTable::robotsSitDownBeforeTheGameStarts()
 
     ClientRig person;
     QVERIFY(person.join(hosting.client.port(), QStringLiteral("Bob")));
-    QVERIFY(until([&] { return hosting.client.roster->isSeated(4); }));
+    QVERIFY(until([&] { return hosting.roster.isSeated(4); }));
     // Three wanted, one seat free: no spectator robot.
     table.arrange(3, Strength::Easy, [&] { ++ready; });
     QVERIFY(until([&] { return ready == 2; }));

@@ -1,5 +1,6 @@
 // The turn clock's arithmetic, one tick at a time.
 #include "client/turnclock.h"
+#include "client/turnclockview.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -48,9 +49,9 @@ void TestTurnClock::barTextAndColourFollowTheSecondsLeft()
     clock.start();
     for (int i = 0; i < ticks; ++i)
         clock.tick();
-    QCOMPARE(clock.barWidth(), bar);
+    QCOMPARE(turnclockview::barWidth(clock), bar);
     QCOMPARE(clock.text(), text);
-    QCOMPARE(clock.textColour() == TurnClock::kRed, red);
+    QCOMPARE(turnclockview::textColour(clock) == turnclockview::kRed, red);
     QVERIFY(clock.isRunning());
 }
 
@@ -85,7 +86,7 @@ void TestTurnClock::runningOutClosesTheTurnOnce()
 
     TurnClock clock;
     clock.setTurnlimit(limit);
-    QVERIFY(clock.barstep() >= 0);
+    QVERIFY(turnclockview::barstep(limit) >= 0);
     QSignalSpy ranOut(&clock, &TurnClock::ranOut);
     clock.start();
     for (int i = 0; i < ticks - 1; ++i)
@@ -95,7 +96,7 @@ void TestTurnClock::runningOutClosesTheTurnOnce()
     QCOMPARE(ranOut.count(), 1);
     QVERIFY(!clock.isRunning());
     QCOMPARE(clock.turnleft(), 0);
-    QCOMPARE(clock.barWidth(), 0);
+    QCOMPARE(turnclockview::barWidth(clock), 0);
     QCOMPARE(clock.text(), TurnClock::clockText(0));
 }
 
@@ -109,7 +110,7 @@ void TestTurnClock::lateJoinCountsOnlyWithMoreThanFourSecondsLeft()
     QVERIFY(clock.isRunning());
     clock.tick();
     QCOMPARE(clock.turnleft(), 4);
-    QCOMPARE(clock.barWidth(), 4);
+    QCOMPARE(turnclockview::barWidth(clock), 4);
     clock.showZero();
     QVERIFY(!clock.isRunning());
     QCOMPARE(clock.text(), TurnClock::clockText(0));

@@ -82,7 +82,7 @@ void TestDirectoryClient::hostedCodeIsListedSearchedAndJoined()
          QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     chat.setLaunchParameters(line.launchParameters);
     chat.setPort(line.port);
-    chat.session().client.announceTable = line.announce;
+    chat.session().client.setAnnounceTable(line.announce);
     chat.show();
     static const QRegularExpression codeLine(QStringLiteral("Others can join with the code ([A-Z0-9]{6})"));
     QTRY_VERIFY_WITH_TIMEOUT(codeLine.match(chatText(chat)).hasMatch(), 10000);

@@ -362,8 +362,8 @@ void TestRelay::gameClientJoinsTheGameHostThroughTheRelay()
     rig.client.processparams({QStringLiteral("Bob"), registration.registrars().first()->code(), QStringLiteral("join")});
     QVERIFY(rig.waitArrived());
     // For the host it is a player from the address the directory saw.
-    QCOMPARE(host.server.players[rig.client.myseat].name, QByteArray("Bob"));
-    QCOMPARE(host.server.players[rig.client.myseat].conn->sock()->hostName(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(host.server.players[rig.client.myseat()].name, QByteArray("Bob"));
+    QCOMPARE(host.server.players[rig.client.myseat()].conn->sock()->hostName(), QStringLiteral("127.0.0.1"));
     QCOMPARE(directory->sessions(), 1);
 }
 

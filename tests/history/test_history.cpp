@@ -86,6 +86,8 @@ class TestHistory : public QObject
 private slots:
     void init();
     void killedInFrameSixKeepsFiveFrames();
+    void failedWriteIsToldAndNeverSaved_data();
+    void failedWriteIsToldAndNeverSaved();
     void damagedFileIsKeptAside_data();
     void damagedFileIsKeptAside();
     void newerFileIsLeftAlone();
@@ -125,6 +127,45 @@ void TestHistory::killedInFrameSixKeepsFiveFrames()
     const std::optional<GameRecord> game = gameDetail(store.database(), games.first().id);
     QVERIFY(game);
     QCOMPARE(comparable(*game), scripted::expected(5, false));
+}
+
+void TestHistory::failedWriteIsToldAndNeverSaved_data()
+{
+    // The file refuses one write, as a full disk would.
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("a frame") << QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE INSERT ON frames WHEN NEW.frame = 3 BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    QTest::newRow("the game's end") << QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE UPDATE OF finished ON games WHEN NEW.finished"
+        " BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+}
+
+// A write the file refused was once dropped unseen and the game announced
+// as written: the chat is told once, and the game stays unfinished.
+void TestHistory::failedWriteIsToldAndNeverSaved()
+{
+    QFETCH(QString, refusal);
+    {
+        HistoryStore store(path());
+        QCOMPARE(store.open(), QString());
+        QVERIFY(QSqlQuery(store.database()).exec(refusal));
+    }
+    HistoryDatabase database(path());
+    GameRecorder recorder(&database);
+    QSignalSpy told(&recorder, &GameRecorder::notice);
+    QSignalSpy finished(&recorder, &GameRecorder::gameFinished);
+    recorder.gameStarted(scripted::start());
+    for (int frame = 1; frame <= kFrames; ++frame)
+        scripted::playFrame(recorder, frame);
+    recorder.gameWon({1});
+    QVERIFY(settle(database));
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().first().toString().contains(QLatin1String("disk full")),
+             qPrintable(told.first().first().toString()));
+    QCOMPARE(finished.size(), 0);
+    const auto [status, lines] = run(0, false);
+    QCOMPARE(status, 0);
+    QVERIFY2(lines.value(1).endsWith("unfinished"), lines.value(1).constData());
 }
 
 void TestHistory::damagedFileIsKeptAside_data()

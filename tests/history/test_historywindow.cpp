@@ -8,6 +8,7 @@
 #include "history/statisticscharts.h"
 #include "history/historydatabase.h"
 #include "history/historywindow.h"
+#include "dialogs/definitionsview.h"
 #include "scriptedgame.h"
 
 #include <QAccessible>
@@ -180,6 +181,18 @@ void TestHistoryWindow::chosenGameShowsCardAndWords()
     QVERIFY2(ann.startsWith(scripted::refused(2).toUpper() + QStringLiteral(" (refused)")), qPrintable(ann));
     QVERIFY2(ann.endsWith(scripted::annWords(2).join(QStringLiteral(", ")).toUpper()), qPrintable(ann));
     QCOMPARE(cell(1, QStringLiteral("Robot (Hard)")), scripted::robotWords(2).join(QStringLiteral(", ")).toUpper());
+
+    // Beside them, the chosen frame's words to look up: the rack's first,
+    // then the words accepted, never one refused.
+    window.frameTable()->setCurrentCell(1, 0);
+    QStringList listed;
+    for (int row = 0; row < window.definitions()->topLevelItemCount(); ++row)
+        listed << window.definitions()->topLevelItem(row)->data(0, Qt::UserRole).toString();
+    listed.removeAll(QString());
+    QCOMPARE(listed.value(0), scripted::word(2).toUpper());
+    QVERIFY(!listed.contains(scripted::refused(2).toUpper()));
+    for (const QString &word : scripted::annWords(2) + scripted::robotWords(2))
+        QVERIFY2(listed.contains(word.toUpper()), qPrintable(word));
 
     // Every column is in view, at the window's own size and at half of it;
     // a cell cut short is whole in its tooltip and for a screen reader.

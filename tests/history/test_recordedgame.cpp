@@ -7,6 +7,7 @@
 #include "client/gameclient.h"
 #include "client/gameevents.h"
 #include "client/gameflow.h"
+#include "client/roster.h"
 #include "client/turnclock.h"
 #include "history/gamerecorder.h"
 #include "history/historydatabase.h"
@@ -33,10 +34,11 @@ namespace {
 struct Player
 {
     GameClient client;
+    Roster roster{client};
     RackModel rack;
     ScoreCardModel score;
     TurnClock clock;
-    GameFlow flow{client, rack, score, clock};
+    GameFlow flow{client, roster, rack, score, clock};
     QList<QList<int>> plan;
     bool awaiting = false;   // a word sent, its verdict not in
     int frame = 0;
@@ -62,7 +64,7 @@ struct Player
         QObject::connect(events, &GameEvents::turnBegan,
                          [this](const msg::NextPlayer &turn) { turnFrame = turn.frame; });
         const auto verdict = [this](int seat, bool accepted) {
-            if (seat != client.myseat || !awaiting)
+            if (seat != client.myseat() || !awaiting)
                 return;
             awaiting = false;
             played[frame].last().accepted = accepted;
@@ -84,7 +86,7 @@ struct Player
             word += rack.tile(tile).hint;
             rack.selectTile(tile);
         }
-        played[frame].append(WordRecord{client.myseat, word, false});
+        played[frame].append(WordRecord{client.myseat(), word, false});
         awaiting = rack.submitWord();
         return true;
     }
@@ -115,16 +117,16 @@ void TestRecordedGame::recordedGameIsWhatTheHostScored()
     HistoryDatabase database(dir.filePath(QStringLiteral("history.sqlite")));
     Player ann;
     GameRecorder recorder(&database);
-    recorder.follow(ann.client, ann.rack);
+    recorder.follow(ann.client, ann.roster, ann.flow);
     QSignalSpy winners(ann.client.events(), &GameEvents::gameWon);
     QSignalSpy introductions(ann.client.events(), &GameEvents::chatLine);
-    ann.client.myname = QStringLiteral("Ann");
-    ann.client.hostaddress = QStringLiteral("127.0.0.1");
+    ann.client.setMyname(QStringLiteral("Ann"));
+    ann.client.setHostaddress(QStringLiteral("127.0.0.1"));
     ann.client.setPort(server.Sock1->localPort());
     QSignalSpy loggedIn(&ann.client, &GameClient::loggedIn);
     ann.client.joinpress();
     QVERIFY(loggedIn.wait(5000));
-    QCOMPARE(ann.client.myseat, 1);
+    QCOMPARE(ann.client.myseat(), 1);
 
     // Seats 2 and 3; each says what it is as it sits down.
     std::map<int, std::map<int, QStringList>> robotWords;   // seat, frame, words

@@ -99,7 +99,7 @@ void TestWindowReach::mappingIsToldAndGoesWithTheHost()
     QVERIFY(line.portMapping);
     chat.setLaunchParameters(line.launchParameters);
     chat.setPort(line.port);
-    chat.session().client.announceTable = line.announce;
+    chat.session().client.setAnnounceTable(line.announce);
     chat.setPortMapping(line.portMapping);
     QElapsedTimer clock;
     clock.start();

@@ -112,6 +112,8 @@ void TestOptions::changeTellsAndWritesOnce_data()
                                                               << QByteArray("\nRobots=3\n");
     QTest::newRow("their strength") << QByteArray("robotStrength") << QVariant(0)
                                     << QByteArray("\nRobotstrength=0\n");
+    QTest::newRow("Show Word Definitions") << QByteArray("showDefinitions") << QVariant(true)
+                                           << QByteArray("\nShowDefinitions=true\n");
 }
 
 void TestOptions::changeTellsAndWritesOnce()

@@ -184,7 +184,7 @@ void TestSettings::saveWritesEveryKeyInOrderAndKeepsTheRest()
                                      "Textcolor=$00F0E0D0\r\nTimeperturn=75\r\nTurnsound=1\r\nTimebetween=5\r\n"
                                      "Type=true\r\nUsespace=false\r\nShowbadword=false\r\nClearwords=false\r\n"
                                      "Playsounds=true\r\nChatterSounds=true\r\nRobotchatter=true\r\n"
-                                     "Robots=2\r\nRobotstrength=0\r\n");
+                                     "Robots=2\r\nRobotstrength=0\r\nShowDefinitions=false\r\n");
 
     const Settings back = Settings::load(file, kSection);
     QCOMPARE(back.bounds, s.bounds);

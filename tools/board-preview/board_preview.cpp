@@ -7,6 +7,7 @@
 #include "board/scorecardview.h"
 #include "board/tileimages.h"
 #include "client/turnclock.h"
+#include "client/turnclockview.h"
 #include "protocol/messages.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
@@ -127,7 +128,7 @@ int main(int argc, char **argv)
     clock.start();
     for (int i = 0; i < 44; ++i)
         clock.tick();
-    picture(&panel, {459, 293, clock.barWidth(), 34}, artwork::timerBar(), true);
+    picture(&panel, {459, 293, turnclockview::barWidth(clock), 34}, artwork::timerBar(), true);
     label(&panel, {463, 301, 90, 18}, clock.text(), 15, QColor(224, 227, 157));
     label(&panel, {450, 275, 113, 14}, clock.turnTimeText(), 11, Qt::black);
     picture(&panel, {6, 300, 58, 24}, artwork::logo());

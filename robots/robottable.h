@@ -1,6 +1,6 @@
 #pragma once
 
-#include "robots/robotbrain.h"
+#include "base/strength.h"
 
 #include <QObject>
 #include <QList>
@@ -12,6 +12,7 @@
 
 class GameClient;
 class Robot;
+class Roster;
 class QTimer;
 
 // The computer players the hosting player asked for: robots that take free
@@ -27,7 +28,7 @@ public:
     // starts without the late ones.
     static constexpr int kSeatingTimeoutMs = 5000;
 
-    explicit RobotTable(GameClient &client, QObject *parent = nullptr);
+    RobotTable(const GameClient &client, const Roster &roster, QObject *parent = nullptr);
     ~RobotTable() override;
 
     // Makes the table hold count computer players of this strength, as far
@@ -53,7 +54,8 @@ private:
     void join(Strength strength);
     void settle();
 
-    GameClient &m_client;
+    const GameClient &m_client;
+    const Roster &m_roster;
     std::vector<QPointer<Robot>> m_robots;
     int m_pending = 0;
     int m_wanted = 0;                 // robots to have once those leaving are gone

@@ -1,4 +1,4 @@
-#include "client/robottable.h"
+#include "robots/robottable.h"
 
 #include "client/gameclient.h"
 #include "client/roster.h"
@@ -6,14 +6,15 @@
 
 #include <QTimer>
 
-RobotTable::RobotTable(GameClient &client, QObject *parent) : QObject(parent), m_client(client)
+RobotTable::RobotTable(const GameClient &client, const Roster &roster, QObject *parent)
+    : QObject(parent), m_client(client), m_roster(roster)
 {
     m_timeout = new QTimer(this);
     m_timeout->setSingleShot(true);
     m_timeout->setInterval(kSeatingTimeoutMs);
     connect(m_timeout, &QTimer::timeout, this, [this] {
         // Whoever is not seated by now misses this game.
-        disconnect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
+        disconnect(&m_roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
         m_leavingSeats.clear();
         m_wanted = 0;
         m_pending = 0;
@@ -41,7 +42,7 @@ bool RobotTable::teamsWouldBeEven(int computerPlayers) const
         const bool robot = std::any_of(m_robots.begin(), m_robots.end(), [seat](const QPointer<Robot> &r) {
             return r && r->slot() == seat;
         });
-        people += m_client.roster->isSeated(seat) && !robot ? 1 : 0;
+        people += m_roster.isSeated(seat) && !robot ? 1 : 0;
     }
     return people + qBound(0, computerPlayers, kMaxRobots) >= game::kSeats - 1;
 }
@@ -50,7 +51,7 @@ std::optional<Strength> RobotTable::strengthAt(int seat) const
 {
     // One sent away keeps its slot until it is gone; the seat may be another's by then.
     for (const QPointer<Robot> &robot : m_robots) {
-        if (robot && robot->isSeated() && robot->slot() == seat && m_client.roster->seatName(seat) == robot->name())
+        if (robot && robot->isSeated() && robot->slot() == seat && m_roster.seatName(seat) == robot->name())
             return robot->strength();
     }
     return std::nullopt;
@@ -91,15 +92,15 @@ void RobotTable::seatNewcomers()
 {
     // A newcomer that came before the seat it should take was given up would
     // only be a spectator.
-    m_leavingSeats.removeIf([this](int seat) { return !m_client.roster->isSeated(seat); });
+    m_leavingSeats.removeIf([this](int seat) { return !m_roster.isSeated(seat); });
     if (!m_leavingSeats.isEmpty()) {
-        connect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers, Qt::UniqueConnection);
+        connect(&m_roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers, Qt::UniqueConnection);
         return;
     }
-    disconnect(m_client.roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
+    disconnect(&m_roster, &Roster::seatChanged, this, &RobotTable::seatNewcomers);
     int freeSeats = 0;
     for (int seat = 1; seat <= game::kSeats; ++seat)
-        freeSeats += m_client.roster->isSeated(seat) ? 0 : 1;
+        freeSeats += m_roster.isSeated(seat) ? 0 : 1;
     const int joining = std::min(std::exchange(m_wanted, 0), freeSeats);
     m_pending = joining;
     for (int n = 0; n < joining; ++n)
@@ -112,8 +113,8 @@ void RobotTable::join(Strength strength)
     // A name nobody at the table has, nor a robot on its way to it.
     QStringList taken;
     for (int slot = 1; slot <= game::kSlots; ++slot)
-        taken << (game::isSeat(slot) ? m_client.roster->seatName(slot) : QString());
-    for (const Roster::Spectator &spectator : m_client.roster->spectatorList())
+        taken << (game::isSeat(slot) ? m_roster.seatName(slot) : QString());
+    for (const Roster::Spectator &spectator : m_roster.spectatorList())
         taken << spectator.name;
     for (const QPointer<Robot> &robot : m_robots) {
         if (robot)
