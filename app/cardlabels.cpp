@@ -35,8 +35,7 @@ CardLabels::CardLabels(QWidget *b, const Roster &roster, const ScoreCardModel &s
         seat.name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(seat.name, &QWidget::customContextMenuRequested, this,
                 [this, n](const QPoint &at) { emit seatMenuRequested(n, m_seats[n].name->mapToGlobal(at)); });
-        seat.score = makeLabel(b, QStringLiteral("label_score%1").arg(n), {381, y - 3, 33, 19}, QStringLiteral("0"),
-                               QStringLiteral("seat %1 score").arg(n));
+        seat.score = makeLabel(b, QStringLiteral("label_score%1").arg(n), {381, y - 3, 33, 19}, QStringLiteral("0"));
         seat.score->setAlignment(Qt::AlignCenter);
         seat.score->setFont(arial(16, true));
         seat.eyes = makeLazyPicture(b, QStringLiteral("image_eyes%1").arg(n), {12, y - 6, 25, 9}, &artwork::eyes,
@@ -126,7 +125,10 @@ void CardLabels::refreshSeat(int seat)
 void CardLabels::refreshCard()
 {
     for (int seat = 1; seat <= 4; ++seat) {
-        m_seats[seat].score->setText(m_score.scoreText(seat));
+        const QString total = m_score.scoreText(seat);
+        m_seats[seat].score->setText(total);
+        // Read with its meaning first, as a listener needs it.
+        m_seats[seat].score->setAccessibleName(QStringLiteral("Seat %1, total %2").arg(seat).arg(total));
         for (int k = 1; k <= 3; ++k)
             m_seats[seat].words[k]->setText(m_score.wordText(seat, k));
     }

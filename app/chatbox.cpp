@@ -76,6 +76,9 @@ void ChatBox::build(QWidget *b)
     m_mychat->setAccessibleName(QStringLiteral("Chat line"));
     m_smilies = makeButton(b, QStringLiteral("button_smilies"), QStringLiteral(":)"), {470, 500, 25, 19});
     m_smilies->setAccessibleName(QStringLiteral("Smilies"));
+    // The window opens with the keyboard on the chat, not on a button that
+    // comes before it: a stray Space would start a game or send a phrase.
+    m_mainchat->setFocus(Qt::OtherFocusReason);
 }
 
 // The menus belong to the window, after its main menu.
@@ -185,8 +188,14 @@ void ChatBox::bind()
         m_mychat->setPalette(palette);
     });
     const auto showPhrases = [this, &options] {
-        for (int n = 1; n <= Options::kPhraseCount; ++n)
-            m_phrases[n]->setToolTip(options.phrase(n));
+        for (int n = 1; n <= Options::kPhraseCount; ++n) {
+            const QString phrase = options.phrase(n);
+            m_phrases[n]->setToolTip(phrase);
+            // The phrase first; the tooltip would be read again as the description.
+            m_phrases[n]->setAccessibleName(phrase.isEmpty() ? QStringLiteral("Phrase %1").arg(n)
+                                                             : QStringLiteral("Phrase %1: %2").arg(n).arg(phrase));
+            m_phrases[n]->setAccessibleDescription(QStringLiteral("says it in the chat"));
+        }
     };
     showPhrases();
     connect(&options, &Options::phrasesChanged, this, showPhrases);

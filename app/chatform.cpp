@@ -98,6 +98,8 @@ void Tchat::buildBoard()
 
     m_start = commandButton(b, QStringLiteral("button_start"), {64, 212, 104, 23}, QStringLiteral("Start Game"));
     m_start->setCursor(Qt::PointingHandCursor);
+    m_start->setKind(PictureBox::Kind::Button);
+    m_start->setFocusPolicy(Qt::TabFocus);
     connect(m_start, &PictureBox::clicked, &m_session->flow, &GameFlow::button_startClick);
     PictureBox *clear = commandButton(b, QStringLiteral("button_clear"), {8, 213, 104, 23}, QStringLiteral("Clear"));
     clear->hide();

@@ -44,14 +44,25 @@ PictureBox::Painter tilePicture(int index)
 
 BoardView::BoardView(RackModel *model, QWidget *panel) : QObject(panel), m_model(model), m_panel(panel)
 {
+    // The rows hold the pictures where the panel would: a tile raised for a
+    // swap stays inside its row.
+    const int width = kLeft[RackModel::kTiles] + kTileSize - kLeft[1];
+    m_wordRow = new ListRow(QStringLiteral("Word"), panel);
+    m_wordRow->setObjectName(QStringLiteral("word_row"));
+    m_wordRow->setGeometry(kLeft[1], kWordTop, width, kTileSize);
+    m_rackRow = new ListRow(QStringLiteral("Rack"), panel);
+    m_rackRow->setObjectName(QStringLiteral("rack_row"));
+    m_rackRow->setGeometry(kLeft[1], kRaisedTop, width, kRackTop + kTileSize - kRaisedTop);
     for (int k = 1; k <= RackModel::kTiles; ++k) {
-        m_words[k] = new PictureBox(panel);
+        m_words[k] = new PictureBox(m_wordRow);
         m_words[k]->setObjectName(QStringLiteral("image_word%1").arg(k));
-        m_words[k]->setGeometry(kLeft[k], kWordTop, kTileSize, kTileSize);
+        m_words[k]->setKind(PictureBox::Kind::ListItem);
+        m_words[k]->setGeometry(kLeft[k] - kLeft[1], 0, kTileSize, kTileSize);
         connect(m_words[k], &PictureBox::mouseReleased, this, [this, k] { image_word1MouseUp(k); });
 
-        m_tiles[k] = new PictureBox(panel);
+        m_tiles[k] = new PictureBox(m_rackRow);
         m_tiles[k]->setObjectName(QStringLiteral("image_letters%1").arg(k));
+        m_tiles[k]->setKind(PictureBox::Kind::ListItem);
         m_tiles[k]->resize(kTileSize, kTileSize);
         connect(m_tiles[k], &PictureBox::mousePressed, this,
                 [this, k](Qt::MouseButton button) { image_letters1MouseDown(k, button); });
@@ -89,23 +100,29 @@ void BoardView::refresh()
         word->setTag(slot.tag);
         word->setHint(slot.hint);
         word->setPicture(tilePicture(shown));
-        word->setAccessibleName(tileimages::describe(shown));
+        word->setAccessibleName(QStringLiteral("Word, letter %1: %2").arg(k).arg(tileimages::describe(shown)));
 
         const RackModel::Tile &tile = m_model->tile(k);
         PictureBox *rack = m_tiles[k];
         rack->setTag(tile.tag);
         rack->setHint(tile.hint);
+        const int place = qBound(1, tile.place, RackModel::kTiles);
+        const QString where = QStringLiteral("Rack, tile %1 of %2: ").arg(place).arg(RackModel::kTiles);
         if (tile.hint.isEmpty()) {
             rack->setPicture(QPixmap());
-            rack->setAccessibleName(QStringLiteral("empty rack place"));
+            rack->setAccessibleName(where + QStringLiteral("empty"));
         } else {
             const int letter = tileimages::numofletter(tile.hint.at(0));
             rack->setPicture(tilePicture(letter));
-            rack->setAccessibleName(tileimages::describe(letter));
+            rack->setAccessibleName(where + tileimages::describe(letter));
         }
-        const int place = qBound(1, tile.place, RackModel::kTiles);
-        rack->move(kLeft[place], tile.raised ? kRaisedTop : kRackTop);
+        rack->move(kLeft[place] - kLeft[1], (tile.raised ? kRaisedTop : kRackTop) - kRaisedTop);
         rack->setAccessibleDescription(tile.raised ? QStringLiteral("raised for a swap") : QString());
+    }
+    // The rack's list reads in screen order.
+    for (int place = 1; place <= RackModel::kTiles; ++place) {
+        if (PictureBox *tile = rackTile(m_model->tileAt(place)))
+            tile->raise();
     }
     const int next = qBound(1, m_model->wordlen() + 1, RackModel::kTiles);
     m_typingMark->move(kLeft[next], kWordTop);
@@ -115,6 +132,13 @@ void BoardView::refresh()
 void BoardView::attachCommands(PictureBox *clear, PictureBox *send, PictureBox *sort, QWidget *badWordPanel,
                                PictureBox *ok)
 {
+    // Buttons to a screen reader and the keyboard; a click leaves the keys
+    // where they were.
+    for (PictureBox *command : {clear, send, sort}) {
+        command->setKind(PictureBox::Kind::Button);
+        command->setFocusPolicy(Qt::TabFocus);
+    }
+    send->setAccessibleName(QStringLiteral("Send word"));
     RackModel *model = m_model;
     connect(clear, &PictureBox::clicked, model, &RackModel::returnWord);
     connect(send, &PictureBox::clicked, model, &RackModel::submitWord);
@@ -158,6 +182,11 @@ void BoardView::typingChanged(bool typing)
     // board the keys while typing; out of typing, clicks leave the focus be.
     if (typing) {
         m_panel->setFocusPolicy(Qt::StrongFocus);
+        // Tab from the chat line gives the board the keys, before any
+        // button that follows the line (an order kept only while both take
+        // the focus).
+        if (m_chatLine)
+            QWidget::setTabOrder(m_chatLine, m_panel);
         if (m_model->chatHasKeys() && m_chatIdle && m_chatIdle())
             m_panel->setFocus(Qt::OtherFocusReason);
     } else {
@@ -222,8 +251,13 @@ QString BoardView::myletter(int key)
 RackModel::Key BoardView::boardKey(int key, Qt::KeyboardModifiers modifiers)
 {
     using Key = RackModel::Key;
+    // Menus, help and short-cuts stay reachable while typing.
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)
+        || (key >= Qt::Key_F1 && key <= Qt::Key_F35) || key == Qt::Key_Alt || key == Qt::Key_Control
+        || key == Qt::Key_Meta)
+        return Key::Window;
     // Shift turns Tab into Backtab; only the digit keys of the main row
-    // clear and shuffle. Other modifiers are not looked at.
+    // clear and shuffle.
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     switch (key) {
     case Qt::Key_Tab:

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+class ListRow;
 class PictureBox;
 class QWidget;
 
@@ -16,6 +17,8 @@ class QWidget;
 // the slot that typed letters go to while the board takes the keys. It
 // draws what the rack model holds, refreshes on its signals and maps mouse
 // buttons and keys to the model's operations; it keeps no state of its own.
+// A screen reader finds the word row and the rack as two lists, each read
+// left to right ("Rack, tile 3 of 10: E"), and the commands as buttons.
 class BoardView : public QObject
 {
     Q_OBJECT
@@ -32,6 +35,8 @@ public:
 
     PictureBox *wordSlot(int k) const;
     PictureBox *rackTile(int k) const;
+    ListRow *wordRow() const { return m_wordRow; }
+    ListRow *rackRow() const { return m_rackRow; }
     // The mark on the word row that shows the board takes the keys.
     QWidget *typingMark() const { return m_typingMark; }
 
@@ -72,6 +77,8 @@ private:
     RackModel *m_model;
     QWidget *m_panel;
     QWidget *m_typingMark = nullptr;
+    ListRow *m_wordRow = nullptr;
+    ListRow *m_rackRow = nullptr;
     std::array<PictureBox *, 11> m_words{};
     std::array<PictureBox *, 11> m_tiles{};
     QPointer<QWidget> m_window;

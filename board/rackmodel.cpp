@@ -184,12 +184,12 @@ void RackModel::dismissRefusedWord()
 
 bool RackModel::claimsKey(Key key) const
 {
-    return isMyTurn() && !m_chatHasKeys && (key == Key::ToggleTyping || m_typeWords);
+    return isMyTurn() && !m_chatHasKeys && key != Key::Window && (key == Key::ToggleTyping || m_typeWords);
 }
 
 bool RackModel::typeKey(Key key, QChar letter)
 {
-    if (!isMyTurn() || m_chatHasKeys)
+    if (!claimsKey(key))
         return false;
     if (key == Key::ToggleTyping) {
         setTypeWords(!m_typeWords);
@@ -197,12 +197,11 @@ bool RackModel::typeKey(Key key, QChar letter)
         if (!m_typeWords)
             return true;
     }
-    if (!m_typeWords)
-        return false;
     setBadWordPanelVisible(false);
     switch (key) {
     case Key::Send:
-        submitWord();
+        if (m_wordlen > 0)
+            submitWord();
         break;
     case Key::Erase:
         if (m_wordlen >= 1)
@@ -224,6 +223,7 @@ bool RackModel::typeKey(Key key, QChar letter)
         break;
     case Key::ToggleTyping:
     case Key::Other:
+    case Key::Window:
         break;
     }
     // While typing, every key is the board's.

@@ -54,6 +54,9 @@ public:
         Space,
         Letter,         // a .. z
         Other,
+        // With Ctrl, Alt or Meta, or a function key: the window's menus,
+        // help and short-cuts, never the word's.
+        Window,
     };
     Q_ENUM(Key)
 
@@ -128,7 +131,8 @@ public:
     // Every letter of the word back to the rack (the clear image).
     bool returnWord();
     // Sends the word, as its tiles in word order, and closes the board;
-    // an empty word sends nothing and leaves the board open.
+    // an empty word sends nothing and leaves the board open. Enter with no
+    // letters does not even get that far: the status would promise a check.
     bool submitWord();
     // Shuffles the rack's screen places; the word row stays.
     bool shuffleRack();

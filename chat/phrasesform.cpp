@@ -25,6 +25,7 @@ Tphrases::Tphrases(QWidget *parent) : QDialog(parent)
         phrase[n]->setObjectName(QStringLiteral("phrase%1").arg(n));
         phrase[n]->setGeometry(118, top, 236, 20);
         phrase[n]->setMaxLength(kMaxLength);
+        caption->setBuddy(phrase[n]);
     }
     auto *note = new QLabel(QStringLiteral("Buttons can only be used once every 2 seconds"), this);
     note->setGeometry(12, 230, 340, 16);

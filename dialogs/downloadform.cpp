@@ -203,6 +203,13 @@ void Tdownload::showEvent(QShowEvent *event)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
+    // A tool window is not made active by showing it: the keys, Esc among
+    // them, would go on to the board behind it. Enter goes on with the solo
+    // game, never to the download.
+    Button1->setDefault(true);
+    Button1->setFocus(Qt::ActiveWindowFocusReason);
+    raise();
+    activateWindow();
 }
 
 // However the dialog goes ("Play Solo Game", Escape, its close button), the

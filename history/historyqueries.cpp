@@ -72,6 +72,12 @@ void readSeats(QSqlQuery &q, std::map<qint64, GameRecord *> &games)
     }
 }
 
+// "1 game", "2 games".
+QString counted(int n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
 QString likeNeedle(const QString &opponent)
 {
     return opponent.trimmed().toCaseFolded();
@@ -249,14 +255,19 @@ Statistics statistics(const QSqlDatabase &db)
         }
     }
 
+    // A game counts once for each name or strength met in it, however many
+    // seats it filled: against three hard computer players a game is one
+    // game against "hard", lost when any of them won.
     const auto results = [&](const QString &key, const QString &shown, const QString &condition) {
         QList<Statistics::Results> out;
-        if (!q.exec(QStringLiteral("SELECT %1, count(*), sum(me.winner AND NOT o.winner),"
-                                   " sum(o.winner AND NOT me.winner) FROM games g"
+        if (!q.exec(QStringLiteral("SELECT min(shown), count(*), sum(mine AND NOT theirs), sum(theirs AND NOT mine),"
+                                   " sum(mine AND theirs) FROM (SELECT %1 AS key, min(%2) AS shown,"
+                                   " me.winner <> 0 AS mine, max(o.winner <> 0) AS theirs FROM games g"
                                    " JOIN seats me ON me.game = g.id AND me.seat = g.own_slot"
-                                   " JOIN seats o ON o.game = g.id AND %2"
-                                   " WHERE g.finished = 1 AND %3 GROUP BY %4 ORDER BY count(*) DESC, %1")
-                        .arg(shown, kOpponent, condition, key)))
+                                   " JOIN seats o ON o.game = g.id AND %3"
+                                   " WHERE g.finished = 1 AND %4 GROUP BY %1, g.id)"
+                                   " GROUP BY key ORDER BY count(*) DESC, min(shown)")
+                        .arg(key, shown, kOpponent, condition)))
             return out;
         while (q.next()) {
             Statistics::Results r;
@@ -264,11 +275,12 @@ Statistics statistics(const QSqlDatabase &db)
             r.games = q.value(1).toInt();
             r.wins = q.value(2).toInt();
             r.losses = q.value(3).toInt();
+            r.ties = q.value(4).toInt();
             out.append(r);
         }
         return out;
     };
-    stats.opponents = results(QStringLiteral("o.name_key"), QStringLiteral("min(o.name)"), QStringLiteral("1"));
+    stats.opponents = results(QStringLiteral("o.name_key"), QStringLiteral("o.name"), QStringLiteral("1"));
     stats.strengths = results(QStringLiteral("o.computer"), QStringLiteral("o.computer"),
                               QStringLiteral("o.computer IS NOT NULL"));
     // Named as the game names them, weakest first; anything else is no strength.
@@ -294,6 +306,11 @@ QString totalsSummary(const Statistics &stats)
     if (stats.totals.isEmpty())
         return QStringLiteral("Total per game: no finished games yet.");
     const Statistics::GameTotal &last = stats.totals.last();
+    const auto day = [](const Statistics::GameTotal &t) {
+        return QLocale().toString(t.started.toLocalTime().date(), QLocale::ShortFormat);
+    };
+    if (stats.totals.size() == 1)
+        return QStringLiteral("Total per game: 1 game, on %1, total %2.").arg(day(last)).arg(last.total);
     int low = kBestScore;
     int high = 0;
     for (const Statistics::GameTotal &t : stats.totals) {
@@ -303,8 +320,7 @@ QString totalsSummary(const Statistics &stats)
     return QStringLiteral("Total per game: %1 games from %2 to %3, totals between %4 and %5; "
                           "the running average is now %6, the last game scored %7.")
         .arg(stats.totals.size())
-        .arg(QLocale().toString(stats.totals.first().started.toLocalTime().date(), QLocale::ShortFormat),
-             QLocale().toString(last.started.toLocalTime().date(), QLocale::ShortFormat))
+        .arg(day(stats.totals.first()), day(last))
         .arg(low)
         .arg(high)
         .arg(last.average, 0, 'f', 1)
@@ -317,11 +333,11 @@ QString ratesSummary(const Statistics &stats)
         return QStringLiteral("Strikes and spares per month: no frames played yet.");
     QStringList months;
     for (const Statistics::MonthRates &m : stats.months) {
-        months.append(QStringLiteral("%1: %2% strikes, %3% spares of %4 frames")
+        months.append(QStringLiteral("%1: %2% strikes, %3% spares of %4")
                           .arg(QLocale().toString(m.month, QStringLiteral("MMMM yyyy")))
                           .arg(100 * m.strikes / m.frames)
                           .arg(100 * m.spares / m.frames)
-                          .arg(m.frames));
+                          .arg(counted(m.frames, "frame", "frames")));
     }
     return QStringLiteral("Strikes and spares per month. ") + months.join(QStringLiteral("; ")) + QLatin1Char('.');
 }
@@ -331,14 +347,25 @@ QString resultsSummary(const QList<Statistics::Results> &results, const QString 
     if (results.isEmpty())
         return QStringLiteral("Results against %1: no finished games yet.").arg(what);
     QStringList parts;
+    bool tied = false;
     for (const Statistics::Results &r : results) {
-        parts.append(QStringLiteral("%1: %2 games, %3 won, %4 lost")
-                         .arg(r.against)
-                         .arg(r.games)
-                         .arg(r.wins)
-                         .arg(r.losses));
+        // Every game is told once, so that the counts add up.
+        QString part = QStringLiteral("%1: %2: %3 won, %4 lost")
+                           .arg(r.against, counted(r.games, "game", "games"))
+                           .arg(r.wins)
+                           .arg(r.losses);
+        if (r.ties > 0)
+            part += QStringLiteral(", %1 tied").arg(r.ties);
+        if (r.othersWon() > 0)
+            part += QStringLiteral(", %1 won by another player").arg(r.othersWon());
+        parts.append(part);
+        tied = tied || r.ties > 0;
     }
-    return QStringLiteral("Results against %1. ").arg(what) + parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+    QString text =
+        QStringLiteral("Results against %1. ").arg(what) + parts.join(QStringLiteral("; ")) + QLatin1Char('.');
+    if (tied)
+        text += QStringLiteral(" A tie is a game you both won, on equal totals.");
+    return text;
 }
 
 QString bestSummary(const Statistics &stats)

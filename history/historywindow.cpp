@@ -155,7 +155,13 @@ QWidget *HistoryWindow::makeGamesPage(WordDefinitions &definitions)
     m_frames->setAccessibleName(QStringLiteral("Words of each frame"));
     m_frames->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_frames->verticalHeader()->hide();
-    m_frames->horizontalHeader()->setStretchLastSection(true);
+    // The words wrap within the window's width instead of running off to
+    // the right; a word longer than its column is cut short, whole in its
+    // tooltip and for a screen reader.
+    m_frames->setWordWrap(true);
+    m_frames->setTextElideMode(Qt::ElideRight);
+    m_frames->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_frames->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // The chosen frame's words are looked up, not the whole game's.
     m_definitions = new DefinitionsView(definitions);
     m_definitions->setAccessibleName(QStringLiteral("Meanings of the chosen frame's words"));
@@ -259,11 +265,19 @@ void HistoryWindow::showDetail(const std::optional<GameRecord> &game)
     m_frames->clear();
     m_frames->setColumnCount(int(headers.size()));
     m_frames->setHorizontalHeaderLabels(headers);
+    for (int column = 0; column < headers.size(); ++column)
+        m_frames->horizontalHeaderItem(column)->setToolTip(headers[column]);
     m_frames->setRowCount(int(game->frames.size()));
+    const auto cell = [](const QString &text) {
+        auto *item = new QTableWidgetItem(text);
+        item->setToolTip(text);
+        item->setData(Qt::AccessibleTextRole, text);
+        return item;
+    };
     for (int row = 0; row < game->frames.size(); ++row) {
         const FrameRecord &frame = game->frames[row];
-        m_frames->setItem(row, 0, new QTableWidgetItem(QString::number(frame.frame)));
-        m_frames->setItem(row, 1, new QTableWidgetItem(frameWordText(frame)));
+        m_frames->setItem(row, 0, cell(QString::number(frame.frame)));
+        m_frames->setItem(row, 1, cell(frameWordText(frame)));
         for (int column = 0; column < game->seats.size(); ++column) {
             const int seat = game->seats[column].seat;
             bool played = false;
@@ -271,12 +285,13 @@ void HistoryWindow::showDetail(const std::optional<GameRecord> &game)
                 played = played || (s.seat == seat && s.played);
             const QString words = wordsText(frame, seat);
             m_frames->setItem(row, 2 + column,
-                              new QTableWidgetItem(!played ? QStringLiteral("(not in the game yet)")
-                                                   : words.isEmpty() ? QStringLiteral("(no word)")
-                                                                     : words));
+                              cell(!played ? QStringLiteral("(not in the game yet)")
+                                   : words.isEmpty() ? QStringLiteral("(no word)")
+                                                     : words));
         }
     }
-    m_frames->resizeColumnsToContents();
+    // The frame's number needs no more than its own width.
+    m_frames->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_frames->setCurrentCell(0, 1);
     showFrameWords(m_frames->currentRow());
     emit gameShown(game->id);

@@ -28,9 +28,12 @@ struct Statistics
     struct Results
     {
         QString against;      // an opponent's name or a computer strength
-        int games = 0;
-        int wins = 0;         // the player won and they did not
-        int losses = 0;       // they won and the player did not
+        int games = 0;        // each game once, however many of them sat in it
+        int wins = 0;         // the player won and none of them did
+        int losses = 0;       // one of them won and the player did not
+        int ties = 0;         // the player and one of them both won, on equal totals
+        // The rest of the games someone else won.
+        int othersWon() const { return games - wins - losses - ties; }
     };
     struct Word
     {

@@ -46,12 +46,25 @@ public:
     }
 };
 
-QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object)
+QAccessibleInterface *controlAccessible(const QString &className, QObject *object)
 {
+    if (className == QLatin1String("ListRow"))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::List);
     auto *box = qobject_cast<PictureBox *>(object);
     if (className != QLatin1String("PictureBox") || !box || box->kind() == PictureBox::Kind::Picture)
         return nullptr;
+    if (box->kind() == PictureBox::Kind::ListItem)
+        return new QAccessibleWidget(box, QAccessible::ListItem);
     return new PictureBoxAccessible(box);
+}
+
+void installAccessibleControls()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(controlAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 } // namespace
@@ -63,13 +76,9 @@ PictureBox::PictureBox(QWidget *parent) : QLabel(parent)
 
 void PictureBox::setKind(Kind kind)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(pictureBoxAccessible);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleControls();
     m_kind = kind;
-    setFocusPolicy(kind == Kind::Picture ? Qt::NoFocus : Qt::StrongFocus);
+    setFocusPolicy(kind == Kind::Picture || kind == Kind::ListItem ? Qt::NoFocus : Qt::StrongFocus);
     // An interface made before (setting the accessible name makes one)
     // would keep the old role.
     if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(this))
@@ -90,7 +99,8 @@ void PictureBox::setChecked(bool checked)
 void PictureBox::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if (m_kind != Kind::Picture && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    const bool pressable = m_kind == Kind::Button || m_kind == Kind::CheckBox;
+    if (pressable && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
         // Enter belongs to the window's default action when this is a check box.
         if (m_kind == Kind::Button || key == Qt::Key_Space) {
             emit clicked();
@@ -175,6 +185,12 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
 }
 
+ListRow::ListRow(const QString &name, QWidget *parent) : QWidget(parent)
+{
+    installAccessibleControls();
+    setAccessibleName(name);
+}
+
 ElidedLabel::ElidedLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
     setTextFormat(Qt::PlainText);
@@ -211,7 +227,9 @@ void ElidedLabel::paintEvent(QPaintEvent *event)
 
 FlatButton::FlatButton(const QString &caption, QWidget *parent) : QPushButton(caption, parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; a click leaves the focus where it was (the chat
+    // line keeps its caret when a phrase button is clicked).
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     // Repainted as the pointer comes and goes.
     setAttribute(Qt::WA_Hover);
@@ -230,6 +248,12 @@ void FlatButton::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    if (hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 QLabel *makeProblemLabel(QWidget *parent)

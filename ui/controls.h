@@ -16,9 +16,9 @@ class PictureBox : public QLabel
 
 public:
     // What the picture is to the keyboard and a screen reader: a picture
-    // only, a button (Tab stops at it; Space or Enter clicks it), or a check
-    // box that also reports whether it is ticked.
-    enum class Kind { Picture, Button, CheckBox };
+    // only, a button (Tab stops at it; Space or Enter clicks it), a check
+    // box that also reports whether it is ticked, or one item of a ListRow.
+    enum class Kind { Picture, Button, CheckBox, ListItem };
 
     explicit PictureBox(QWidget *parent = nullptr);
 
@@ -66,6 +66,17 @@ private:
     QString m_hint;
     Painter m_painter;
     bool m_painted = false;
+};
+
+// Controls side by side that a screen reader reads as one named list,
+// their items in the order of the row's children: whoever moves them on
+// the screen keeps that order by raising each, left to right.
+class ListRow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ListRow(const QString &name, QWidget *parent = nullptr);
 };
 
 // A one-line label whose text, when it does not fit, is drawn cut short

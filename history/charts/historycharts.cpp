@@ -16,6 +16,8 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace history;
 
 namespace {
@@ -32,6 +34,47 @@ QChart *newChart(const QString &title)
     chart->setTitle(title.toHtmlEscaped());
     chart->legend()->setAlignment(Qt::AlignBottom);
     return chart;
+}
+
+// A count axis from 0 whose every label is a whole number: a step of 1,
+// 2, 5, 10, 20 ... so that no more than ten steps fill it.
+void countAxis(QValueAxis *axis, int most)
+{
+    constexpr int kMostSteps = 10;
+    const int count = std::max(most, 1);
+    const auto steps = [count](int step) { return (count + step - 1) / step; };
+    int step = 1;
+    for (int scale = 1; steps(step) > kMostSteps; scale *= 10) {
+        for (const int factor : {2, 5, 10}) {
+            step = factor * scale;
+            if (steps(step) <= kMostSteps)
+                break;
+        }
+    }
+    axis->setRange(0, steps(step) * step);
+    axis->setTickCount(steps(step) + 1);
+    axis->setLabelFormat(QStringLiteral("%d"));
+}
+
+// A time axis over the games whose labels all differ: days over a short
+// span (a single game gets the day before and after it), months over a
+// long one, never two ticks within one day or one month.
+void timeAxis(QDateTimeAxis *axis, QDateTime from, QDateTime to)
+{
+    constexpr qint64 kDay = 24 * 3600;
+    constexpr qint64 kLongestMonth = 31 * kDay;
+    constexpr int kMostTicks = 5;
+    if (from.secsTo(to) < 2 * kDay) {
+        const QDateTime middle = from.addSecs(from.secsTo(to) / 2);
+        from = middle.addSecs(-kDay);
+        to = middle.addSecs(kDay);
+    }
+    const qint64 span = from.secsTo(to);
+    const bool months = span >= 2 * kLongestMonth;
+    const qint64 unit = months ? kLongestMonth : kDay;
+    axis->setFormat(months ? QStringLiteral("MMM yyyy") : QStringLiteral("d MMM yyyy"));
+    axis->setTickCount(int(std::min<qint64>(kMostTicks, span / unit + 1)));
+    axis->setRange(from, to);
 }
 
 QLabel *textLabel(QWidget *parent)
@@ -132,13 +175,15 @@ void HistoryCharts::showTotals(const Statistics &stats, const QString &summary)
     }
     chart->addSeries(totals);
     chart->addSeries(average);
+    // Points, so that a single game shows as more than an empty plot.
+    totals->setPointsVisible(true);
+    average->setPointsVisible(true);
     auto *time = new QDateTimeAxis;
-    time->setFormat(QStringLiteral("MMM yyyy"));
     // With no game yet the axis would read the epoch: it shows this month.
     if (stats.totals.isEmpty())
-        time->setRange(QDateTime::currentDateTime().addMonths(-1), QDateTime::currentDateTime());
+        timeAxis(time, QDateTime::currentDateTime().addMonths(-1), QDateTime::currentDateTime());
     else
-        time->setRange(stats.totals.first().started.toLocalTime(), stats.totals.last().started.toLocalTime());
+        timeAxis(time, stats.totals.first().started.toLocalTime(), stats.totals.last().started.toLocalTime());
     auto *score = new QValueAxis;
     score->setRange(0, kBestScore);
     score->setLabelFormat(QStringLiteral("%d"));
@@ -190,7 +235,8 @@ void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Result
     QChart *chart = newChart(plot.view->accessibleName());
     auto *won = new QBarSet(QStringLiteral("Won"));
     auto *lost = new QBarSet(QStringLiteral("Lost"));
-    auto *other = new QBarSet(QStringLiteral("Neither"));
+    auto *tied = new QBarSet(QStringLiteral("Tied"));
+    auto *other = new QBarSet(QStringLiteral("Won by another player"));
     QStringList names;
     int most = 1;
     // Bars go up from the axis: the last appended shows on top, where the
@@ -198,19 +244,18 @@ void HistoryCharts::showResults(const Plot &plot, const QList<Statistics::Result
     for (auto r = results.crbegin(); r != results.crend(); ++r) {
         won->append(r->wins);
         lost->append(r->losses);
-        other->append(r->games - r->wins - r->losses);
+        tied->append(r->ties);
+        other->append(r->othersWon());
         names << (r->against.isEmpty() ? QStringLiteral("(no name)") : r->against.toHtmlEscaped());
         most = std::max(most, r->games);
     }
     auto *series = new QHorizontalStackedBarSeries;
-    series->append({won, lost, other});
+    series->append({won, lost, tied, other});
     chart->addSeries(series);
     auto *axis = new QBarCategoryAxis;
     axis->append(names);
     auto *games = new QValueAxis;
-    games->setRange(0, most);
-    games->applyNiceNumbers();
-    games->setLabelFormat(QStringLiteral("%d"));
+    countAxis(games, most);
     chart->addAxis(axis, Qt::AlignLeft);
     chart->addAxis(games, Qt::AlignBottom);
     // A bar high enough for its name beside it.

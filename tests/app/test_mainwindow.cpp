@@ -1,6 +1,7 @@
 // The main window's layout, menus and life.
 #include "app/chatform.h"
 #include "app/session.h"
+#include "tests/hostmessages.h"
 #include "ui/controls.h"
 #include "app/forms.h"
 #include "base/errordisplay.h"
@@ -19,6 +20,7 @@
 #include "tally/tallylistform.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +72,18 @@ struct DarkDesktop
         QApplication::setPalette(palette);
     }
 };
+
+// The first control of the accessibility tree under root with this role and name.
+QAccessibleInterface *accessible(QAccessibleInterface *root, QAccessible::Role role, const QString &name)
+{
+    if (root->role() == role && root->text(QAccessible::Name) == name)
+        return root;
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (QAccessibleInterface *found = accessible(root->child(i), role, name))
+            return found;
+    }
+    return nullptr;
+}
 
 // Relative luminance, and the contrast ratio of two colours (1 to 21).
 double luminance(QColor colour)
@@ -147,6 +161,8 @@ private slots:
     void hostReadsThePauseFromTheMenu();
     void viewTallyOffersTheOtherSeatedPlayers();
     void damagedHistoryIsKeptAsideAndToldInTheChat();
+    void aTurnReadsAsAListenerNeedsIt_data();
+    void aTurnReadsAsAListenerNeedsIt();
     void textStaysReadableOnADarkDesktop_data();
     void textStaysReadableOnADarkDesktop();
     void gameOptionsOfferTheComputerPlayersLastChosen();
@@ -482,6 +498,64 @@ void TestMainWindow::damagedHistoryIsKeptAsideAndToldInTheChat()
     QTRY_VERIFY(chat->toPlainText().contains(QStringLiteral("could not be read")));
     QVERIFY(chat->toPlainText().contains(QStringLiteral(".damaged")));
     QVERIFY(find(*forms.chat(), "GameHistory1"));
+}
+
+void TestMainWindow::aTurnReadsAsAListenerNeedsIt_data()
+{
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("list");   // the list it is an item of
+    QTest::addColumn<int>("index");      // its place there, from 0
+
+    const auto button = QAccessible::Button;
+    QTest::newRow("send") << button << "Send word" << "" << -1;
+    QTest::newRow("clear") << button << "Clear" << "" << -1;
+    QTest::newRow("sort") << button << "Sort Letters" << "" << -1;
+    QTest::newRow("start") << button << "Start Game" << "" << -1;
+    QTest::newRow("phrase") << button << "Phrase 4: Good luck!" << "" << -1;
+    QTest::newRow("score") << QAccessible::StaticText << "Seat 2, total 87" << "" << -1;
+    // Tiles 1 and 2 changed places; tile 3's E went to the word after M.
+    QTest::newRow("rack, in screen order") << QAccessible::ListItem << "Rack, tile 1 of 10: T" << "Rack" << 0;
+    QTest::newRow("rack, an empty place") << QAccessible::ListItem << "Rack, tile 3 of 10: empty" << "Rack" << 2;
+    QTest::newRow("rack, last") << QAccessible::ListItem << "Rack, tile 10 of 10: R" << "Rack" << 9;
+    QTest::newRow("word") << QAccessible::ListItem << "Word, letter 2: E" << "Word" << 1;
+}
+
+// A screen reader once heard "E" for a tile and a letter alike, pictures
+// for the commands and "0" for a score.
+void TestMainWindow::aTurnReadsAsAListenerNeedsIt()
+{
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, name);
+    QFETCH(QString, list);
+    QFETCH(int, index);
+
+    Tchat chat;
+    Session &session = chat.session();
+    RackModel &rack = session.rack;
+    rack.setMyseat(1);
+    rack.theletters(dealOf("1+1+s+2+t+3+e+4+a+5+m+6+l+7+i+8+e+9+n+10+r"));
+    rack.liftTile(1);
+    rack.liftTile(2);
+    rack.selectTile(5);
+    rack.selectTile(3);
+    session.score.setScoreText(2, QStringLiteral("87"));
+    Options::Phrases phrases = session.options.phrases();
+    phrases[3] = QStringLiteral("Good luck!");
+    session.options.setPhrases(phrases);
+    chat.show();
+
+    QAccessibleInterface *found = accessible(QAccessible::queryAccessibleInterface(&chat), role, name);
+    QVERIFY2(found, qPrintable(name));
+    if (role == QAccessible::Button) {
+        QVERIFY(found->state().focusable);
+        QVERIFY(found->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    }
+    if (!list.isEmpty()) {
+        QCOMPARE(found->parent()->role(), QAccessible::List);
+        QCOMPARE(found->parent()->text(QAccessible::Name), list);
+        QCOMPARE(found->parent()->indexOfChild(found), index);
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

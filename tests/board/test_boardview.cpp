@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -42,6 +43,8 @@ private slots:
     void keysReadAsTheBoardsKeys_data();
     void keysReadAsTheBoardsKeys();
     void theChatLineWithTheFocusKeepsTheKeys();
+    void menusAndHelpAnswerWhileTyping_data();
+    void menusAndHelpAnswerWhileTyping();
 };
 
 void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
@@ -62,21 +65,23 @@ void TestBoardView::mouseReachesTheModelAndPicturesFollowIt()
     QCOMPARE(board.view.rackTile(7)->pos(), home4);
     QVERIFY(board.view.rackTile(2)->y() < board.view.rackTile(1)->y());
     QVERIFY(board.view.rackTile(5)->pixmap().isNull());
-    QCOMPARE(board.view.rackTile(5)->accessibleName(), QStringLiteral("empty rack place"));
-    QCOMPARE(board.view.rackTile(8)->accessibleName(), QStringLiteral("E"));
+    QCOMPARE(board.view.rackTile(5)->accessibleName(), QStringLiteral("Rack, tile 5 of 10: empty"));
+    QCOMPARE(board.view.rackTile(8)->accessibleName(), QStringLiteral("Rack, tile 8 of 10: E"));
+    // Named by its place on the screen, not its number.
+    QCOMPARE(board.view.rackTile(4)->accessibleName(), QStringLiteral("Rack, tile 7 of 10: A"));
     QCOMPARE(board.view.wordSlot(1)->picture().cacheKey(),
              tileimages::picture(tileimages::numofletter(u'm')).cacheKey());
     QCOMPARE(board.view.wordSlot(1)->tag(), 5);
-    QCOMPARE(board.view.wordSlot(1)->accessibleName(), QStringLiteral("M"));
-    QCOMPARE(board.view.wordSlot(3)->accessibleName(), QStringLiteral("pin 3"));
+    QCOMPARE(board.view.wordSlot(1)->accessibleName(), QStringLiteral("Word, letter 1: M"));
+    QCOMPARE(board.view.wordSlot(3)->accessibleName(), QStringLiteral("Word, letter 3: pin 3"));
 
     // Only the last letter of the word comes back.
     QTest::mouseClick(board.view.wordSlot(1), Qt::LeftButton);
     QTest::mouseClick(board.view.wordSlot(2), Qt::LeftButton);
     QCOMPARE(board.rack.wordTiles(), QList<int>{5});
-    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("pin 2"));
+    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("Word, letter 2: pin 2"));
     board.rack.acceptWord(1, 10, false);
-    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("knocked-down pin"));
+    QCOMPARE(board.view.wordSlot(2)->accessibleName(), QStringLiteral("Word, letter 2: knocked-down pin"));
 }
 
 void TestBoardView::keysReadAsTheBoardsKeys_data()
@@ -104,10 +109,12 @@ void TestBoardView::keysReadAsTheBoardsKeys_data()
                                             << Key::Other << "";
     QTest::newRow("Space") << int(Qt::Key_Space) << none << Key::Space << "";
     QTest::newRow("A") << int(Qt::Key_A) << none << Key::Letter << "a";
-    QTest::newRow("Ctrl+Z is a letter too") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier)
-                                            << Key::Letter << "z";
+    QTest::newRow("Ctrl+Z is the window's") << int(Qt::Key_Z) << Qt::KeyboardModifiers(Qt::ControlModifier)
+                                            << Key::Window << "z";
+    QTest::newRow("Alt+F is the window's") << int(Qt::Key_F) << Qt::KeyboardModifiers(Qt::AltModifier)
+                                           << Key::Window << "f";
     QTest::newRow("2") << int(Qt::Key_2) << none << Key::Other << "";
-    QTest::newRow("F1") << int(Qt::Key_F1) << none << Key::Other << "";
+    QTest::newRow("F1 is the window's") << int(Qt::Key_F1) << none << Key::Window << "";
 }
 
 void TestBoardView::keysReadAsTheBoardsKeys()
@@ -128,6 +135,7 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     board.rack.closeBoard();
     auto *chatLine = new QLineEdit(&board.window);
     chatLine->move(0, 340);
+    (new QPushButton(&board.window))->move(0, 370);
     auto *help = new QAction(&board.window);
     help->setShortcut(Qt::Key_F1);
     board.window.addAction(help);
@@ -155,17 +163,21 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     type(Qt::Key_Return);
     QCOMPARE(chatLine->text(), QStringLiteral("mi"));
     QVERIFY(board.rack.wordTiles().isEmpty() && sent.isEmpty());
+    // Tab from the chat line gives the keys to the board, before the button.
+    type(Qt::Key_Tab);
+    QVERIFY(board.panel->hasFocus());
+    chatLine->setFocus();
 
     // A click on the board gives it the keys, and the mark shows where the
-    // next letter goes; F1 is the board's then, and Esc clears the word.
+    // next letter goes; F1 still opens the help, and Esc clears the word.
     QTest::mousePress(board.view.rackTile(5), Qt::LeftButton);
     QVERIFY(!chatLine->hasFocus());
     type(Qt::Key_I);
     type(Qt::Key_F1);
     QCOMPARE(board.rack.wordTiles(), (QList<int>{5, 7}));
-    QCOMPARE(helped.count(), 1);
+    QCOMPARE(helped.count(), 2);
     QVERIFY(mark->isVisible());
-    QCOMPARE(mark->pos(), board.view.wordSlot(3)->pos());
+    QCOMPARE(mark->pos(), board.view.wordSlot(3)->mapTo(board.panel, QPoint()));
     type(Qt::Key_Escape);
     QVERIFY(board.rack.wordTiles().isEmpty());
 
@@ -188,6 +200,41 @@ void TestBoardView::theChatLineWithTheFocusKeepsTheKeys()
     QVERIFY(chatLine->hasFocus() && !mark->isVisible());
     type(Qt::Key_T);
     QCOMPARE(chatLine->text(), QStringLiteral("t"));
+}
+
+void TestBoardView::menusAndHelpAnswerWhileTyping_data()
+{
+    QTest::addColumn<QKeySequence>("sequence");
+    QTest::newRow("F1") << QKeySequence(Qt::Key_F1);
+    QTest::newRow("F10") << QKeySequence(Qt::Key_F10);
+    QTest::newRow("Alt+F") << QKeySequence(Qt::ALT | Qt::Key_F);
+    QTest::newRow("Alt+O") << QKeySequence(Qt::ALT | Qt::Key_O);
+    QTest::newRow("Ctrl+S, s on the rack") << QKeySequence(Qt::CTRL | Qt::Key_S);
+}
+
+// With Type Words on, the board once took every key of the own turn, so
+// that neither the menus nor the help could be reached from the keyboard.
+void TestBoardView::menusAndHelpAnswerWhileTyping()
+{
+    QFETCH(QKeySequence, sequence);
+    const QKeyCombination key = sequence[0];
+    Board board;
+    auto *action = new QAction(&board.window);
+    action->setShortcut(sequence);
+    board.window.addAction(action);
+    QSignalSpy triggered(action, &QAction::triggered);
+    board.view.watchKeys(&board.window);
+    board.rack.setTypeWords(true);
+    board.window.show();
+    QApplication::setActiveWindow(&board.window);
+    board.panel->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&board.window));
+    QTest::keyClick(board.panel, key.key(), key.keyboardModifiers());
+    QCOMPARE(triggered.count(), 1);
+    QVERIFY(board.rack.wordTiles().isEmpty());
+    // The letter alone is still the word's.
+    QTest::keyClick(board.panel, Qt::Key_S);
+    QCOMPARE(board.rack.wordTiles(), QList<int>{1});
 }
 
 QTEST_MAIN(TestBoardView)

@@ -107,6 +107,7 @@ private slots:
     void keyboardRules();
     void submitWord_data();
     void submitWord();
+    void enterWithoutLettersDoesNothing();
     void nothingActsOutOfTurn();
     void dealKeepsScreenOrderAndEmptyTiles();
     void shuffleNeverMovesTheWord();
@@ -267,6 +268,15 @@ void TestRackModel::submitWord()
     QCOMPARE(status.last().at(0).toString(), QStringLiteral("Checking Word.."));
     QCOMPARE(board.rack.isMyTurn(), stillOpen);
     QCOMPARE(board.rack.commandsVisible(), stillOpen);
+}
+
+// Enter with no letters once left "Checking Word.." on the status for good.
+void TestRackModel::enterWithoutLettersDoesNothing()
+{
+    Board board(true);
+    QSignalSpy status(&board.rack, &RackModel::statusText);
+    QCOMPARE(board.type({QStringLiteral("Enter")}), QList<bool>{true});
+    QVERIFY(status.isEmpty() && board.sent.isEmpty() && board.rack.isMyTurn());
 }
 
 void TestRackModel::nothingActsOutOfTurn()

@@ -72,8 +72,7 @@ class Copy:
         self.window = desk.windows_of(pid)[0]
 
     def _map(self):
-        self.by_desc, self.by_name, cells = {}, {}, []
-        board = None
+        self.by_desc, self.by_name, cells, self.scores = {}, {}, [], {}
         for node in desk.walk(self.app):
             role, name, desc = node.getRoleName(), node.name, node.description
             if desc:
@@ -81,15 +80,14 @@ class Copy:
             self.by_name.setdefault((role, name), node)
             if role == "table cell":
                 cells.append(node)
-            if desc == "status":
-                board = node.parent
+            if role == "label" and name.startswith("Seat ") and ", total " in name:
+                self.scores[int(name.split()[1].rstrip(","))] = node
         self.status = self.by_desc["status"]
-        # The word slots and the rack tiles follow the status, slot k before tile k.
-        kids = desk.children(board)
-        at = next(i for i, n in enumerate(kids) if n.description == "status")
-        self.slots = kids[at + 1:at + 21:2]
-        self.tiles = kids[at + 2:at + 22:2]
-        check(len(cells) == 40 and len(self.tiles) == 10, f"{self.name}: the card or the rack is not in the tree")
+        # The word row and the rack are two lists, each read left to right.
+        self.slots = desk.children(self.node("list", "Word"))
+        self.tiles = desk.children(self.node("list", "Rack"))
+        check(len(cells) == 40 and len(self.tiles) == 10 and len(self.scores) == 4,
+              f"{self.name}: the card or the rack is not in the tree")
         self.cells = {(s, f): cells[(s - 1) * 10 + f - 1] for s in range(1, 5) for f in range(1, 11)}
         self.chat = self.node("list", "Chat")
 
@@ -121,17 +119,21 @@ class Copy:
     def text(self, desc):
         return desk.name(self.by_desc[desc])
 
+    def score(self, seat):
+        """The seat's total, from "Seat 2, total 87"."""
+        return desk.name(self.scores[seat]).rpartition(" ")[2]
+
     def chat_lines(self):
         return [" ".join(desk.name(line).split()) for line in desk.children(self.chat)]
 
     def rack(self):
         """The letters on the rack, left to right, with their tiles."""
-        named = ((desk.name(t), t) for t in self.tiles)
-        placed = sorted((extents(t)[0], n.lower(), t) for n, t in named if len(n) == 1)
+        named = ((letter_of(desk.name(t)), t) for t in self.tiles)
+        placed = sorted((extents(t)[0], n, t) for n, t in named if n)
         return [(letter, tile) for _, letter, tile in placed]
 
     def word_row(self):
-        return "".join(n.lower() for n in map(desk.name, self.slots) if len(n) == 1)
+        return "".join(letter_of(desk.name(s)) for s in self.slots)
 
     def expect_status(self, text, timeout=TIMEOUT):
         wait_until(lambda: self.text("status") == text, timeout, f"{self.name}'s status {text!r}",
@@ -199,6 +201,13 @@ class Copy:
 
     def shot(self, path):
         desk.screenshot(path, extents(self.frame))
+
+
+def letter_of(name):
+    """The letter of "Rack, tile 3 of 10: E" or "Word, letter 2: E"; "" for
+    an empty place or a pin."""
+    shown = name.rpartition(": ")[2]
+    return shown.lower() if len(shown) == 1 else ""
 
 
 def wait_all(copies, condition, what, timeout=TIMEOUT):

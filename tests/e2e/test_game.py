@@ -183,7 +183,7 @@ class Game:
         else:
             copy.click_word(word)
             copy.expect_status("Create a word.")
-            click(copy.node("image", "Send"))
+            click(copy.node("push button", "Send word"))
         posting = "Posting Scores.. Please Wait."
         wait_until(lambda: copy.text("status") in (expected, posting if last else expected), TIMEOUT,
                    f"{name}'s status {expected!r}", seen=lambda: copy.text("status"))
@@ -230,7 +230,7 @@ class Game:
         for copy in self.everybody():
             copy.expect_status("Posting Scores.. Please Wait.", FRAME_TIMEOUT)
         totals = [str(self.card.total(seat, frame)) for seat in range(1, 5)]
-        wait_all(self.everybody(), lambda c: [c.text(f"seat {s} score") for s in range(1, 5)] == totals,
+        wait_all(self.everybody(), lambda c: [c.score(s) for s in range(1, 5)] == totals,
                  f"frame {frame} totals {totals}")
         for copy in self.everybody():
             first = self.eve_from if copy.name == "Eve" else 1
@@ -319,12 +319,12 @@ class Game:
                    "the two tiles swapped")
         # Shuffle: the same letters in another order.
         order = [t.path for _, t in ann.rack()]
-        click(ann.node("image", "Sort Letters"))
+        click(ann.node("push button", "Sort Letters"))
         wait_until(lambda: [t.path for _, t in ann.rack()] != order, TIMEOUT, "the rack shuffled")
         check(sorted(self.rack("Ann")) == list(self.dealt), "shuffling changed the letters")
         # Three letters in the word row, and Clear puts them back.
         ann.click_word(self.rack("Ann")[:3])
-        click(ann.node("image", "Clear"))
+        click(ann.node("push button", "Clear"))
         wait_until(lambda: ann.word_row() == "" and len(ann.rack()) == 10, TIMEOUT, "the word row cleared")
         self.shoot("frame1")
         self.plain_frame(frame)
@@ -347,7 +347,7 @@ class Game:
             copy.expect_line("You are spying." if copy is eve else "Eve is spying.")
         check([eve.text(f"seat {s} player") for s in range(1, 5)] == SEATS, "Eve sees other names")
         totals = [str(self.card.total(s, 1)) for s in range(1, 5)]
-        check([eve.text(f"seat {s} score") for s in range(1, 5)] == totals, "Eve sees other scores")
+        check([eve.score(s) for s in range(1, 5)] == totals, "Eve sees other scores")
         check(eve.text("time per turn") == "Time Per Turn: 45 s.", "Eve was not told the turn time")
         wait_until(lambda: eve.text("turn clock") != "Time: 0:00", TIMEOUT, "Eve's clock running")
         eve.menu("Options", "Play Chatter Sounds")
